@@ -1,0 +1,17 @@
+#pragma once
+// Reverses the top-level rows of the speech table and makes the page's
+// relative links absolute under the server base URL.
+#include <cstddef>
+#include <string>
+
+#include "app/client_controller.h"
+
+namespace jinro {
+
+inline constexpr size_t kRowLimit = 51199;
+
+// Rewrites text in place; returns its new length, or 0 (text unchanged) when a
+// marker is missing, a row exceeds 51,199 bytes or the result 511,999 bytes.
+size_t reverseRowsAndFixLinks(std::string& text, bool gameOver);
+
+}  // namespace jinro

@@ -1,0 +1,33 @@
+#pragma once
+// What the logic needs of the embedded web browser. URLs and headers are
+// Shift_JIS texts as the settings hold them; the adapter converts them.
+// Events come back through BrowserEventSink (browser/browser_events.h).
+#include <string>
+#include <string_view>
+
+namespace jinro {
+
+struct ScrollPosition {
+  int left = 0;
+  int top = 0;
+};
+
+class Browser {
+ public:
+  virtual ~Browser() = default;
+  // A plain GET into the top-level page.
+  virtual void navigate(const std::string& url) = 0;
+  // An HTTP POST of exactly these body bytes, with the extra header lines
+  // (separated by "\n"), into the top-level page.
+  virtual void navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) = 0;
+  // Ends the navigation under way.
+  virtual void stop() = 0;
+  // Shows these Shift_JIS bytes as the page, without a request; relative
+  // links resolve against baseUrl. A document-complete event follows.
+  virtual void showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) = 0;
+  // Scroll offsets of the page shown now, and scrolling it.
+  virtual ScrollPosition scrollPosition() = 0;
+  virtual void scrollTo(int left, int top) = 0;
+};
+
+}  // namespace jinro

@@ -1,0 +1,16 @@
+#pragma once
+#include <string_view>
+
+namespace jinro {
+
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // Empties the clipboard. False when it could not be opened.
+  virtual bool clear() = 0;
+  // Puts text (Shift_JIS, lines ended by "\r\n") on the clipboard; the
+  // adapter decodes it and uses the desktop's line ends.
+  virtual bool setText(std::string_view shiftJisText) = 0;
+};
+
+}  // namespace jinro

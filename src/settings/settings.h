@@ -1,0 +1,69 @@
+#pragma once
+// The settings record and its file, jinro.ini beside the executable.
+// Every text is a Shift_JIS byte string, cut to its field's size less one byte
+// when read (trigger texts and URLs 1023 bytes, sound paths 259 bytes).
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "monitor/alarm_kind.h"
+
+namespace jinro {
+
+inline constexpr size_t kTriggerFieldSize = 1024;  // 1023 bytes of text
+inline constexpr size_t kUrlFieldSize = 1024;
+inline constexpr size_t kSoundPathFieldSize = 260;  // 259 bytes of text
+
+struct AlarmSetting {
+  int32_t loop = 0;           // repeats (or, for full_alarm, armed) only when exactly 1
+  std::string soundPath;      // relative paths resolve against the executable's directory
+  std::string trigger;        // one trigger text (kinds that have one)
+  std::string leftTrigger;    // the night kind's three texts
+  std::string middleTrigger;
+  std::string rightTrigger;
+};
+
+struct Settings {
+  std::array<AlarmSetting, kAlarmKindCount> alarms;
+  uint32_t refreshIntervalSeconds = 10;
+  std::string startUrl;  // URL_non_frame
+  std::string frameUrl;  // URL_frame
+  std::string cgiUrl;    // URL_cgi
+
+  AlarmSetting& alarm(AlarmKind k) { return alarms[index(k)]; }
+  const AlarmSetting& alarm(AlarmKind k) const { return alarms[index(k)]; }
+};
+
+// The main window's placement as the settings file stores it.
+struct WindowPlacement {
+  uint32_t length = 44;
+  uint32_t flags = 0;
+  uint32_t showCmd = 0;
+  int32_t ptMinPositionX = 0, ptMinPositionY = 0;
+  int32_t ptMaxPositionX = 0, ptMaxPositionY = 0;
+  int32_t rcNormalLeft = 0, rcNormalTop = 0, rcNormalRight = 0, rcNormalBottom = 0;
+};
+inline constexpr uint32_t WPF_SETMINPOSITION = 1;
+inline constexpr uint32_t WPF_RESTORETOMAXIMIZED = 2;
+inline constexpr uint32_t SW_SHOWNORMAL = 1;
+inline constexpr uint32_t SW_SHOWMINIMIZED = 2;
+inline constexpr uint32_t SW_SHOWMAXIMIZED = 3;
+
+using KeyValueList = std::vector<std::pair<std::string, std::string>>;
+
+// Full path of jinro.ini in the executable's directory; makes that directory
+// the current directory, so bare sound file names resolve there.
+std::string settingsFilePath();
+
+void loadSoundSettings(Settings& settings);
+void loadGeneralSettings(Settings& settings);
+void loadWindowPlacement(WindowPlacement& placement);
+// Returns false when the file could not be written (the old file stays whole).
+bool saveWindowPlacement(const WindowPlacement& placement);
+// Replaces the section with the pairs, in order; every other section is kept.
+bool writeSection(std::string_view section, const KeyValueList& pairs);
+
+}  // namespace jinro
