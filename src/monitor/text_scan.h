@@ -37,4 +37,26 @@ bool replaceFirst(std::string& text, std::string_view pattern, std::string_view 
 size_t replaceAll(std::string& text, std::string_view pattern, std::string_view replacement,
                   size_t limit = kSearchTextLimit);
 
+// The primitives as a policy, so that the searching algorithms can be
+// instantiated over another implementation of them (the benchmarks compare
+// against a plain reference one).
+struct FastTextOps {
+  static size_t findText(std::string_view text, size_t from, std::string_view pattern) {
+    return jinro::findText(text, from, pattern);
+  }
+  static size_t appendText(std::string& dest, std::string_view text) { return jinro::appendText(dest, text); }
+  static bool insertBefore(std::string& text, std::string_view pattern, std::string_view insertion,
+                           size_t limit = kSearchTextLimit) {
+    return jinro::insertBefore(text, pattern, insertion, limit);
+  }
+  static bool replaceFirst(std::string& text, std::string_view pattern, std::string_view replacement,
+                           size_t limit = kSearchTextLimit) {
+    return jinro::replaceFirst(text, pattern, replacement, limit);
+  }
+  static size_t replaceAll(std::string& text, std::string_view pattern, std::string_view replacement,
+                           size_t limit = kSearchTextLimit) {
+    return jinro::replaceAll(text, pattern, replacement, limit);
+  }
+};
+
 }  // namespace jinro
