@@ -58,6 +58,28 @@ using KeyValueList = std::vector<std::pair<std::string, std::string>>;
 // the current directory, so bare sound file names resolve there.
 std::string settingsFilePath();
 
+// Points every load and save at another file (tests, tools); an empty path
+// returns to jinro.ini beside the executable. The executable's directory is
+// still made the current directory.
+void setSettingsFileOverride(std::string path);
+
+// Which field of an AlarmSetting a key of the sound sections holds.
+enum class AlarmField { loop, soundPath, trigger, leftTrigger, middleTrigger, rightTrigger };
+
+// One key of "SOUND1", "SOUND2" and "SOUND3", with the default a read gives
+// when it is absent (texts in Shift_JIS).
+struct SoundKey {
+  std::string_view section;
+  std::string_view key;
+  AlarmKind kind;
+  AlarmField field;
+  std::string_view defaultText;  // text keys
+  int32_t defaultValue;          // loop / alarm-on keys
+};
+inline constexpr size_t kSoundKeyCount = 33;
+// The 33 keys in the order in which they stand in the file and are read.
+const std::array<SoundKey, kSoundKeyCount>& soundKeys();
+
 void loadSoundSettings(Settings& settings);
 void loadGeneralSettings(Settings& settings);
 void loadWindowPlacement(WindowPlacement& placement);
