@@ -1,0 +1,113 @@
+#pragma once
+// What the two settings dialogs write into jinro.ini and what follows an OK.
+// The dialogs hand over the texts of their boxes (Shift_JIS) and the states
+// of their check boxes; everything here is free of any toolkit.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "app/client_controller.h"
+#include "settings/settings.h"
+
+namespace jinro {
+
+// A box's text is written with at most this many bytes.
+inline constexpr size_t kDialogTextLimit = 259;
+inline constexpr int32_t kMinRefreshInterval = 10;
+inline constexpr int32_t kMaxRefreshInterval = 10000;
+
+// The text of a single-line box as it is written: up to its first line break
+// or zero byte (a single-line box holds one line), then cut to 259 bytes
+// without splitting a double-byte character.
+std::string dialogBoxText(std::string_view shiftJis);
+
+// ---- the general settings dialog ("ZENPAN") ----
+
+// The interval box's text as seconds when it is a decimal number of ASCII
+// digits (leading zeros allowed) from 10 to 10000; nothing otherwise.
+std::optional<int32_t> parseRefreshInterval(std::string_view text);
+
+// The interval the box shows for a stored one: a stored value outside 10 to
+// 10000 (only possible by editing the file) shows as the nearer bound. The
+// stored value is the file's 32-bit number, so it is taken as signed.
+int32_t shownRefreshInterval(uint32_t stored);
+
+// One step of the arrows from the box's text: the text's number when it is one
+// (brought into the range), else `fallback`; then `delta` steps, wrapping from
+// 10000 to 10 and from 10 to 10000.
+int32_t stepRefreshInterval(std::string_view text, int32_t fallback, int delta);
+
+// The four boxes of the dialog, as Shift_JIS texts.
+struct GeneralDialogTexts {
+  std::string startUrl;  // box 1001
+  std::string frameUrl;  // box 1002
+  std::string cgiUrl;    // box 1003
+  std::string interval;  // box 1004
+};
+
+GeneralDialogTexts generalDialogTextsFrom(const Settings& settings);
+// The pairs of "ZENPAN" in the file's order, each text as dialogBoxText gives it.
+KeyValueList generalSectionPairs(const GeneralDialogTexts& texts);
+// Writes "ZENPAN" from the texts. False when the file could not be written.
+bool saveGeneralSection(const GeneralDialogTexts& texts);
+
+enum class GeneralOkResult { saved, badInterval, writeFailed };
+
+// OK of the general dialog: checks the interval as it will be written, writes
+// "ZENPAN", reloads the general settings and, while the refresh timer runs,
+// asks the main window to restart it with the new interval. With a bad
+// interval nothing is written; with a failed write the settings are reloaded
+// (the file still holds the old ones) and the timer is left alone.
+GeneralOkResult confirmGeneralSettings(ClientController& c, const GeneralDialogTexts& texts);
+
+// ---- the sound settings sheet ("SOUND1" to "SOUND3") ----
+
+inline constexpr int kSoundPageCount = 3;
+
+// "SOUND1", "SOUND2", "SOUND3" for pages 0, 1, 2.
+std::string_view soundSectionName(int page);
+
+enum class SoundValue { trigger, leftTrigger, middleTrigger, rightTrigger, soundPath, loop };
+
+// One key of a page's section and the control of that page that holds it.
+struct SoundField {
+  int controlId;
+  AlarmKind kind;
+  SoundValue value;
+};
+
+// The fields of a page in the order of its section's keys.
+std::span<const SoundField> soundPageFields(int page);
+// The field's key in jinro.ini, e.g. "night_left_trigger_string", "full_alarm_check".
+std::string soundKey(const SoundField& field);
+
+// What a page's controls hold: box texts (Shift_JIS) and check states, by id.
+struct SoundPageValues {
+  std::map<int, std::string> texts;
+  std::map<int, bool> checks;
+};
+
+// The page's controls as they are filled from the settings: every box its
+// field's text, every check box checked when its flag is exactly 1.
+SoundPageValues soundPageValuesFrom(const Settings& settings, int page);
+// The pairs of the page's section; a missing control counts as empty/unchecked.
+KeyValueList soundSectionPairs(int page, const SoundPageValues& values);
+
+// The pages created in one showing of the sheet; nullptr for a page never shown.
+using SoundSheetPages = std::array<const SoundPageValues*, kSoundPageCount>;
+
+// Writes the sections of the created pages, in page order; the others keep
+// what the file holds. False when a write failed.
+bool saveSoundSections(const SoundSheetPages& pages);
+
+// OK of the sound sheet: writes the created pages' sections and reloads the
+// alarm settings; with sound on, stops every alarm and requests the current
+// page again (once). After a failed write the settings are reloaded and
+// nothing is stopped or requested; the result is then false.
+bool confirmSoundSheet(ClientController& c, const SoundSheetPages& pages);
+
+}  // namespace jinro

@@ -1,0 +1,315 @@
+// What the settings dialogs write into jinro.ini and what an OK sets off,
+// against a real file in a temporary folder.
+#include "settings/settings_sections.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/fake/fakes.h"
+
+namespace fs = std::filesystem;
+using namespace jinro;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void writeFile(const fs::path& p, const std::string& text) {
+  std::ofstream out(p, std::ios::binary);
+  out << text;
+}
+
+// The lines of one section of the file, without the header.
+std::string sectionOf(const std::string& file, const std::string& name) {
+  const std::string header = "[" + name + "]";
+  size_t start = file.find(header);
+  if (start == std::string::npos) return "<none>";
+  start = file.find('\n', start);
+  start = start == std::string::npos ? file.size() : start + 1;
+  size_t end = file.find("\n[", start);
+  return file.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("jinro_sections_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    ini_ = dir_ / "jinro.ini";
+    fs::remove(ini_);
+    setSettingsFileOverride(ini_.string());
+    c_.ports = fake_.ports();
+    loadSoundSettings(c_.settings);
+    loadGeneralSettings(c_.settings);
+  }
+  void TearDown() override {
+    setSettingsFileOverride("");
+    fs::remove_all(dir_);
+  }
+
+  fs::path dir_;
+  fs::path ini_;
+  fake::FakePlatform fake_;
+  ClientController c_;
+};
+
+// The texts of the general dialog as the user left them.
+GeneralDialogTexts texts(std::string interval) {
+  GeneralDialogTexts t;
+  t.startUrl = "http://a.example/index2.html";
+  t.frameUrl = "http://a.example/";
+  t.cgiUrl = "http://a.example/cgi_jinro.cgi";
+  t.interval = std::move(interval);
+  return t;
+}
+
+}  // namespace
+
+TEST(DialogBoxText, CutsTo259BytesWithoutSplittingACharacter) {
+  EXPECT_EQ(dialogBoxText(std::string(300, 'a')), std::string(259, 'a'));
+  // 258 ASCII bytes then "村" (0x91 0xBA): the character would need bytes 259 and 260.
+  const std::string split = std::string(258, 'a') + "\x91\xBA" + "zz";
+  EXPECT_EQ(dialogBoxText(split), std::string(258, 'a'));
+  // Double-byte characters whose second byte looks like ASCII ("ソ" 0x83 0x5C) stay whole.
+  std::string kana;
+  for (int i = 0; i < 150; ++i) kana += "\x83\x5C";
+  EXPECT_EQ(dialogBoxText(kana).size(), 258u);
+  // Half-width katakana are single bytes: a full 259.
+  EXPECT_EQ(dialogBoxText(std::string(300, '\xB1')).size(), 259u);
+}
+
+TEST(DialogBoxText, KeepsOneLineOnly) {
+  // A line break or a zero byte would end the key's line in the file and make
+  // the rest a line of its own.
+  EXPECT_EQ(dialogBoxText("abc\r\n[ZENPAN]\r\nURL_frame=x"), "abc");
+  EXPECT_EQ(dialogBoxText(std::string("ab\0cd", 5)), "ab");
+  EXPECT_EQ(dialogBoxText("\x94\x5C\n"), "\x94\x5C");
+}
+
+TEST(RefreshInterval, ParsesOnlyNumbersFrom10To10000) {
+  EXPECT_EQ(parseRefreshInterval("10"), 10);
+  EXPECT_EQ(parseRefreshInterval("10000"), 10000);
+  EXPECT_EQ(parseRefreshInterval("060"), 60);
+  EXPECT_EQ(parseRefreshInterval(std::string(250, '0') + "10"), 10);
+  for (const char* bad : {"9", "10001", "", "0", "-10", "+10", " 10", "10 ", "1e3", "abc", "99999999999999999999",
+                          "\x82\x50\x82\x4F"}) {  // "１０" in full-width digits
+    EXPECT_FALSE(parseRefreshInterval(bad)) << bad;
+  }
+}
+
+TEST(RefreshInterval, StoredValuesOutsideTheRangeShowAsTheNearerBound) {
+  EXPECT_EQ(shownRefreshInterval(60), 60);
+  EXPECT_EQ(shownRefreshInterval(0), 10);
+  EXPECT_EQ(shownRefreshInterval(9), 10);
+  EXPECT_EQ(shownRefreshInterval(10001), 10000);
+  EXPECT_EQ(shownRefreshInterval(70000), 10000);  // not its low 16 bits (4464)
+  EXPECT_EQ(shownRefreshInterval(static_cast<uint32_t>(-5)), 10);  // "-5" in the file
+}
+
+TEST(RefreshInterval, ArrowsStepAndWrapAtBothEnds) {
+  EXPECT_EQ(stepRefreshInterval("10000", 10, 1), 10);
+  EXPECT_EQ(stepRefreshInterval("10", 10000, -1), 10000);
+  EXPECT_EQ(stepRefreshInterval("60", 10, 1), 61);
+  EXPECT_EQ(stepRefreshInterval("060", 10, -1), 59);
+  // A text that is no number steps from the last position.
+  EXPECT_EQ(stepRefreshInterval("x", 300, 1), 301);
+  EXPECT_EQ(stepRefreshInterval("", 10, -1), 10000);
+  // A number past the range counts as its top.
+  EXPECT_EQ(stepRefreshInterval("99999999999999999999", 10, -1), 9999);
+}
+
+TEST_F(SettingsFileTest, GeneralOkWritesZenpanInOrderAsTyped) {
+  writeFile(ini_, "[SOUND1]\r\nnight_sound_path=x.wav\r\n[ZENPAN]\r\nmy_key=1\r\njidokosin_kankaku=30\r\n[OTHER]\r\na=b\r\n");
+  ASSERT_EQ(confirmGeneralSettings(c_, texts("060")), GeneralOkResult::saved);
+  const std::string file = readFile(ini_);
+  EXPECT_EQ(sectionOf(file, "ZENPAN"),
+            "URL_non_frame=http://a.example/index2.html\r\nURL_frame=http://a.example/\r\n"
+            "jidokosin_kankaku=060\r\nURL_cgi=http://a.example/cgi_jinro.cgi\r\n");
+  EXPECT_EQ(sectionOf(file, "SOUND1"), "night_sound_path=x.wav\r\n");
+  EXPECT_EQ(sectionOf(file, "OTHER"), "a=b\r\n");
+  // Reloaded at once.
+  EXPECT_EQ(c_.settings.refreshIntervalSeconds, 60u);
+  EXPECT_EQ(c_.settings.cgiUrl, "http://a.example/cgi_jinro.cgi");
+}
+
+TEST_F(SettingsFileTest, GeneralOkRestartsOnlyARunningTimerAfterTheReload) {
+  // The main window restarts the timer from the settings: they must already
+  // hold the new interval when the message arrives.
+  struct Restart : MessageTarget {
+    ClientController* c = nullptr;
+    std::vector<uint32_t> seenIntervals;
+    intptr_t sendMessage(uint32_t m, uintptr_t, intptr_t lParam) override {
+      if (m == WM_SET_AUTO_REFRESH && lParam == 1) seenIntervals.push_back(c->settings.refreshIntervalSeconds);
+      return 0;
+    }
+  } restart;
+  restart.c = &c_;
+  fake_.messages.forwardTo = &restart;
+
+  c_.timerRunning = 0;
+  ASSERT_EQ(confirmGeneralSettings(c_, texts("25")), GeneralOkResult::saved);
+  EXPECT_TRUE(fake_.messages.messages.empty());
+
+  c_.timerRunning = 1;
+  ASSERT_EQ(confirmGeneralSettings(c_, texts("45")), GeneralOkResult::saved);
+  ASSERT_EQ(fake_.messages.messages.size(), 1u);
+  EXPECT_EQ(fake_.messages.messages[0].message, WM_SET_AUTO_REFRESH);
+  EXPECT_EQ(fake_.messages.messages[0].wParam, 0u);
+  EXPECT_EQ(fake_.messages.messages[0].lParam, 1);
+  EXPECT_EQ(restart.seenIntervals, std::vector<uint32_t>{45});
+}
+
+TEST_F(SettingsFileTest, GeneralOkWithABadIntervalWritesNothing) {
+  const std::string before = "[ZENPAN]\r\njidokosin_kankaku=30\r\n";
+  writeFile(ini_, before);
+  loadGeneralSettings(c_.settings);
+  c_.timerRunning = 1;
+  // The last one passes as a number, but the 259-byte cut would leave only zeros.
+  for (const std::string& bad : {std::string("9"), std::string("10001"), std::string(""), std::string("6O"),
+                                 std::string(257, '0') + "060"}) {
+    EXPECT_EQ(confirmGeneralSettings(c_, texts(bad)), GeneralOkResult::badInterval) << bad;
+  }
+  EXPECT_EQ(readFile(ini_), before);
+  EXPECT_EQ(c_.settings.refreshIntervalSeconds, 30u);
+  EXPECT_TRUE(fake_.messages.messages.empty());
+}
+
+TEST_F(SettingsFileTest, GeneralOkCutsLongUrlsOnACharacterBoundary) {
+  GeneralDialogTexts t = texts("10");
+  t.startUrl = "http://a.example/" + std::string(241, 'x') + "\x8A\xBF" + std::string(40, 'y');  // 漢 at 258-259
+  ASSERT_EQ(confirmGeneralSettings(c_, t), GeneralOkResult::saved);
+  EXPECT_EQ(c_.settings.startUrl, "http://a.example/" + std::string(241, 'x'));
+}
+
+TEST_F(SettingsFileTest, GeneralOkThatCannotWriteReportsItAndRestartsNothing) {
+  setSettingsFileOverride((dir_ / "missing" / "jinro.ini").string());
+  c_.timerRunning = 1;
+  EXPECT_EQ(confirmGeneralSettings(c_, texts("20")), GeneralOkResult::writeFailed);
+  EXPECT_TRUE(fake_.messages.messages.empty());
+  EXPECT_EQ(c_.settings.refreshIntervalSeconds, 10u);  // the file's (default) value
+}
+
+TEST(SoundFields, PagesHoldTheSectionsKeysInFileOrder) {
+  // The sheet's fields, page by page, are exactly the file's 33 sound keys in order.
+  size_t n = 0;
+  for (int page = 0; page < kSoundPageCount; ++page) {
+    for (const SoundField& f : soundPageFields(page)) {
+      ASSERT_LT(n, soundKeys().size());
+      EXPECT_EQ(soundSectionName(page), soundKeys()[n].section);
+      EXPECT_EQ(soundKey(f), soundKeys()[n].key);
+      EXPECT_EQ(f.kind, soundKeys()[n].kind);
+      ++n;
+    }
+  }
+  EXPECT_EQ(n, soundKeys().size());
+  EXPECT_EQ(soundKey({1044, AlarmKind::full_alarm, SoundValue::loop}), "full_alarm_check");
+}
+
+TEST(SoundFields, ChecksShowOnlyAFlagOfExactlyOne) {
+  Settings s;
+  s.alarm(AlarmKind::night).loop = 2;
+  s.alarm(AlarmKind::daytime).loop = 1;
+  s.alarm(AlarmKind::tohyo).loop = -1;
+  const SoundPageValues v = soundPageValuesFrom(s, 0);
+  EXPECT_FALSE(v.checks.at(1019));
+  EXPECT_TRUE(v.checks.at(1032));
+  EXPECT_FALSE(v.checks.at(1036));
+  EXPECT_EQ(soundSectionPairs(0, v)[4], (std::pair<std::string, std::string>("night_sound_roop_check", "0")));
+}
+
+TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
+  writeFile(ini_, "[SOUND2]\r\nsonmin_trigger_string=keep\r\nstray=1\r\n[SOUND3]\r\nfull_alarm_check=0\r\n");
+  loadSoundSettings(c_.settings);
+  SoundPageValues page1 = soundPageValuesFrom(c_.settings, 0);
+  page1.texts[1033] = "\x93\x8A\x95\x5B";  // 投票
+  page1.checks[1019] = true;
+  ASSERT_TRUE(confirmSoundSheet(c_, {&page1, nullptr, nullptr}));
+  const std::string file = readFile(ini_);
+  EXPECT_EQ(sectionOf(file, "SOUND2"), "sonmin_trigger_string=keep\r\nstray=1\r\n");
+  EXPECT_EQ(sectionOf(file, "SOUND3"), "full_alarm_check=0\r\n");
+  const std::string s1 = sectionOf(file, "SOUND1");
+  EXPECT_EQ(s1.substr(0, s1.find("night_sound_path")),
+            "night_left_trigger_string=.CLSTD01\r\nnight_middle_trigger_string=black\r\n"
+            "night_right_trigger_string=background-color\r\n");
+  EXPECT_NE(s1.find("night_sound_roop_check=1\r\n"), std::string::npos);
+  EXPECT_NE(s1.find("tohyo_trigger_string=\x93\x8A\x95\x5B\r\n"), std::string::npos);
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::tohyo).trigger, "\x93\x8A\x95\x5B");
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::night).loop, 1);
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::full_alarm).loop, 0);
+
+  // All three pages: every section rewritten whole; the stray key is gone.
+  SoundPageValues page2 = soundPageValuesFrom(c_.settings, 1);
+  SoundPageValues page3 = soundPageValuesFrom(c_.settings, 2);
+  page3.checks[1044] = true;
+  ASSERT_TRUE(confirmSoundSheet(c_, {&page1, &page2, &page3}));
+  const std::string after = readFile(ini_);
+  EXPECT_EQ(after.find("stray"), std::string::npos);
+  EXPECT_NE(sectionOf(after, "SOUND2").find("sonmin_trigger_string=keep\r\n"), std::string::npos);
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::full_alarm).loop, 1);
+}
+
+TEST_F(SettingsFileTest, SoundOkWithSoundOnStopsAlarmsAndRequestsThePageOnce) {
+  c_.currentUrl = "http://a.example/cgi_jinro.cgi";
+  c_.postBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3";
+  c_.postBodyLength = static_cast<uint32_t>(c_.postBody.size());
+  c_.alarmChannels[index(AlarmKind::tohyo)].deviceId = 7;
+  c_.currentAlarm = alarmId(AlarmKind::tohyo);
+  SoundPageValues p1 = soundPageValuesFrom(c_.settings, 0), p2 = soundPageValuesFrom(c_.settings, 1),
+                  p3 = soundPageValuesFrom(c_.settings, 2);
+  c_.soundOn = 1;
+  ASSERT_TRUE(confirmSoundSheet(c_, {&p1, &p2, &p3}));
+  ASSERT_EQ(fake_.browser.navigations.size(), 1u);
+  EXPECT_TRUE(fake_.browser.navigations[0].post);
+  EXPECT_EQ(fake_.browser.navigations[0].url, c_.currentUrl);
+  EXPECT_EQ(fake_.browser.navigations[0].body, c_.postBody);
+  EXPECT_EQ(c_.navigationUrl, c_.currentUrl);
+  EXPECT_EQ(fake_.sound.count("stop"), 1u);
+  EXPECT_EQ(c_.alarmChannels[index(AlarmKind::tohyo)].deviceId, 0u);
+}
+
+TEST_F(SettingsFileTest, SoundOkWithSoundOffOnlyWritesAndReloads) {
+  c_.currentUrl = "http://a.example/cgi_jinro.cgi";
+  c_.alarmChannels[index(AlarmKind::tohyo)].deviceId = 7;
+  SoundPageValues p1 = soundPageValuesFrom(c_.settings, 0);
+  p1.texts[1016] = "NIGHT";
+  for (uint8_t off : {0, 2}) {  // a flag is set only when exactly 1
+    c_.soundOn = off;
+    ASSERT_TRUE(confirmSoundSheet(c_, {&p1, nullptr, nullptr}));
+  }
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::night).leftTrigger, "NIGHT");
+  EXPECT_TRUE(fake_.browser.navigations.empty());
+  EXPECT_TRUE(fake_.sound.calls.empty());
+}
+
+TEST_F(SettingsFileTest, SoundOkCutsA300ByteTriggerOnACharacterBoundary) {
+  SoundPageValues p2 = soundPageValuesFrom(c_.settings, 1);
+  std::string trigger = "a";
+  while (trigger.size() < 300) trigger += "\x90\x6C";  // "a" and 人s: byte 259 ends a character
+  p2.texts[1045] = trigger;
+  p2.texts[1041] = std::string(300, 'b');
+  ASSERT_TRUE(confirmSoundSheet(c_, {nullptr, &p2, nullptr}));
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::jinro).trigger, trigger.substr(0, 259));
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::sonmin).trigger, std::string(259, 'b'));
+  std::string even = "ab";
+  while (even.size() < 300) even += "\x90\x6C";
+  p2.texts[1045] = even;
+  ASSERT_TRUE(confirmSoundSheet(c_, {nullptr, &p2, nullptr}));
+  EXPECT_EQ(c_.settings.alarm(AlarmKind::jinro).trigger, even.substr(0, 258));
+}
+
+TEST_F(SettingsFileTest, SoundOkThatCannotWriteRequestsNothing) {
+  setSettingsFileOverride((dir_ / "missing" / "jinro.ini").string());
+  c_.soundOn = 1;
+  SoundPageValues p1 = soundPageValuesFrom(c_.settings, 0);
+  EXPECT_FALSE(confirmSoundSheet(c_, {&p1, nullptr, nullptr}));
+  EXPECT_TRUE(fake_.browser.navigations.empty());
+}
