@@ -1,0 +1,52 @@
+#pragma once
+// Helpers shared by the settings dialogs: Shift_JIS texts to and from Qt, and
+// dialog units. A dialog's layout is given in dialog units; they become pixels
+// through the dialog font's average character width and height, a horizontal
+// unit being a quarter of the width and a vertical one an eighth of the height.
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace jinro::ui {
+
+// Caption of the settings dialogs' error boxes, "ｴﾗｰ".
+inline constexpr char kErrorCaption[] = "\xB4\xD7\xB0";
+// "設定ファイル jinro.ini に書き込めませんでした。"
+inline constexpr char kSettingsWriteFailed[] =
+    "\x90\xDD\x92\xE8\x83\x74\x83\x40\x83\x43\x83\x8B\x20\x6A\x69\x6E\x72\x6F\x2E\x69\x6E\x69\x20\x82\xC9"
+    "\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81\x42";
+
+QString fromShiftJis(std::string_view shiftJis);
+// Characters Shift_JIS cannot hold become '?'.
+std::string toShiftJis(const QString& text);
+
+// The font of the settings dialogs: IPA Gothic 9 pt when installed.
+QFont settingsDialogFont();
+
+class DialogUnits {
+ public:
+  explicit DialogUnits(const QFont& font);
+  DialogUnits(int averageCharWidth, int charHeight) : cx_(averageCharWidth), cy_(charHeight) {}
+
+  int x(int units) const { return mulDiv(units, cx_, 4); }
+  int y(int units) const { return mulDiv(units, cy_, 8); }
+  QPoint point(int ux, int uy) const { return {x(ux), y(uy)}; }
+  QSize size(int uw, int uh) const { return {x(uw), y(uh)}; }
+  // As the desktop maps a dialog rectangle: each edge converted on its own.
+  QRect rect(int ux, int uy, int uw, int uh) const {
+    return QRect(QPoint(x(ux), y(uy)), QPoint(x(ux + uw) - 1, y(uy + uh) - 1));
+  }
+  int averageCharWidth() const { return cx_; }
+  int charHeight() const { return cy_; }
+
+ private:
+  static int mulDiv(int a, int b, int c) { return a >= 0 ? (a * b + c / 2) / c : -((-a * b + c / 2) / c); }
+  int cx_;
+  int cy_;
+};
+
+}  // namespace jinro::ui

@@ -1,0 +1,202 @@
+#include "ui/general_settings_dialog.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "settings/settings_sections.h"
+#include "ui/dialog_units.h"
+#include "ui/settings_dialogs.h"
+
+namespace jinro::ui {
+
+namespace {
+
+// "全般の設定"
+constexpr char kTitle[] = "\x91\x53\x94\xCA\x82\xCC\x90\xDD\x92\xE8";
+// "「Moonvale」Thornfield", the game's title
+constexpr char kGameTitle[] =
+    "\x81\x75\x4D\x6F\x6F\x6E\x76\x61\x6C\x65\x81\x76\x54\x68\x6F\x72\x6E\x66\x69\x65\x6C\x64";
+// " ノンフレーム版 のURL"
+constexpr char kNonFrameSuffix[] =
+    "\x20\x83\x6D\x83\x93\x83\x74\x83\x8C\x81\x5B\x83\x80\x94\xC5\x20\x82\xCC\x55\x52\x4C";
+// " フレーム版 のURL"
+constexpr char kFrameSuffix[] = "\x20\x83\x74\x83\x8C\x81\x5B\x83\x80\x94\xC5\x20\x82\xCC\x55\x52\x4C";
+// " メインCGI のURL"
+constexpr char kCgiSuffix[] = "\x20\x83\x81\x83\x43\x83\x93\x43\x47\x49\x20\x82\xCC\x55\x52\x4C";
+// "自動更新の間隔\n※10秒以上10000秒以下で指定してください。"
+constexpr char kIntervalLabel[] =
+    "\x8E\xA9\x93\xAE\x8D\x58\x90\x56\x82\xCC\x8A\xD4\x8A\x75\x0A\x81\xA6\x31\x30\x95\x62\x88\xC8\x8F\xE3\x31\x30"
+    "\x30\x30\x30\x95\x62\x88\xC8\x89\xBA\x82\xC5\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"
+    "\x81\x42";
+// "秒"
+constexpr char kSeconds[] = "\x95\x62";
+// "ｷｬﾝｾﾙ"
+constexpr char kCancel[] = "\xB7\xAC\xDD\xBE\xD9";
+// "自動更新の間隔は、10秒以上10000秒以下で指定してください。"
+constexpr char kIntervalError[] =
+    "\x8E\xA9\x93\xAE\x8D\x58\x90\x56\x82\xCC\x8A\xD4\x8A\x75\x82\xCD\x81\x41\x31\x30\x95\x62\x88\xC8\x8F\xE3\x31"
+    "\x30\x30\x30\x30\x95\x62\x88\xC8\x89\xBA\x82\xC5\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82"
+    "\xA2\x81\x42";
+
+// The game's title over its suffix: the title on the first line, the suffix
+// (without its separating blank) on the second.
+QString titledLabel(const char* suffix) {
+  return fromShiftJis(kGameTitle) + QLatin1Char('\n') + fromShiftJis(suffix).trimmed();
+}
+
+QLineEdit* makeBox(QWidget* parent, int id, const QRect& geometry) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QString::number(id));
+  box->setGeometry(geometry);
+  return box;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
+  auto* label = new QLabel(text, parent);
+  label->setGeometry(geometry);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+}  // namespace
+
+// ---- the up-down control ----
+
+IntervalUpDown::IntervalUpDown(QLineEdit* buddy, QWidget* parent)
+    : QWidget(parent), buddy_(buddy), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+  setObjectName(QStringLiteral("1015"));
+  for (QToolButton* arrow : {up_, down_}) {
+    arrow->setFocusPolicy(Qt::NoFocus);
+    arrow->setAutoRepeat(true);
+  }
+  up_->setArrowType(Qt::UpArrow);
+  down_->setArrowType(Qt::DownArrow);
+  connect(up_, &QToolButton::clicked, this, [this] { step(1); });
+  connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
+  buddy_->installEventFilter(this);
+}
+
+void IntervalUpDown::setPosition(int seconds) {
+  position_ = seconds;
+  buddy_->setText(QString::number(seconds));
+}
+
+void IntervalUpDown::step(int delta) {
+  const QByteArray text = buddy_->text().toLatin1();
+  setPosition(stepRefreshInterval(std::string_view(text.constData(), text.size()), position_, delta));
+  buddy_->selectAll();
+}
+
+bool IntervalUpDown::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+      step(key->key() == Qt::Key_Up ? 1 : -1);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void IntervalUpDown::resizeEvent(QResizeEvent*) {
+  const int half = height() / 2;
+  up_->setGeometry(0, 0, width(), half);
+  down_->setGeometry(0, half, width(), height() - half);
+}
+
+// ---- the dialog ----
+
+GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* parent) : QDialog(parent), c_(c) {
+  setWindowTitle(fromShiftJis(kTitle));
+  setFont(settingsDialogFont());
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  const DialogUnits du(font());
+  setFixedSize(du.size(367, 265));
+
+  makeLabel(this, titledLabel(kNonFrameSuffix), du.rect(9, 29, 105, 20));
+  makeLabel(this, titledLabel(kFrameSuffix), du.rect(9, 63, 105, 20));
+  makeLabel(this, titledLabel(kCgiSuffix), du.rect(10, 98, 105, 20));
+  // The interval's label and its note, wrapped in the room left of the box.
+  makeLabel(this, fromShiftJis(kIntervalLabel), du.rect(9, 133, 135, 40))->setWordWrap(true);
+
+  startUrl_ = makeBox(this, 1001, du.rect(116, 29, 238, 14));
+  frameUrl_ = makeBox(this, 1002, du.rect(116, 63, 238, 14));
+  cgiUrl_ = makeBox(this, 1003, du.rect(117, 98, 238, 14));
+  interval_ = makeBox(this, 1004, du.rect(148, 133, 32, 14));
+  interval_->setAlignment(Qt::AlignRight);
+  upDown_ = new IntervalUpDown(interval_, this);
+  upDown_->setGeometry(du.rect(178, 133, 9, 14));
+  makeLabel(this, fromShiftJis(kSeconds), du.rect(192, 137, 12, 8));
+
+  ok_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_->setObjectName(QStringLiteral("3"));
+  ok_->setGeometry(du.rect(259, 247, 50, 14));
+  ok_->setDefault(true);
+  cancel_ = new QPushButton(fromShiftJis(kCancel), this);
+  cancel_->setObjectName(QStringLiteral("4"));
+  cancel_->setGeometry(du.rect(313, 247, 50, 14));
+  connect(ok_, &QPushButton::clicked, this, &GeneralSettingsDialog::confirm);
+  connect(cancel_, &QPushButton::clicked, this, [this] { done(kGeneralCancel); });
+
+  setTabOrder(startUrl_, frameUrl_);
+  setTabOrder(frameUrl_, cgiUrl_);
+  setTabOrder(cgiUrl_, interval_);
+  setTabOrder(interval_, ok_);
+  setTabOrder(ok_, cancel_);
+
+  const GeneralDialogTexts texts = generalDialogTextsFrom(c_.settings);
+  startUrl_->setText(fromShiftJis(texts.startUrl));
+  frameUrl_->setText(fromShiftJis(texts.frameUrl));
+  upDown_->setPosition(shownRefreshInterval(c_.settings.refreshIntervalSeconds));
+  cgiUrl_->setText(fromShiftJis(texts.cgiUrl));
+  startUrl_->setFocus();
+  startUrl_->selectAll();
+}
+
+QLineEdit* GeneralSettingsDialog::box(int id) const {
+  switch (id) {
+    case 1001: return startUrl_;
+    case 1002: return frameUrl_;
+    case 1003: return cgiUrl_;
+    case 1004: return interval_;
+    default: return nullptr;
+  }
+}
+
+void GeneralSettingsDialog::reject() {}
+
+void GeneralSettingsDialog::confirm() {
+  GeneralDialogTexts texts;
+  texts.startUrl = toShiftJis(startUrl_->text());
+  texts.frameUrl = toShiftJis(frameUrl_->text());
+  texts.cgiUrl = toShiftJis(cgiUrl_->text());
+  texts.interval = toShiftJis(interval_->text());
+  switch (confirmGeneralSettings(c_, texts)) {
+    case GeneralOkResult::saved:
+      done(kGeneralOk);
+      break;
+    case GeneralOkResult::badInterval:
+      showError(kIntervalError);
+      break;
+    case GeneralOkResult::writeFailed:
+      showError(kSettingsWriteFailed);
+      break;
+  }
+}
+
+void GeneralSettingsDialog::showError(const char* shiftJisText) {
+  QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(shiftJisText), QMessageBox::Ok,
+                  this);
+  box.exec();
+}
+
+}  // namespace jinro::ui
+
+int runGeneralSettingsDialog(jinro::ClientController& c, QWidget* parent) {
+  jinro::ui::GeneralSettingsDialog dialog(c, parent);
+  return dialog.exec();
+}

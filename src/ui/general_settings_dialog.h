@@ -1,0 +1,71 @@
+#pragma once
+// "全般の設定": the three URLs and the automatic refresh interval of the
+// "ZENPAN" section. Controls are named by their ids ("1001" ... "1015", "3",
+// "4"). It closes only through OK (result 3) and Cancel (result 4): Escape
+// and the close box leave it open; Enter is OK.
+#include <QDialog>
+#include <QWidget>
+
+#include "app/client_controller.h"
+
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace jinro::ui {
+
+inline constexpr int kGeneralOk = 3;
+inline constexpr int kGeneralCancel = 4;
+
+// The up-down control beside the interval box: two arrows that step the
+// buddy's number within 10 to 10000, wrapping at the ends, and the Up and
+// Down keys in the buddy doing the same.
+class IntervalUpDown : public QWidget {
+  Q_OBJECT
+ public:
+  IntervalUpDown(QLineEdit* buddy, QWidget* parent);
+  void setPosition(int seconds);
+  int position() const { return position_; }
+  // One step up (delta 1) or down (-1) from the buddy's text.
+  void step(int delta);
+  QToolButton* upArrow() const { return up_; }
+  QToolButton* downArrow() const { return down_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QLineEdit* buddy_;
+  QToolButton* up_;
+  QToolButton* down_;
+  int position_ = 10;
+};
+
+class GeneralSettingsDialog : public QDialog {
+  Q_OBJECT
+ public:
+  GeneralSettingsDialog(ClientController& c, QWidget* parent);
+  QLineEdit* box(int id) const;
+  IntervalUpDown* upDown() const { return upDown_; }
+  QPushButton* okButton() const { return ok_; }
+  QPushButton* cancelButton() const { return cancel_; }
+
+ public slots:
+  void reject() override;  // Escape and the close box: stay open
+
+ private:
+  void confirm();
+  void showError(const char* shiftJisText);
+
+  ClientController& c_;
+  QLineEdit* startUrl_;
+  QLineEdit* frameUrl_;
+  QLineEdit* cgiUrl_;
+  QLineEdit* interval_;
+  IntervalUpDown* upDown_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+};
+
+}  // namespace jinro::ui

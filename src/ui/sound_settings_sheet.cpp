@@ -1,0 +1,348 @@
+#include "ui/sound_settings_sheet.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ui/dialog_units.h"
+#include "ui/settings_dialogs.h"
+
+namespace jinro::ui {
+
+namespace {
+
+// '音声の設定'
+constexpr char kSheetTitle[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8";
+// '音声の設定1'
+constexpr char kPage1[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8\x31";
+// '音声の設定2'
+constexpr char kPage2[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8\x32";
+// '音声の設定3'
+constexpr char kPage3[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8\x33";
+// '夜に変わった時'
+constexpr char kGroupNight[] = "\x96\xE9\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E";
+// '昼に変わった時'
+constexpr char kGroupDaytime[] = "\x92\x8B\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E";
+// '投票時間中'
+constexpr char kGroupTohyo[] = "\x93\x8A\x95\x5B\x8E\x9E\x8A\xD4\x92\x86";
+// '行動決定時間中'
+constexpr char kGroupKodo[] = "\x8D\x73\x93\xAE\x8C\x88\x92\xE8\x8E\x9E\x8A\xD4\x92\x86";
+// '村民勝利時'
+constexpr char kGroupSonmin[] = "\x91\xBA\x96\xAF\x8F\x9F\x97\x98\x8E\x9E";
+// '人狼勝利時'
+constexpr char kGroupJinro[] = "\x90\x6C\x98\x54\x8F\x9F\x97\x98\x8E\x9E";
+// '妖弧勝利時'
+constexpr char kGroupYoko[] = "\x97\x64\x8C\xCA\x8F\x9F\x97\x98\x8E\x9E";
+// '引き分け時'
+constexpr char kGroupHikiwake[] = "\x88\xF8\x82\xAB\x95\xAA\x82\xAF\x8E\x9E";
+// '猫又勝利時'
+constexpr char kGroupNekomata[] = "\x94\x4C\x96\x94\x8F\x9F\x97\x98\x8E\x9E";
+// '村民登録中'
+constexpr char kGroupSonmintoroku[] = "\x91\xBA\x96\xAF\x93\x6F\x98\x5E\x92\x86";
+// '事件前日の参加者定員到達アラーム'
+constexpr char kGroupFullAlarm[] = "\x8E\x96\x8C\x8F\x91\x4F\x93\xFA\x82\xCC\x8E\x51\x89\xC1\x8E\xD2\x92\xE8\x88\xF5\x93\x9E\x92\x42\x83\x41\x83\x89\x81\x5B\x83\x80";
+// '左トリガー文字列'
+constexpr char kLeftTrigger[] = "\x8D\xB6\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
+// '中央トリガー文字列'
+constexpr char kMiddleTrigger[] = "\x92\x86\x89\x9B\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
+// '右トリガー文字列'
+constexpr char kRightTrigger[] = "\x89\x45\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
+// 'トリガー文字列'
+constexpr char kTrigger[] = "\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
+// '音声ファイル(Waveのみ)'
+constexpr char kWaveFile[] = "\x89\xB9\x90\xBA\x83\x74\x83\x40\x83\x43\x83\x8B\x28\x57\x61\x76\x65\x82\xCC\x82\xDD\x29";
+// '音声ファイル(MIDIのみ)'
+constexpr char kMidiFile[] = "\x89\xB9\x90\xBA\x83\x74\x83\x40\x83\x43\x83\x8B\x28\x4D\x49\x44\x49\x82\xCC\x82\xDD\x29";
+// '開く'
+constexpr char kOpen[] = "\x8A\x4A\x82\xAD";
+// '繰り返し再生'
+constexpr char kRepeat[] = "\x8C\x4A\x82\xE8\x95\xD4\x82\xB5\x8D\xC4\x90\xB6";
+// 'アラームON'
+constexpr char kAlarmOn[] = "\x83\x41\x83\x89\x81\x5B\x83\x80\x4F\x4E";
+// '※夜に変わった時のトリガーに引っ掛からなければ昼と判定します。'
+constexpr char kDaytimeNote[] = "\x81\xA6\x96\xE9\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E\x82\xCC\x83\x67\x83\x8A\x83\x4B\x81\x5B\x82\xC9\x88\xF8\x82\xC1\x8A\x7C\x82\xA9\x82\xE7\x82\xC8\x82\xAF\x82\xEA\x82\xCE\x92\x8B\x82\xC6\x94\xBB\x92\xE8\x82\xB5\x82\xDC\x82\xB7\x81\x42";
+// '再生したい音声ファイルを選択'
+constexpr char kChooserTitle[] = "\x8D\xC4\x90\xB6\x82\xB5\x82\xBD\x82\xA2\x89\xB9\x90\xBA\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x91\x49\x91\xF0";
+// 'キャンセル'
+constexpr char kCancelSheet[] = "\x83\x4C\x83\x83\x83\x93\x83\x5A\x83\x8B";
+// '選択したファイルのパスは、259バイトを超えるか、使えない文字を含むため設定できません。'
+constexpr char kBadPath[] = "\x91\x49\x91\xF0\x82\xB5\x82\xBD\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x83\x70\x83\x58\x82\xCD\x81\x41\x32\x35\x39\x83\x6F\x83\x43\x83\x67\x82\xF0\x92\xB4\x82\xA6\x82\xE9\x82\xA9\x81\x41\x8E\x67\x82\xA6\x82\xC8\x82\xA2\x95\xB6\x8E\x9A\x82\xF0\x8A\xDC\x82\xDE\x82\xBD\x82\xDF\x90\xDD\x92\xE8\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+
+// The controls of the pages, positions and widths in dialog units.
+enum class Item { group, note, box, open, check };
+struct Control {
+  Item item;
+  int id;      // 0 for groups and notes
+  int x, y, w; // w: width of a box
+  const char* text;  // caption, or the label left of a box
+  int target;  // the box an "開く" button fills
+};
+
+constexpr Control kPage1Controls[] = {
+    {Item::group, 0, 7, 11, 0, kGroupNight, 0},
+    {Item::box, 1016, 64, 22, 52, kLeftTrigger, 0},
+    {Item::box, 1021, 185, 22, 52, kMiddleTrigger, 0},
+    {Item::box, 1023, 300, 22, 52, kRightTrigger, 0},
+    {Item::box, 1017, 92, 41, 164, kWaveFile, 0},
+    {Item::open, 1018, 262, 41, 0, kOpen, 1017},
+    {Item::check, 1019, 304, 43, 0, kRepeat, 0},
+    {Item::group, 0, 7, 67, 0, kGroupDaytime, 0},
+    {Item::note, 0, 17, 82, 0, kDaytimeNote, 0},
+    {Item::box, 1030, 93, 97, 164, kWaveFile, 0},
+    {Item::open, 1031, 263, 97, 0, kOpen, 1030},
+    {Item::check, 1032, 305, 99, 0, kRepeat, 0},
+    {Item::group, 0, 7, 123, 0, kGroupTohyo, 0},
+    {Item::box, 1033, 66, 134, 285, kTrigger, 0},
+    {Item::box, 1034, 93, 153, 164, kWaveFile, 0},
+    {Item::open, 1035, 263, 153, 0, kOpen, 1034},
+    {Item::check, 1036, 305, 155, 0, kRepeat, 0},
+    {Item::group, 0, 6, 180, 0, kGroupKodo, 0},
+    {Item::box, 1048, 65, 190, 285, kTrigger, 0},
+    {Item::box, 1049, 92, 209, 164, kWaveFile, 0},
+    {Item::open, 1051, 263, 209, 0, kOpen, 1049},
+    {Item::check, 1050, 304, 211, 0, kRepeat, 0},
+};
+
+constexpr Control kPage2Controls[] = {
+    {Item::group, 0, 7, 11, 0, kGroupSonmin, 0},
+    {Item::box, 1041, 66, 22, 285, kTrigger, 0},
+    {Item::box, 1042, 90, 41, 165, kMidiFile, 0},
+    {Item::open, 1043, 262, 41, 0, kOpen, 1042},
+    {Item::check, 1044, 304, 43, 0, kRepeat, 0},
+    {Item::group, 0, 7, 67, 0, kGroupJinro, 0},
+    {Item::box, 1045, 66, 78, 285, kTrigger, 0},
+    {Item::box, 1020, 91, 97, 165, kMidiFile, 0},
+    {Item::open, 1021, 263, 97, 0, kOpen, 1020},
+    {Item::check, 1022, 305, 99, 0, kRepeat, 0},
+    {Item::group, 0, 7, 123, 0, kGroupYoko, 0},
+    {Item::box, 1007, 66, 134, 285, kTrigger, 0},
+    {Item::box, 1023, 91, 153, 165, kMidiFile, 0},
+    {Item::open, 1024, 263, 153, 0, kOpen, 1023},
+    {Item::check, 1025, 305, 155, 0, kRepeat, 0},
+    {Item::group, 0, 6, 180, 0, kGroupHikiwake, 0},
+    {Item::box, 1010, 65, 190, 285, kTrigger, 0},
+    {Item::box, 1026, 90, 209, 165, kMidiFile, 0},
+    {Item::open, 1027, 263, 209, 0, kOpen, 1026},
+    {Item::check, 1028, 304, 211, 0, kRepeat, 0},
+};
+
+constexpr Control kPage3Controls[] = {
+    {Item::group, 0, 6, 11, 0, kGroupNekomata, 0},
+    {Item::box, 1041, 65, 21, 285, kTrigger, 0},
+    {Item::box, 1047, 89, 41, 165, kMidiFile, 0},
+    {Item::open, 1046, 262, 41, 0, kOpen, 1047},
+    {Item::check, 1013, 304, 43, 0, kRepeat, 0},
+    {Item::group, 0, 7, 67, 0, kGroupSonmintoroku, 0},
+    {Item::box, 1037, 66, 78, 285, kTrigger, 0},
+    {Item::box, 1038, 90, 97, 165, kMidiFile, 0},
+    {Item::open, 1039, 263, 97, 0, kOpen, 1038},
+    {Item::check, 1040, 305, 99, 0, kRepeat, 0},
+    {Item::group, 0, 7, 123, 0, kGroupFullAlarm, 0},
+    {Item::check, 1044, 18, 137, 0, kAlarmOn, 0},
+    {Item::box, 1042, 93, 153, 165, kWaveFile, 0},
+    {Item::open, 1043, 265, 153, 0, kOpen, 1042},
+};
+
+std::span<const Control> pageControls(int page) {
+  switch (page) {
+    case 0: return kPage1Controls;
+    case 1: return kPage2Controls;
+    default: return kPage3Controls;
+  }
+}
+
+constexpr const char* kPageTitles[kSoundPageCount] = {kPage1, kPage2, kPage3};
+
+QString idName(int id) { return QString::number(id); }
+
+// A path goes into a box only when the settings can hold it: at most 259
+// bytes in Shift_JIS, and every character representable there.
+bool fitsSoundPath(const QString& path) {
+  const std::string bytes = toShiftJis(path);
+  return bytes.size() <= kDialogTextLimit && fromShiftJis(bytes) == path;
+}
+
+}  // namespace
+
+// ---- the file chooser ----
+
+void configureSoundFileDialog(QFileDialog& dialog) {
+  dialog.setWindowTitle(fromShiftJis(kChooserTitle));
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  const QStringList filters = {QStringLiteral("wav file(*.wav)"), QStringLiteral("mid file(*.mid)"),
+                               QStringLiteral("mp3 file(*.mp3)"), QStringLiteral("All files(*.*)")};
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.first());
+  dialog.setDefaultSuffix(QStringLiteral("wav"));
+}
+
+std::optional<QString> chooseSoundFile(QWidget* owner) {
+  QFileDialog dialog(owner);
+  configureSoundFileDialog(dialog);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(files.first());
+}
+
+// ---- a page ----
+
+SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const SoundFileChooser& chooser,
+                                     QWidget* parent)
+    : QWidget(parent), page_(page), chooser_(chooser) {
+  const DialogUnits du(font());
+  setMinimumSize(du.size(365, 241));
+  const SoundPageValues values = soundPageValuesFrom(settings, page);
+
+  for (const Control& control : pageControls(page)) {
+    switch (control.item) {
+      case Item::group: {
+        auto* group = new QGroupBox(fromShiftJis(control.text), this);
+        group->setGeometry(du.rect(control.x, control.y, 352, 52));
+        group->lower();
+        break;
+      }
+      case Item::note: {
+        auto* note = new QLabel(fromShiftJis(control.text), this);
+        note->move(du.point(control.x, control.y));
+        note->adjustSize();
+        break;
+      }
+      case Item::box: {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(idName(control.id));
+        box->setGeometry(du.rect(control.x, control.y, control.w, 14));
+        auto it = values.texts.find(control.id);
+        if (it != values.texts.end()) box->setText(fromShiftJis(it->second));
+        // The label sits left of its box, its right edge two units before it.
+        auto* label = new QLabel(fromShiftJis(control.text), this);
+        label->adjustSize();
+        const QRect boxRect = box->geometry();
+        label->move(boxRect.left() - du.x(2) - label->width(), boxRect.center().y() - label->height() / 2);
+        break;
+      }
+      case Item::open: {
+        auto* button = new QPushButton(fromShiftJis(control.text), this);
+        button->setObjectName(idName(control.id));
+        button->setGeometry(du.rect(control.x, control.y, 33, 14));
+        button->setAutoDefault(false);
+        const int target = control.target;
+        connect(button, &QPushButton::clicked, this, [this, target] { openFor(target); });
+        break;
+      }
+      case Item::check: {
+        auto* check = new QCheckBox(fromShiftJis(control.text), this);
+        check->setObjectName(idName(control.id));
+        const QRect r = du.rect(control.x, control.y, 51, 10);
+        // Never narrower than its text needs.
+        check->setGeometry(r.x(), r.y(), std::max(r.width(), check->sizeHint().width()), r.height());
+        auto it = values.checks.find(control.id);
+        check->setChecked(it != values.checks.end() && it->second);
+        break;
+      }
+    }
+  }
+}
+
+QLineEdit* SoundSettingsPage::box(int id) const { return findChild<QLineEdit*>(idName(id)); }
+QCheckBox* SoundSettingsPage::checkBox(int id) const { return findChild<QCheckBox*>(idName(id)); }
+QPushButton* SoundSettingsPage::openButton(int id) const { return findChild<QPushButton*>(idName(id)); }
+
+SoundPageValues SoundSettingsPage::values() const {
+  SoundPageValues values;
+  for (const SoundField& field : soundPageFields(page_)) {
+    if (field.value == SoundValue::loop) {
+      if (QCheckBox* check = checkBox(field.controlId)) values.checks[field.controlId] = check->isChecked();
+    } else if (QLineEdit* edit = box(field.controlId)) {
+      values.texts[field.controlId] = toShiftJis(edit->text());
+    }
+  }
+  return values;
+}
+
+void SoundSettingsPage::openFor(int boxId) {
+  const std::optional<QString> path = chooser_ ? chooser_(this) : chooseSoundFile(this);
+  if (!path) return;
+  if (!fitsSoundPath(*path)) {
+    QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(kBadPath), QMessageBox::Ok,
+                    this);
+    box.exec();
+    return;
+  }
+  if (QLineEdit* target = box(boxId)) target->setText(*path);
+}
+
+// ---- the sheet ----
+
+SoundSettingsSheet::SoundSettingsSheet(ClientController& c, QWidget* parent, SoundFileChooser chooser)
+    : QDialog(parent), c_(c), chooser_(std::move(chooser)), tabs_(new QTabWidget(this)) {
+  setWindowTitle(fromShiftJis(kSheetTitle));
+  setFont(settingsDialogFont());
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+  const DialogUnits du(font());
+  for (int i = 0; i < kSoundPageCount; ++i) {
+    holders_[i] = new QWidget;
+    holders_[i]->setMinimumSize(du.size(365, 241));
+    auto* layout = new QVBoxLayout(holders_[i]);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tabs_->addTab(holders_[i], fromShiftJis(kPageTitles[i]));
+  }
+
+  auto* buttons = new QDialogButtonBox(this);
+  ok_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  cancel_ = buttons->addButton(fromShiftJis(kCancelSheet), QDialogButtonBox::RejectRole);
+  ok_->setDefault(true);
+  connect(ok_, &QPushButton::clicked, this, &SoundSettingsSheet::confirm);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs_);
+  layout->addWidget(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  // The first page at once, each other one when its tab is first shown.
+  ensurePage(0);
+  tabs_->setCurrentIndex(0);
+  connect(tabs_, &QTabWidget::currentChanged, this, &SoundSettingsSheet::ensurePage);
+}
+
+void SoundSettingsSheet::ensurePage(int index) {
+  if (index < 0 || index >= kSoundPageCount || pages_[index] != nullptr) return;
+  pages_[index] = new SoundSettingsPage(index, c_.settings, chooser_, holders_[index]);
+  holders_[index]->layout()->addWidget(pages_[index]);
+}
+
+void SoundSettingsSheet::confirm() {
+  std::array<SoundPageValues, kSoundPageCount> values;
+  SoundSheetPages created{};
+  for (int i = 0; i < kSoundPageCount; ++i) {
+    if (pages_[i] == nullptr) continue;
+    values[i] = pages_[i]->values();
+    created[i] = &values[i];
+  }
+  if (!confirmSoundSheet(c_, created)) {
+    QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(kSettingsWriteFailed),
+                    QMessageBox::Ok, this);
+    box.exec();
+    return;
+  }
+  accept();
+}
+
+}  // namespace jinro::ui
+
+int runSoundSettingsSheet(jinro::ClientController& c, QWidget* parent) {
+  jinro::ui::SoundSettingsSheet sheet(c, parent);
+  return sheet.exec();
+}
