@@ -1,0 +1,72 @@
+// quill_pane: shows one game log, a Shift_JIS HTML file, in a window of its
+// own.  Usage: quill_pane <file> <title>
+//
+// Its windows carry the X11 window class "QuillpaneClass_9gdFZb", by which
+// the client finds them all to close, minimise or move them together.
+#include <QApplication>
+#include <QByteArray>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QStringDecoder>
+#include <QTimer>
+
+#include <string_view>
+
+#include "log_view.h"
+#include "platform/code_page.h"
+
+namespace {
+
+constexpr char kWindowClass[] = "QuillpaneClass_9gdFZb";
+
+// The client passes the title in UTF-8; a title in Shift_JIS (as an older
+// caller would send it) is read as such rather than shown as mojibake.
+QString decodeTitle(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString title = utf8(bytes);
+  if (utf8.hasError()) {
+    std::u16string wide = jinro::shiftJisToUtf16(std::string_view(bytes.constData(), bytes.size()));
+    title = QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+  }
+  // QWidget reads "[*]" in a window title as the modified-mark placeholder;
+  // a doubled one stands for the literal text.
+  title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+  return title;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool haveFile = argc >= 2;
+  const QByteArray path = haveFile ? QByteArray(argv[1]) : QByteArray();
+  const QByteArray titleBytes = argc >= 3 ? QByteArray(argv[2]) : QByteArray();
+
+  // Qt takes options such as -name, -display or -reverse out of its
+  // arguments; the file and the title are ours, so Qt sees only argv[0].
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  // The X11 window class is the application name, read when the first
+  // window is created.
+  QCoreApplication::setApplicationName(QString::fromLatin1(kWindowClass));
+  QApplication app(qtArgc, qtArgv);
+  QCoreApplication::setApplicationName(QString::fromLatin1(kWindowClass));
+
+  quill::LogView view;
+  view.setWindowTitle(titleBytes.isEmpty() ? QStringLiteral("quill_pane") : decodeTitle(titleBytes));
+  // Opened beside the game by the client: it must not take the focus.
+  view.setAttribute(Qt::WA_ShowWithoutActivating);
+  view.resize(640, 480);
+  auto* closeKey = new QShortcut(QKeySequence(QKeySequence::Close), &view);
+  QObject::connect(closeKey, &QShortcut::activated, &view, &QWidget::close);
+
+  if (haveFile) {
+    view.show();
+    // The window appears first; a big log is laid out after.
+    QTimer::singleShot(0, &view, [&view, &path] { view.showFile(path); });
+  } else {
+    view.showMessage(QStringLiteral("表示するファイルがありません"),
+                     QStringLiteral("使い方: quill_pane <HTMLファイル> <ウィンドウのタイトル>"));
+    view.show();
+  }
+  return app.exec();
+}
