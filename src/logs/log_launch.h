@@ -19,4 +19,9 @@ std::string dayLogTitle(std::string_view text);
 // The log text as stored in tmp.html: every LF written as CRLF, nothing added.
 std::string logFileBytes(std::string_view logText);
 
+// The directory (ending in '/') that receives tmp.html and holds quill_pane.
+// Empty, the default, means the executable's own directory, which the launch
+// then also makes the current directory. Tests point it elsewhere.
+void setLogDirectory(std::string directory);
+
 }  // namespace jinro
