@@ -1,0 +1,169 @@
+#pragma once
+// The sound device on SDL2_mixer.
+//
+// Device types: "WaveAudio" plays RIFF/WAVE files (MP3 is accepted as well);
+// "Sequencer" plays Standard MIDI files ("MThd", or RIFF/RMID) through
+// FluidSynth with a General MIDI soundfont. What a file is is decided by its
+// bytes, never by its name; a file of the other kind fails to open. Type names
+// are matched without regard to case, as MCI does.
+//
+// Ids: every open device gets a fresh non-zero id (ids are not reused within a
+// run); open returns 0 and lastError() says why when the file is missing,
+// unreadable, damaged, of the wrong type, or when there is no audio at all.
+// Calls with id 0 or an id that is not open do nothing.
+//
+// Operations: seekToStart stops the device (a pending notice is aborted) and
+// the next play starts at the beginning. play starts the whole file from its
+// beginning; on a device that is still playing it goes on where it is and only
+// replaces the pending notice (the old one is superseded). stop ends the sound
+// at once; close releases the device. A "Sequencer" device that starts while
+// another one plays takes the synthesiser over: the other one is stopped and
+// its pending notice aborted. "WaveAudio" devices each have a mixer channel of
+// their own and may sound together.
+//
+// Notices: every play with notice ends in exactly one notice carrying the
+// device id: MCI_NOTIFY_SUCCESSFUL (1) when the file played to its end,
+// MCI_NOTIFY_SUPERSEDED (2) when a new play with notice replaced it,
+// MCI_NOTIFY_ABORTED (4) when the device was stopped, rewound, closed or taken
+// over, kNotifyFailure (8) when the play could not start. A MIDI file's end is
+// reported some 2.5-3 s after its last note (the synthesiser's release time).
+// Notices are never handed over from inside a device call or from the audio
+// thread: they wait in a queue until the main loop calls pumpNotices(), which
+// hands them, in order, to the notice handler on the calling (main) thread.
+//
+// Wiring into a main loop (all calls on the main thread):
+//   device.setNoticeHandler([&](uint32_t code, uint32_t id) { ...MM_MCINOTIFY... });
+//   device.setWakeup([obj] { QMetaObject::invokeMethod(obj, "pump", Qt::QueuedConnection); });
+//   ... and the slot "pump" calls device.pumpNotices().
+// The wakeup runs whenever a notice is queued, on whatever thread queued it:
+// often SDL's audio thread, inside the mixer's lock. It must be quick and
+// must not call back into this device or SDL_mixer; posting an event is right.
+// A loop that prefers polling may instead call pumpNotices() from a timer
+// (every 50-100 ms is plenty); hasPendingNotices() tells if it would deliver.
+//
+// Audio output: opened on the first successful open. SDL picks the driver;
+// SDL_AUDIODRIVER in the environment wins. When no driver of SDL's own choice
+// works (no sound card, no sound server) and SDL_AUDIODRIVER is not set, the
+// device falls back to SDL's "dummy" driver, which consumes the sound in real
+// time without playing it, so that timing and notices stay as with a card.
+// The soundfont is taken from SDL_SOUNDFONTS when set, otherwise the first of
+// kSoundFontCandidates that exists.
+//
+// One SdlSoundDevice at a time per process (SDL_mixer's end-of-play hooks are
+// process-wide); a second one cannot open audio while the first has it.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sound_device.h"
+
+struct Mix_Chunk;
+struct _Mix_Music;
+
+namespace jinro {
+
+// The notice of a play that could not start (MCI's MCI_NOTIFY_FAILURE).
+inline constexpr uint32_t kNotifyFailure = 8;
+
+inline constexpr const char* kSoundFontCandidates[] = {
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+};
+
+// Files larger than this are refused rather than read into memory.
+inline constexpr size_t kMaxSoundFileBytes = 64u << 20;
+
+class SdlSoundDevice final : public SoundDevice {
+ public:
+  SdlSoundDevice();
+  ~SdlSoundDevice() override;
+  SdlSoundDevice(const SdlSoundDevice&) = delete;
+  SdlSoundDevice& operator=(const SdlSoundDevice&) = delete;
+
+  uint32_t open(std::string_view deviceType, const std::string& path) override;
+  void seekToStart(uint32_t deviceId) override;
+  void play(uint32_t deviceId, bool notify) override;
+  void stop(uint32_t deviceId) override;
+  void close(uint32_t deviceId) override;
+  void setNoticeHandler(NoticeHandler handler) override;
+  std::string lastError() const override { return lastError_; }
+
+  // Main thread: hands the notices queued so far to the handler, oldest
+  // first, and returns how many. Notices queued while the handler runs (a
+  // repeat that starts again, say) wait for the next call. Safe to call from
+  // inside the handler (a nested event loop); order is kept.
+  size_t pumpNotices();
+  bool hasPendingNotices() const;
+  // See above: called whenever a notice is queued, from any thread.
+  void setWakeup(std::function<void()> wakeup);
+
+  // The audio driver in use ("pulseaudio", "alsa", "dummy"...), "" before
+  // the audio was opened or when it could not be.
+  std::string audioDriver() const;
+  bool usingFallbackDriver() const { return fallbackDriver_; }
+
+  // Test hook: sees every buffer the mixer produces, on the audio thread:
+  // signed 16-bit samples, interleaved stereo. Empty function to remove.
+  using MixTap = std::function<void(const int16_t* samples, size_t count)>;
+  void setMixTap(MixTap tap);
+
+ private:
+  struct Device;
+  struct Playing {
+    uint32_t device = 0;  // 0: nothing playing there
+    bool notify = false;
+  };
+  struct Notice {
+    uint32_t code;
+    uint32_t device;
+  };
+
+  bool ensureAudio(std::string& why);
+  bool tryOpenAudio(const char* driver, std::string& why);
+  Device* find(uint32_t id);
+  // Ends what plays on a channel / on the synthesiser; a pending notice gets `code`.
+  void haltChannel(int channel, uint32_t code);
+  void haltMusic(uint32_t code);
+  void playWave(uint32_t id, Device& d, bool notify);
+  void playMidi(uint32_t id, Device& d, bool notify);
+  void failPlay(uint32_t id, bool notify, std::string why);
+  // Queue a notice; the caller holds mutex_. Returns the wakeup to run after unlocking.
+  std::shared_ptr<std::function<void()>> queueLocked(uint32_t code, uint32_t device);
+  static void runWakeup(const std::shared_ptr<std::function<void()>>& w);
+
+  // Audio thread entry points (SDL_mixer hooks).
+  static void onChannelFinished(int channel);
+  static void onMusicFinished();
+  static void onPostMix(void* self, uint8_t* stream, int len);
+  void channelFinished(int channel);
+  void musicFinished();
+
+  // Main-thread state.
+  bool audioOpen_ = false;
+  bool fallbackDriver_ = false;
+  std::string lastError_;
+  uint32_t nextId_ = 1;
+  std::map<uint32_t, std::unique_ptr<Device>> devices_;
+  std::vector<int> freeChannels_;
+  int allocatedChannels_ = 0;
+  uint32_t musicOwner_ = 0;  // device whose music was last handed to the mixer
+  NoticeHandler handler_;
+  MixTap tap_;
+
+  // Shared with the audio thread.
+  mutable std::mutex mutex_;
+  std::vector<Playing> channelPlaying_;
+  Playing musicPlaying_;
+  std::deque<Notice> queue_;
+  std::shared_ptr<std::function<void()>> wakeup_;
+};
+
+}  // namespace jinro
