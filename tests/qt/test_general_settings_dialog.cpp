@@ -1,0 +1,300 @@
+// "全般の設定" through its real widgets, against a jinro.ini in a temporary folder.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "jinro/server_base_url.h"
+#include "platform/fake/fakes.h"
+#include "settings/settings.h"
+#include "ui/dialog_units.h"
+#include "ui/general_settings_dialog.h"
+#include "ui/settings_dialogs.h"
+
+using namespace jinro;
+using jinro::ui::GeneralSettingsDialog;
+
+namespace {
+
+QString sj(const char* shiftJis) { return ui::fromShiftJis(shiftJis); }
+
+// "自動更新の間隔は、10秒以上10000秒以下で指定してください。"
+const char kIntervalError[] =
+    "\x8E\xA9\x93\xAE\x8D\x58\x90\x56\x82\xCC\x8A\xD4\x8A\x75\x82\xCD\x81\x41\x31\x30\x95\x62\x88\xC8\x8F\xE3\x31"
+    "\x30\x30\x30\x30\x95\x62\x88\xC8\x89\xBA\x82\xC5\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82"
+    "\xA2\x81\x42";
+
+// Waits for the next modal message box, notes it and presses its OK.
+struct MessageBoxAnswer {
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int seen = 0;
+  int tries = 0;
+  void arm() {
+    tries = 0;
+    QTimer::singleShot(0, [this] { poll(); });
+  }
+  void poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) {
+      if (++tries < 300) QTimer::singleShot(10, [this] { poll(); });
+      return;
+    }
+    text = box->text();
+    title = box->windowTitle();
+    icon = box->icon();
+    ++seen;
+    box->button(QMessageBox::Ok)->click();
+  }
+};
+
+// Records the restart the main window would make from the reloaded settings.
+struct MainWindowStandIn : MessageTarget {
+  ClientController* c = nullptr;
+  intptr_t sendMessage(uint32_t message, uintptr_t, intptr_t lParam) override {
+    if (message == WM_SET_AUTO_REFRESH && lParam == 1) c->ports.timer->start(c->settings.refreshIntervalSeconds * 1000ull);
+    return 0;
+  }
+};
+
+}  // namespace
+
+class TestGeneralSettingsDialog : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::string ini_;
+  fake::FakePlatform* fake_ = nullptr;
+  ClientController* c_ = nullptr;
+  MainWindowStandIn standIn_;
+
+  std::string file() const {
+    std::ifstream in(ini_, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  void setFile(const std::string& text) {
+    std::ofstream out(ini_, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  std::unique_ptr<GeneralSettingsDialog> openDialog() {
+    auto d = std::make_unique<GeneralSettingsDialog>(*c_, nullptr);
+    d->show();
+    if (!QTest::qWaitForWindowExposed(d.get())) qWarning("dialog not exposed");
+    return d;
+  }
+  void typeInterval(GeneralSettingsDialog& d, const QString& text) {
+    QLineEdit* box = d.box(1004);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(dir_.isValid());
+    ini_ = dir_.filePath(QStringLiteral("jinro.ini")).toStdString();
+    std::remove(ini_.c_str());
+    setSettingsFileOverride(ini_);
+    fake_ = new fake::FakePlatform;
+    c_ = new ClientController(fake_->ports());
+    standIn_.c = c_;
+    fake_->messages.forwardTo = &standIn_;
+    loadSoundSettings(c_->settings);
+    loadGeneralSettings(c_->settings);
+  }
+  void cleanup() {
+    delete c_;
+    delete fake_;
+    setSettingsFileOverride("");
+  }
+
+  void showsTheSettingsAndItsLayout() {
+    auto d = openDialog();
+    QCOMPARE(d->windowTitle(), sj("\x91\x53\x94\xCA\x82\xCC\x90\xDD\x92\xE8"));  // 全般の設定
+    const QString base = QString::fromLatin1(kServerBaseUrl);
+    QCOMPARE(d->box(1001)->text(), base + "index2.html");
+    QCOMPARE(d->box(1002)->text(), base);
+    QCOMPARE(d->box(1003)->text(), base + "cgi_jinro.cgi");
+    QCOMPARE(d->box(1004)->text(), QStringLiteral("10"));
+    QVERIFY(d->box(1001)->hasFocus());
+    QVERIFY(d->okButton()->isDefault());
+    QCOMPARE(d->cancelButton()->text(), sj("\xB7\xAC\xDD\xBE\xD9"));  // ｷｬﾝｾﾙ
+    // Each URL label: the game's title over its suffix.
+    QStringList labels;
+    for (QLabel* l : d->findChildren<QLabel*>()) labels << l->text();
+    for (const char* suffix : {"\x83\x6D\x83\x93\x83\x74\x83\x8C\x81\x5B\x83\x80\x94\xC5\x20\x82\xCC\x55\x52\x4C",
+                               "\x83\x74\x83\x8C\x81\x5B\x83\x80\x94\xC5\x20\x82\xCC\x55\x52\x4C",
+                               "\x83\x81\x83\x43\x83\x93\x43\x47\x49\x20\x82\xCC\x55\x52\x4C"}) {
+      QVERIFY2(labels.contains(sj("\x81\x75Moonvale\x81\x76Thornfield") + "\n" + sj(suffix)), qPrintable(labels.join('|')));
+    }
+    // Positions in dialog units of the dialog's font.
+    const ui::DialogUnits du(d->font());
+    QCOMPARE(d->size(), du.size(367, 265));
+    QCOMPARE(d->box(1001)->geometry(), du.rect(116, 29, 238, 14));
+    QCOMPARE(d->box(1003)->geometry(), du.rect(117, 98, 238, 14));
+    QCOMPARE(d->box(1004)->geometry(), du.rect(148, 133, 32, 14));
+    QCOMPARE(d->upDown()->geometry(), du.rect(178, 133, 9, 14));
+    QCOMPARE(d->okButton()->geometry(), du.rect(259, 247, 50, 14));
+  }
+
+  void storedIntervalOutsideTheRangeShowsTheNearerBound() {
+    for (auto [stored, shown] : {std::pair<const char*, const char*>{"5", "10"}, {"70000", "10000"}, {"-3", "10"},
+                                 {"0060", "60"}}) {
+      setFile(std::string("[ZENPAN]\r\njidokosin_kankaku=") + stored + "\r\n");
+      loadGeneralSettings(c_->settings);
+      auto d = openDialog();
+      QCOMPARE(d->box(1004)->text(), QString::fromLatin1(shown));
+      if (std::string(stored) == "70000") {
+        QTest::mouseClick(d->okButton(), Qt::LeftButton);
+        QCOMPARE(d->result(), ui::kGeneralOk);
+        QVERIFY(file().find("jidokosin_kankaku=10000\r\n") != std::string::npos);
+      }
+    }
+  }
+
+  void boundsAreAcceptedAndOutsideRefused() {
+    for (const char* good : {"10", "10000"}) {
+      auto d = openDialog();
+      typeInterval(*d, QString::fromLatin1(good));
+      QTest::mouseClick(d->okButton(), Qt::LeftButton);
+      QVERIFY(!d->isVisible());
+      QCOMPARE(d->result(), ui::kGeneralOk);
+      QVERIFY(file().find(std::string("jidokosin_kankaku=") + good + "\r\n") != std::string::npos);
+      QCOMPARE(c_->settings.refreshIntervalSeconds, static_cast<uint32_t>(std::stoi(good)));
+    }
+    const std::string before = file();
+    for (const char* bad : {"9", "10001", "", "1O", "-10"}) {
+      auto d = openDialog();
+      typeInterval(*d, QString::fromLatin1(bad));
+      MessageBoxAnswer answer;
+      answer.arm();
+      QTest::mouseClick(d->okButton(), Qt::LeftButton);
+      QCOMPARE(answer.seen, 1);
+      QCOMPARE(answer.text, sj(kIntervalError));
+      QCOMPARE(answer.title, sj("\xB4\xD7\xB0"));  // ｴﾗｰ
+      QCOMPARE(answer.icon, QMessageBox::Warning);
+      QVERIFY2(d->isVisible(), bad);  // still open, the text as the user left it
+      QCOMPARE(d->box(1004)->text(), QString::fromLatin1(bad));
+      QCOMPARE(file(), before);
+    }
+  }
+
+  void arrowsAndArrowKeysWrapAtBothEnds() {
+    auto d = openDialog();
+    QLineEdit* box = d->box(1004);
+    typeInterval(*d, "10000");
+    QTest::mouseClick(d->upDown()->upArrow(), Qt::LeftButton);
+    QCOMPARE(box->text(), QStringLiteral("10"));
+    QTest::mouseClick(d->upDown()->downArrow(), Qt::LeftButton);
+    QCOMPARE(box->text(), QStringLiteral("10000"));
+    QTest::keyClick(box, Qt::Key_Up);
+    QCOMPARE(box->text(), QStringLiteral("10"));
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->text(), QStringLiteral("10000"));
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->text(), QStringLiteral("9999"));
+    typeInterval(*d, "060");
+    QTest::keyClick(box, Qt::Key_Up);
+    QCOMPARE(box->text(), QStringLiteral("61"));
+  }
+
+  void intervalIsWrittenAsTyped() {
+    auto d = openDialog();
+    typeInterval(*d, "060");
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    QCOMPARE(d->result(), ui::kGeneralOk);
+    QVERIFY(file().find("jidokosin_kankaku=060\r\n") != std::string::npos);
+    QCOMPARE(c_->settings.refreshIntervalSeconds, 60u);
+  }
+
+  void okRestartsARunningTimerOnlyWithTheNewInterval() {
+    c_->timerRunning = 1;
+    auto d = openDialog();
+    typeInterval(*d, "25");
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    QCOMPARE(fake_->messages.count(WM_SET_AUTO_REFRESH, 0), size_t{1});
+    QCOMPARE(fake_->timer.starts, 1);
+    QCOMPARE(fake_->timer.interval, uint64_t{25000});
+
+    c_->timerRunning = 0;
+    auto again = openDialog();
+    typeInterval(*again, "30");
+    QTest::mouseClick(again->okButton(), Qt::LeftButton);
+    QCOMPARE(again->result(), ui::kGeneralOk);
+    QCOMPARE(fake_->messages.messages.size(), size_t{1});  // nothing more
+    QCOMPARE(fake_->timer.starts, 1);
+    QCOMPARE(c_->settings.refreshIntervalSeconds, 30u);
+  }
+
+  void cancelEscapeAndCloseBoxChangeNothing() {
+    setFile("[ZENPAN]\r\nURL_frame=http://old/\r\nmine=1\r\n");
+    loadGeneralSettings(c_->settings);
+    const std::string before = file();
+    const Settings was = c_->settings;
+    auto d = openDialog();
+    d->box(1001)->setText("http://new/1");
+    d->box(1002)->setText("http://new/2");
+    d->box(1003)->setText("http://new/3");
+    typeInterval(*d, "77");
+    QTest::keyClick(d->box(1002), Qt::Key_Escape);
+    QVERIFY(d->isVisible());
+    d->close();
+    QVERIFY(d->isVisible());
+    QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->result(), ui::kGeneralCancel);
+    QCOMPARE(file(), before);
+    QCOMPARE(c_->settings.startUrl, was.startUrl);
+    QCOMPARE(c_->settings.refreshIntervalSeconds, was.refreshIntervalSeconds);
+    QVERIFY(fake_->messages.messages.empty());
+  }
+
+  void enterIsOk() {
+    auto d = openDialog();
+    d->box(1003)->setFocus();
+    d->box(1003)->setText("http://enter/");
+    QTest::keyClick(d->box(1003), Qt::Key_Return);
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->result(), ui::kGeneralOk);
+    QCOMPARE(c_->settings.cgiUrl, std::string("http://enter/"));
+  }
+
+  void typedUrlIsCutWithoutSplittingACharacter() {
+    auto d = openDialog();
+    QString url = QStringLiteral("http://x/");  // 9 bytes, then 2-byte characters
+    for (int i = 0; i < 200; ++i) url += QChar(0x6751);  // 村
+    d->box(1001)->setText(url);
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    QCOMPARE(c_->settings.startUrl.size(), size_t{9 + 2 * 125});
+    QCOMPARE(ui::fromShiftJis(c_->settings.startUrl), url.left(9 + 125));
+  }
+
+  void modalLoopKeepsTimersRunning() {
+    // While the dialog is open, the main window's timer still fires.
+    int ticks = 0;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    QTimer::singleShot(150, [] {
+      auto* d = qobject_cast<GeneralSettingsDialog*>(QApplication::activeModalWidget());
+      if (d) d->cancelButton()->click();
+    });
+    const int result = runGeneralSettingsDialog(*c_, nullptr);
+    QCOMPARE(result, ui::kGeneralCancel);
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+  }
+};
+
+QTEST_MAIN(TestGeneralSettingsDialog)
+#include "test_general_settings_dialog.moc"
