@@ -1,0 +1,94 @@
+#pragma once
+// The village as an HTTP application: routes the game's pages under the base
+// path, keeps the log of the requests it received, and answers the control
+// path /__control/ that tests use. Independent of the HTTP library: the
+// server hands it each request as an HttpRequest. Thread-safe.
+#include <cstdint>
+#include <memory>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "game.h"
+#include "scenario.h"
+
+namespace village {
+
+using HeaderList = std::vector<std::pair<std::string, std::string>>;
+
+struct HttpRequest {
+  std::string method;
+  std::string target;  // as received: path and query, still percent-encoded
+  std::string version;
+  HeaderList headers;
+  std::string body;
+  // The body was refused for its size and is not in `body`.
+  bool bodyRefused = false;
+};
+
+struct HttpResponse {
+  int status = 200;
+  std::string contentType;
+  std::string body;
+  HeaderList headers;
+};
+
+struct LoggedRequest {
+  uint64_t seq = 0;
+  HttpRequest request;
+};
+
+inline constexpr size_t kMaxBodyBytes = 1024 * 1024;  // larger bodies get an error page
+inline constexpr const char* kControlPrefix = "/__control/";
+
+class Village {
+ public:
+  // basePath starts and ends with '/'. The scenario must exist.
+  Village(std::string basePath, const std::string& scenario, uint32_t seed);
+
+  HttpResponse handle(const HttpRequest& request);
+
+  // Starts the scenario afresh (a new game; the request log stays).
+  bool setScenario(std::string_view name);
+  void advance(int steps = 1);
+  void chatter();
+  // Set once a control request asked the village to stop.
+  bool shutdownRequested() const;
+
+  std::string stateJson() const;
+  std::vector<LoggedRequest> requests() const;
+  void resetLog();
+  std::string scenarioName() const;
+
+ private:
+  HttpResponse handleGame(const HttpRequest& request, std::string_view subPath, std::string_view query);
+  HttpResponse handleCgi(const HttpRequest& request, std::string_view query);
+  HttpResponse handleControl(std::string_view path, std::string_view query);
+  HttpResponse page(std::string utf8, int status = 200);
+  HttpResponse error(int status, std::string_view message);
+  std::string stateJsonLocked() const;
+  void install(const Scenario& s);  // with the lock held
+  void log(const HttpRequest& request);
+
+  mutable std::mutex mutex_;
+  std::string basePath_;
+  const Scenario* scenario_ = nullptr;
+  uint32_t seed_;
+  std::unique_ptr<Game> game_;
+  int steps_ = 0;
+  uint64_t formId_ = 0;
+  uint64_t nextSeq_ = 1;
+  std::deque<LoggedRequest> log_;
+  size_t logBytes_ = 0;
+  std::string hostileCache_;
+  bool shutdown_ = false;
+};
+
+// The error page for a request that never reached the village (too large,
+// malformed), in Shift_JIS.
+std::string standaloneErrorPage(std::string_view message);
+
+}  // namespace village
