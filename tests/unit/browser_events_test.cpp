@@ -173,13 +173,18 @@ TEST_F(BrowserEvents, PageThePlayerLoadedRestartsARunningTimer) {
 }
 
 TEST_F(BrowserEvents, PagesBeyondTheBuffersAreCutOnACharacterBoundary) {
-  // "a" then double-byte characters: 511,999 bytes would end inside one.
-  std::u16string html = u"a" + std::u16string(400000, u'日');
+  // Double-byte characters only: 511,999 bytes would end inside one.
+  std::u16string html = std::u16string(400000, u'日');  // 日
   sink.onDocumentComplete(u"http://x/big", html);
   EXPECT_EQ(c.pageText.size(), kPageTextLimit - 1);
-  EXPECT_EQ(c.pageText.substr(0, 3), "a\x93\xFA");
+  EXPECT_EQ(c.pageText.substr(0, 2), "\x93\xFA");
+  EXPECT_EQ(c.pageHtml.size(), 400000u);
+
+  // The HTML itself is kept to the same number of UTF-16 units.
+  sink.onDocumentComplete(u"http://x/big", std::u16string(600000, u'x'));
   EXPECT_EQ(c.pageHtml.size(), kPageTextLimit);
-  EXPECT_EQ(c.previousPageHtml.size(), 0u);
+  EXPECT_EQ(c.pageText.size(), kPageTextLimit);
+  EXPECT_EQ(c.previousPageHtml.size(), 400000u);
 
   // A surrogate pair is not split by the cut of the HTML either.
   std::u16string pairs = std::u16string(kPageTextLimit - 1, u'x') + u"\U0001F600";

@@ -1,0 +1,56 @@
+#include "platform/qt/qt_adapters.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStringList>
+#include <algorithm>
+#include <limits>
+
+#include "app/ids.h"
+#include "platform/qt/qt_text.h"
+
+namespace jinro::qt {
+
+QtRefreshTimer::QtRefreshTimer(QObject* parent) : QObject(parent) {
+  timer_.setTimerType(Qt::CoarseTimer);
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    if (target_) target_->sendMessage(WM_TIMER, ID_AUTO_REFRESH_TIMER, 0);
+  });
+}
+
+void QtRefreshTimer::start(uint64_t intervalMilliseconds) {
+  // As the desktop's own timers: at least 10 ms, at most what an int holds.
+  const uint64_t ms = std::clamp<uint64_t>(intervalMilliseconds, 10, std::numeric_limits<int>::max());
+  timer_.stop();
+  timer_.start(static_cast<int>(ms));
+}
+
+void QtRefreshTimer::stop() { timer_.stop(); }
+
+bool QtClipboard::clear() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) return false;
+  clipboard->clear(QClipboard::Clipboard);
+  return true;
+}
+
+bool QtClipboard::setText(std::string_view shiftJisText) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) return false;
+  clipboard->setText(displayText(shiftJisText), QClipboard::Clipboard);
+  return true;
+}
+
+int64_t QtProcessLauncher::startDetached(const std::string& program, const std::vector<std::string>& arguments) {
+  // The program's path is a file name as the file system spells it; the
+  // arguments are the logic's Shift_JIS texts, passed on as UTF-8.
+  QStringList args;
+  for (const auto& a : arguments) args << fromShiftJis(a);
+  qint64 pid = 0;
+  const bool ok = QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)), args, QString(), &pid);
+  return ok ? pid : 0;
+}
+
+}  // namespace jinro::qt

@@ -1,0 +1,67 @@
+// jinro-client: the desktop client of the Werewolf game.
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <unistd.h>
+
+#include "app/ids.h"
+#include "app/startup.h"
+#include "platform/qt/qt_text.h"
+#include "ui/main_window.h"
+
+namespace {
+
+// True when the display is served by Xvfb on this machine, where WebEngine's
+// GPU process gives a page that never reports its scroll position.
+bool displayIsXvfb() {
+  const QString display = qEnvironmentVariable("DISPLAY");
+  const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^[^:]*:(\\d+)")).match(display);
+  if (!m.hasMatch()) return false;
+  QFile lock(QStringLiteral("/tmp/.X%1-lock").arg(m.captured(1)));
+  if (!lock.open(QIODevice::ReadOnly)) return false;
+  const QByteArray pid = lock.readAll().trimmed();
+  QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+  if (pid.isEmpty() || !comm.open(QIODevice::ReadOnly)) return false;
+  return comm.readAll().trimmed() == "Xvfb";
+}
+
+void prepareWebEngineEnvironment() {
+  // The browser's sandbox cannot run as root.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+  if (displayIsXvfb()) {
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--disable-gpu")) {
+      if (!flags.isEmpty()) flags += ' ';
+      flags += "--disable-gpu";
+      qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  prepareWebEngineEnvironment();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  // The class part of WM_CLASS, by which the client's window is known.
+  QApplication::setApplicationName(QString::fromLatin1(jinro::kMainWindowClass));
+  QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+  QApplication::setQuitOnLastWindowClosed(true);
+
+  jinro::MainWindow window;
+  if (!window.createBrowser()) {
+    // 初期化に失敗 / ごめりんこ
+    QMessageBox box(QMessageBox::NoIcon, jinro::qt::fromShiftJis("\x82\xB2\x82\xDF\x82\xE8\x82\xF1\x82\xB1"),
+                    jinro::qt::fromShiftJis("\x8F\x89\x8A\xFA\x89\xBB\x82\xC9\x8E\xB8\x94\x73"), QMessageBox::Ok);
+    box.exec();
+    return 1;
+  }
+  window.startClient();
+  window.show();
+  window.restorePlacement();
+  return app.exec();
+}
