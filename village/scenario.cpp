@@ -96,7 +96,8 @@ std::string hostilePage(Hostile kind, int villageNo) {
     }
     case Hostile::Huge: {
       out = hostileTop(villageNo, "");
-      const size_t target = 5u * 1024 * 1024 + 4096;
+      // Shift_JIS takes about 0.82 of the UTF-8 bytes of this text.
+      const size_t target = 6u * 1024 * 1024 + 512 * 1024;
       for (long long i = 1; out.size() < target; ++i)
         out += speechRow("#ff0000", "アキラ",
                          "「とても長い一日の、とても長い話し合いの記録です。これは " + num(i) + " 番目の発言です。」");
