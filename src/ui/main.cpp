@@ -44,6 +44,8 @@ void prepareWebEngineEnvironment() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The icons are compiled into the static library of the shell.
+  Q_INIT_RESOURCE(client);
   prepareWebEngineEnvironment();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
