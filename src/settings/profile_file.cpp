@@ -1,6 +1,7 @@
 #include "settings/profile_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "platform/code_page.h"
 
@@ -86,6 +88,37 @@ std::optional<std::string_view> sectionHeader(std::string_view line) {
 }
 
 bool isBlankLine(std::string_view line) { return trim(line).empty(); }
+
+// Where the first line starts: after a UTF-8 byte order mark, if the file
+// has one, so that the first section header is still seen.
+size_t firstLineStart(std::string_view s) { return s.starts_with("\xEF\xBB\xBF") ? 3 : 0; }
+
+// Holds an advisory lock on the file's directory while a section is read,
+// changed and written back, so that two running clients saving at the same
+// moment do not lose each other's section. The file itself cannot carry the
+// lock, as it is replaced by another one. Waits at most about two seconds,
+// then goes on without the lock rather than hang.
+class DirectoryLock {
+ public:
+  explicit DirectoryLock(const std::string& dir) {
+    fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    for (int attempt = 0; attempt < 2000; ++attempt) {
+      if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+      if (errno != EWOULDBLOCK && errno != EINTR) break;
+      struct timespec pause = {0, 1000 * 1000};
+      ::nanosleep(&pause, nullptr);
+    }
+  }
+  ~DirectoryLock() {
+    if (fd_ >= 0) ::close(fd_);  // releases the lock
+  }
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 std::string_view unquote(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
@@ -258,7 +291,7 @@ Document Document::parse(std::string content) {
   d.content_ = std::move(content);
   const std::string_view s(d.content_);
   bool inSection = false;
-  size_t pos = 0;
+  size_t pos = firstLineStart(s);
   while (pos < s.size()) {
     const Line line = lineAt(s, pos);
     pos = line.next;
@@ -363,7 +396,7 @@ std::string replaceSection(std::string_view content, std::string_view section, c
   };
   std::vector<Span> spans;
   size_t blankRun = std::string_view::npos;
-  size_t pos = 0;
+  size_t pos = firstLineStart(content);
   while (pos < content.size()) {
     const Line line = lineAt(content, pos);
     const std::string_view text = content.substr(line.begin, line.end - line.begin);
@@ -402,7 +435,7 @@ std::string replaceSection(std::string_view content, std::string_view section, c
   }
   out.append(content.substr(copied));
   if (!replaced) {
-    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
+    if (out.size() > firstLineStart(out) && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
     out.append(block);
   }
   return out;
@@ -423,6 +456,7 @@ bool writeSection(std::string_view section, const KeyValueList& pairs, const std
     }
   }
 
+  const DirectoryLock lock(directoryOf(target));
   std::string content;
   struct stat st {};
   const struct stat* existing = nullptr;

@@ -15,6 +15,8 @@
 //   ignored. Lines before the first section belong to no section.
 // - When a section or a key appears twice, the first one counts.
 // - A value ends at a zero byte, if it holds one.
+// - A UTF-8 byte order mark at the start of the file is passed over (and kept
+//   on writing); the bytes are otherwise taken as they are.
 // - A file that is not a regular file, cannot be read, or is larger than
 //   kMaxFileSize reads as an empty file.
 #include <cstdint>
@@ -94,7 +96,9 @@ std::string replaceSection(std::string_view content, std::string_view section, c
 // WritePrivateProfileSection: replaces the whole section (adding it, or
 // creating the file, when missing). Writes a temporary file beside the target,
 // flushes it and renames it over the target, keeping the target's permission
-// bits (and owner, where allowed). False when that failed, when the existing
+// bits (and owner, where allowed). Two writers of the same file (two running
+// clients) take turns through an advisory lock on the directory, so neither
+// loses the other's section. False when that failed, when the existing
 // file could not be read whole, or when the section name is empty or holds
 // ']', CR, LF or a zero byte; the old file is then left as it was.
 bool writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path);

@@ -173,6 +173,14 @@ TEST(ProfileDocument, IntegersParseLikeWindows) {
   EXPECT_EQ(d.readInt("S", "long", 0), 0);
 }
 
+TEST(ProfileDocument, Utf8ByteOrderMarkIsPassedOver) {
+  const Document d = Document::parse("\xEF\xBB\xBF[ZENPAN]\r\nURL_frame=x\r\n");
+  EXPECT_EQ(d.readString("ZENPAN", "URL_frame", "d", 99), "x");
+  EXPECT_EQ(replaceSection("\xEF\xBB\xBF[ZENPAN]\r\nURL_frame=x\r\n[B]\nk=v\n", "zenpan", {{"URL_frame", "y"}}),
+            "\xEF\xBB\xBF[zenpan]\r\nURL_frame=y\r\n[B]\nk=v\n");
+  EXPECT_EQ(replaceSection("\xEF\xBB\xBF", "A", {}), "\xEF\xBB\xBF[A]\r\n");
+}
+
 // ---- replacing a section ------------------------------------------------------
 
 TEST(ReplaceSection, KeepsOtherSectionsByteForByteAndDropsUnknownKeys) {
@@ -374,6 +382,33 @@ TEST_F(ProfileFileTest, KillDuringSaveLeavesOldOrNewFile) {
     (now == fileA ? sawA : sawB)++;
   }
   EXPECT_GT(sawA + sawB, 0);
+}
+
+// Two clients saving different sections at the same time keep both.
+TEST_F(ProfileFileTest, ConcurrentWritersDoNotLoseEachOthersSection) {
+  constexpr int kWrites = 60;
+  pid_t children[2];
+  for (int c = 0; c < 2; ++c) {
+    children[c] = fork();
+    ASSERT_GE(children[c], 0);
+    if (children[c] == 0) {
+      const std::string section = c == 0 ? "SOUND1" : "WINDOW_PLACEMENT";
+      // Before each save the value of the previous save must still be there.
+      int lost = 0;
+      for (int i = 1; i <= kWrites; ++i) {
+        if (readInt(section, "n", 0, path_) != i - 1) ++lost;
+        if (!writeSection(section, {{"n", std::to_string(i)}}, path_)) ++lost;
+      }
+      _exit(lost == 0 ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(readInt("SOUND1", "n", 0, path_), kWrites);
+  EXPECT_EQ(readInt("WINDOW_PLACEMENT", "n", 0, path_), kWrites);
 }
 
 }  // namespace
