@@ -11,7 +11,8 @@ namespace jinro {
 inline constexpr size_t kRowLimit = 51199;
 
 // Rewrites text in place; returns its new length, or 0 (text unchanged) when a
-// marker is missing, a row exceeds 51,199 bytes or the result 511,999 bytes.
+// marker is missing, the text is longer than 511,999 bytes, a row exceeds
+// 51,199 bytes or the result would exceed 511,999 bytes.
 size_t reverseRowsAndFixLinks(std::string& text, bool gameOver);
 
 }  // namespace jinro

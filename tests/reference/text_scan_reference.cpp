@@ -1,0 +1,100 @@
+#include "reference/text_scan_reference.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/code_page.h"
+
+namespace jinro::reference {
+namespace {
+
+// Scratch areas, one set per process, as the program of old had them.
+std::vector<char> textCopy;
+std::vector<char> patternCopy;
+std::vector<char> area;
+
+std::string_view cString(std::string_view s) { return s.substr(0, ::strnlen(s.data(), s.size())); }
+
+bool lead(char c) { return isLeadByte(static_cast<unsigned char>(c)); }
+
+// Lowers ASCII capitals in place, walking the text one character at a time,
+// so the second byte of a double-byte character is left alone.
+void lowerInPlace(std::vector<char>& s) {
+  for (size_t k = 0; k < s.size();) {
+    if (lead(s[k])) {
+      k += 2;
+    } else {
+      if (s[k] >= 'A' && s[k] <= 'Z') s[k] = static_cast<char>(s[k] + 32);
+      k += 1;
+    }
+  }
+}
+
+// Builds the new text in a zero-filled area of limit + 1 bytes and copies it
+// back: before, middle, after and a terminator must fit.
+bool rebuild(std::string& text, std::string_view before, std::string_view middle, std::string_view after,
+             size_t limit) {
+  area.assign(limit + 1, 0);
+  if (before.size() + middle.size() + after.size() + 1 > area.size()) return false;
+  char* w = area.data();
+  std::memcpy(w, before.data(), before.size());
+  std::memcpy(w + before.size(), middle.data(), middle.size());
+  std::memcpy(w + before.size() + middle.size(), after.data(), after.size());
+  text.assign(area.data(), ::strnlen(area.data(), area.size()));
+  return true;
+}
+
+}  // namespace
+
+size_t findText(std::string_view text, size_t from, std::string_view pattern) {
+  if (from > text.size()) return kNotFound;
+  const std::string_view rest = cString(text.substr(from));
+  pattern = cString(pattern);
+  textCopy.assign(rest.begin(), rest.end());
+  patternCopy.assign(pattern.begin(), pattern.end());
+  lowerInPlace(textCopy);
+  lowerInPlace(patternCopy);
+  if (textCopy.empty()) return kNotFound;
+  if (patternCopy.empty()) return from;
+  const size_t n = textCopy.size();
+  const size_t m = patternCopy.size();
+  for (size_t k = 0; k < n; k += lead(textCopy[k]) ? 2 : 1) {
+    if (k + m <= n && std::memcmp(textCopy.data() + k, patternCopy.data(), m) == 0) return from + k;
+  }
+  return kNotFound;
+}
+
+size_t appendText(std::string& dest, std::string_view text) {
+  const std::string copy(cString(text));
+  dest.append(copy);
+  return copy.size();
+}
+
+bool insertBefore(std::string& text, std::string_view pattern, std::string_view insertion, size_t limit) {
+  const size_t at = findText(text, 0, pattern);
+  if (at == kNotFound) return false;
+  const std::string whole(cString(text));
+  const std::string_view w = whole;
+  return rebuild(text, w.substr(0, at), std::string(cString(insertion)), w.substr(at), limit);
+}
+
+bool replaceFirst(std::string& text, std::string_view pattern, std::string_view replacement, size_t limit) {
+  const size_t at = findText(text, 0, pattern);
+  if (at == kNotFound) return false;
+  const std::string whole(cString(text));
+  const std::string_view w = whole;
+  return rebuild(text, w.substr(0, at), std::string(cString(replacement)), w.substr(at + cString(pattern).size()),
+                 limit);
+}
+
+size_t replaceAll(std::string& text, std::string_view pattern, std::string_view replacement, size_t limit) {
+  const std::string p(cString(pattern));
+  const std::string r(cString(replacement));
+  const size_t none = static_cast<size_t>(-1);
+  const size_t cap = p.size() == r.size() && limit != none ? limit + 1 : none;
+  size_t count = 0;
+  while (count < cap && replaceFirst(text, p, r, limit)) ++count;
+  return count;
+}
+
+}  // namespace jinro::reference
