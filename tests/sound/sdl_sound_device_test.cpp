@@ -1,0 +1,424 @@
+// The SDL sound device and the alarm player on it, with real mixing: SDL's
+// dummy driver consumes the sound in real time and a post-mix tap measures it.
+#include "platform/sdl/sdl_sound_device.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "../../tools/soundgen/sound_writers.h"
+#include "app/ids.h"
+#include "monitor/alarm_player.h"
+#include "platform/executable_dir.h"
+
+namespace jinro {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// Loudness of what the mixer produced since the last reset.
+class Meter {
+ public:
+  void add(const int16_t* s, size_t n) {
+    std::lock_guard lock(m_);
+    for (size_t i = 0; i < n; ++i) sum_ += double(s[i]) * s[i];
+    count_ += n;
+  }
+  void reset() {
+    std::lock_guard lock(m_);
+    sum_ = 0;
+    count_ = 0;
+  }
+  double rms() {
+    std::lock_guard lock(m_);
+    return count_ ? std::sqrt(sum_ / double(count_)) / 32768.0 : 0.0;
+  }
+  size_t samples() {
+    std::lock_guard lock(m_);
+    return count_;
+  }
+
+ private:
+  std::mutex m_;
+  double sum_ = 0;
+  size_t count_ = 0;
+};
+
+struct Notice {
+  uint32_t code, id;
+  bool operator==(const Notice&) const = default;
+};
+
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/jinro-sound-XXXXXX";
+    path_ = mkdtemp(tmpl) ? tmpl : "/tmp";
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (path_ != "/tmp") fs::remove_all(path_, ec);
+  }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A plain tone, loud enough to measure.
+std::string writeTone(const TempDir& dir, const std::string& name, double seconds, double freq = 440) {
+  const uint32_t rate = 22050;
+  std::vector<float> s(size_t(seconds * rate));
+  for (size_t i = 0; i < s.size(); ++i) s[i] = float(0.5 * std::sin(2 * M_PI * freq * double(i) / rate));
+  const std::string path = dir / name;
+  soundgen::writeFile(path, soundgen::wavBytes(s, rate));
+  return path;
+}
+
+// One short organ chord: the synthesiser reports its end 2.5-3 s later.
+std::string writeShortSong(const TempDir& dir, const std::string& name) {
+  soundgen::MidiSong m;
+  m.tempo(0, 120);
+  m.program(0, 0, 19);
+  for (int k : {60, 64, 67}) m.note(0, 480, 0, k, 120);  // half a second
+  const std::string path = dir / name;
+  soundgen::writeFile(path, m.bytes());
+  return path;
+}
+
+class SdlSoundDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    dev = std::make_unique<SdlSoundDevice>();
+    dev->setNoticeHandler([this](uint32_t code, uint32_t id) {
+      notices.push_back({code, id});
+      if (onNotice) onNotice(code, id);
+    });
+    dev->setWakeup([this] { ++wakeups; });
+    dev->setMixTap([this](const int16_t* s, size_t n) { meter.add(s, n); });
+  }
+  void TearDown() override { dev.reset(); }
+
+  // Runs the main loop's part: pumps notices until `done` or the time is up.
+  template <typename Pred>
+  bool pumpUntil(Pred done, std::chrono::milliseconds limit = 8000ms) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      dev->pumpNotices();
+      if (done()) return true;
+      std::this_thread::sleep_for(5ms);
+    }
+    dev->pumpNotices();
+    return done();
+  }
+  void pumpFor(std::chrono::milliseconds d) {
+    pumpUntil([] { return false; }, d);
+  }
+  // Loudness of the next stretch of mixed sound, counted in samples the
+  // mixer produced (not in wall time, which a busy machine stretches).
+  double loudnessOver(std::chrono::milliseconds d) {
+    waitForAudio(d);
+    return meter.rms();
+  }
+  void waitForAudio(std::chrono::milliseconds d) {
+    const size_t want = size_t(d.count()) * 44100 * 2 / 1000;
+    meter.reset();
+    EXPECT_TRUE(pumpUntil([&] { return meter.samples() >= want; }, 20000ms)) << "the mixer stalled";
+  }
+  size_t count(uint32_t code, uint32_t id) const {
+    size_t n = 0;
+    for (const Notice& x : notices) n += x.code == code && x.id == id;
+    return n;
+  }
+
+  TempDir dir;
+  std::unique_ptr<SdlSoundDevice> dev;
+  std::vector<Notice> notices;
+  std::function<void(uint32_t, uint32_t)> onNotice;
+  std::atomic<int> wakeups{0};
+  Meter meter;
+};
+
+TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
+  const std::string wav = writeTone(dir, "tone.mid", 0.2);  // the name lies: it is a WAV
+  const std::string mid = writeShortSong(dir, "song.wav");  // and this one is MIDI
+
+  EXPECT_EQ(dev->open("Sequencer", wav), 0u);
+  EXPECT_NE(dev->lastError().find("WAV file"), std::string::npos) << dev->lastError();
+  EXPECT_EQ(dev->open("WaveAudio", mid), 0u);
+  EXPECT_NE(dev->lastError().find("MIDI file"), std::string::npos) << dev->lastError();
+
+  const uint32_t a = dev->open("WaveAudio", wav);
+  EXPECT_NE(a, 0u) << dev->lastError();
+  EXPECT_EQ(dev->lastError(), "");
+  const uint32_t b = dev->open("sequencer", mid);  // type names ignore case
+  EXPECT_NE(b, 0u) << dev->lastError();
+  EXPECT_NE(a, b);
+
+  EXPECT_EQ(dev->open("WaveAudio", dir / "missing.wav"), 0u);
+  EXPECT_NE(dev->lastError().find("cannot open"), std::string::npos) << dev->lastError();
+  EXPECT_EQ(dev->open("CDAudio", wav), 0u);
+  EXPECT_NE(dev->lastError().find("unknown device type"), std::string::npos);
+
+  // Garbage, a cut WAV and a cut MIDI file: refused with the reason.
+  soundgen::writeFile(dir / "garbage.wav", {'<', 'h', 't', 'm', 'l', '>', 0, 1, 2, 3, 4, 5});
+  EXPECT_EQ(dev->open("WaveAudio", dir / "garbage.wav"), 0u);
+  EXPECT_NE(dev->lastError().find("not a sound file"), std::string::npos) << dev->lastError();
+  auto truncate = [](const std::string& path, size_t keep) { fs::resize_file(path, keep); };
+  truncate(wav, fs::file_size(wav) / 2);
+  EXPECT_EQ(dev->open("WaveAudio", wav), 0u);
+  EXPECT_NE(dev->lastError().find("truncated"), std::string::npos) << dev->lastError();
+  truncate(mid, fs::file_size(mid) - 5);
+  EXPECT_EQ(dev->open("Sequencer", mid), 0u);
+  EXPECT_NE(dev->lastError().find("truncated"), std::string::npos) << dev->lastError();
+
+  // Commands to id 0 or to ids never given do nothing.
+  for (uint32_t id : {0u, 9999u}) {
+    dev->seekToStart(id);
+    dev->play(id, true);
+    dev->stop(id);
+    dev->close(id);
+  }
+  dev->pumpNotices();
+  EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(SdlSoundDeviceTest, WavePlaysToItsEndAndReportsSuccess) {
+  const uint32_t id = dev->open("WaveAudio", writeTone(dir, "tone.wav", 0.4));
+  ASSERT_NE(id, 0u) << dev->lastError();
+  dev->seekToStart(id);
+  dev->play(id, true);
+  EXPECT_GT(loudnessOver(150ms), 0.1);  // the tone's RMS is 0.35
+  ASSERT_TRUE(pumpUntil([&] { return !notices.empty(); }));
+  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, id}}));
+  EXPECT_GT(wakeups.load(), 0);
+  EXPECT_LT(loudnessOver(100ms), 0.001);
+
+  // Played again from the start, once, without a notice.
+  dev->seekToStart(id);
+  dev->play(id, false);
+  EXPECT_GT(loudnessOver(150ms), 0.1);
+  waitForAudio(500ms);
+  EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
+  const std::string path = writeTone(dir, "tone.wav", 2.0);
+  const uint32_t id = dev->open("WaveAudio", path);
+  ASSERT_NE(id, 0u) << dev->lastError();
+
+  dev->play(id, true);
+  waitForAudio(100ms);
+  dev->play(id, true);  // supersedes the first notice; the sound goes on
+  dev->stop(id);        // aborts the second
+  EXPECT_TRUE(notices.empty());  // nothing is handed over inside a device call
+  EXPECT_LT(loudnessOver(100ms), 0.001);
+  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUPERSEDED, id}, {MCI_NOTIFY_ABORTED, id}}));
+
+  notices.clear();
+  dev->play(id, true);
+  pumpFor(50ms);
+  dev->seekToStart(id);
+  dev->play(id, true);
+  pumpFor(50ms);
+  dev->close(id);
+  pumpFor(50ms);
+  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_ABORTED, id}, {MCI_NOTIFY_ABORTED, id}}));
+  dev->play(id, true);  // closed: nothing
+  pumpFor(50ms);
+  EXPECT_EQ(notices.size(), 2u);
+
+  // A closed device's id is not given again.
+  const uint32_t again = dev->open("WaveAudio", path);
+  EXPECT_NE(again, 0u);
+  EXPECT_NE(again, id);
+}
+
+TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
+  const uint32_t id = dev->open("WaveAudio", writeTone(dir, "tone.wav", 2.0));
+  ASSERT_NE(id, 0u);
+  dev->play(id, true);
+  dev->play(id, true);
+  dev->play(id, true);
+  dev->stop(id);
+  // The handler runs a nested loop (a modal box, say) that pumps again.
+  onNotice = [this](uint32_t, uint32_t) {
+    onNotice = nullptr;
+    dev->pumpNotices();
+  };
+  EXPECT_EQ(dev->pumpNotices(), 1u);  // the rest went out from the nested pump
+  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUPERSEDED, id},
+                                          {MCI_NOTIFY_SUPERSEDED, id},
+                                          {MCI_NOTIFY_ABORTED, id}}));
+}
+
+TEST_F(SdlSoundDeviceTest, MidiSoundsReportsItsEndLateAndPlaysAgainFromTheStart) {
+  const std::string song = writeShortSong(dir, "song.mid");
+  const uint32_t id = dev->open("Sequencer", song);
+  ASSERT_NE(id, 0u) << dev->lastError();
+  dev->seekToStart(id);
+  dev->play(id, true);
+  EXPECT_GT(loudnessOver(400ms), 0.01);
+  ASSERT_TRUE(pumpUntil([&] { return !notices.empty(); }));
+  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, id}}));
+
+  // After its end the song plays again from its first note, not from where
+  // the synthesiser stopped.
+  dev->seekToStart(id);
+  dev->play(id, false);
+  EXPECT_GT(loudnessOver(400ms), 0.01);
+  dev->stop(id);
+  EXPECT_LT(loudnessOver(300ms), 0.01);  // the release tail dies quickly
+  pumpFor(50ms);
+  EXPECT_EQ(notices.size(), 1u);
+
+  // A second sequencer device takes the synthesiser over; the first one's
+  // pending notice is aborted.
+  const uint32_t other = dev->open("Sequencer", song);
+  ASSERT_NE(other, 0u) << dev->lastError();
+  dev->play(id, true);
+  pumpFor(50ms);
+  dev->play(other, true);
+  dev->close(other);
+  pumpFor(50ms);
+  EXPECT_EQ(count(MCI_NOTIFY_ABORTED, id), 1u);
+  EXPECT_EQ(count(MCI_NOTIFY_ABORTED, other), 1u);
+  EXPECT_EQ(count(MCI_NOTIFY_SUCCESSFUL, id), 1u);
+}
+
+TEST_F(SdlSoundDeviceTest, DefaultSoundsOpenOnTheirDevicesOnly) {
+  const std::string bin = executableDirectory();
+  for (const char* name : {"monst01.wav", "bird.wav", "se-037.wav", "bin100818210142001.wav"}) {
+    const uint32_t id = dev->open("WaveAudio", bin + name);
+    EXPECT_NE(id, 0u) << name << ": " << dev->lastError();
+    dev->close(id);
+    EXPECT_EQ(dev->open("Sequencer", bin + name), 0u) << name;
+  }
+  for (const char* name : {"tamhe06.mid", "tam-g09.mid", "tam-g07.mid"}) {
+    const uint32_t id = dev->open("Sequencer", bin + name);
+    EXPECT_NE(id, 0u) << name << ": " << dev->lastError();
+    dev->close(id);
+    EXPECT_EQ(dev->open("WaveAudio", bin + name), 0u) << name;
+  }
+}
+
+// The environment names the driver; an unusable one is not replaced.
+TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
+  TempDir dir;
+  const std::string tone = writeTone(dir, "tone.wav", 0.1);
+  const char* old = std::getenv("SDL_AUDIODRIVER");
+  const std::string saved = old ? old : "";
+  {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    SdlSoundDevice dev;
+    EXPECT_EQ(dev.open("WaveAudio", tone), 0u);
+    EXPECT_NE(dev.lastError().find("no audio output"), std::string::npos) << dev.lastError();
+  }
+  {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);
+    SdlSoundDevice dev;
+    EXPECT_NE(dev.open("WaveAudio", tone), 0u) << dev.lastError();
+    EXPECT_EQ(dev.audioDriver(), "disk");
+    EXPECT_FALSE(dev.usingFallbackDriver());
+  }
+  {
+    // Whatever SDL finds here (on a machine without sound: nothing, and the
+    // dummy driver takes over), the device works.
+    unsetenv("SDL_AUDIODRIVER");
+    SdlSoundDevice dev;
+    EXPECT_NE(dev.open("WaveAudio", tone), 0u) << dev.lastError();
+    EXPECT_NE(dev.audioDriver(), "");
+  }
+  if (old) {
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+  } else {
+    unsetenv("SDL_AUDIODRIVER");
+  }
+}
+
+// The alarm player on the real device.
+class AlarmSoundTest : public SdlSoundDeviceTest {
+ protected:
+  void SetUp() override {
+    SdlSoundDeviceTest::SetUp();
+    Ports ports;
+    ports.sound = dev.get();
+    c = std::make_unique<ClientController>(ports);
+    player = std::make_unique<AlarmPlayer>(*c);
+    onNotice = [this](uint32_t code, uint32_t id) { player->handleCompletion(code, id); };
+  }
+  void TearDown() override {
+    player->stopAllAlarms();
+    SdlSoundDeviceTest::TearDown();
+  }
+  std::unique_ptr<ClientController> c;
+  std::unique_ptr<AlarmPlayer> player;
+};
+
+TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {
+  c->settings.alarm(AlarmKind::tohyo).soundPath = writeTone(dir, "vote.wav", 0.25);
+  c->settings.alarm(AlarmKind::tohyo).loop = 1;
+  player->playAlarm(AlarmKind::tohyo);
+  const uint32_t id = c->alarmChannels[index(AlarmKind::tohyo)].deviceId;
+  ASSERT_NE(id, 0u) << dev->lastError();
+  ASSERT_TRUE(pumpUntil([&] { return count(MCI_NOTIFY_SUCCESSFUL, id) >= 2; }));
+  EXPECT_GT(loudnessOver(200ms), 0.1);  // the third round sounds
+
+  player->stopAllAlarms();
+  pumpFor(50ms);
+  const size_t seen = notices.size();
+  EXPECT_EQ(notices.back(), (Notice{MCI_NOTIFY_ABORTED, id}));
+  EXPECT_LT(loudnessOver(400ms), 0.001);
+  EXPECT_EQ(notices.size(), seen);
+}
+
+TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceAndStaysOpen) {
+  c->settings.alarm(AlarmKind::daytime).soundPath = writeTone(dir, "day.wav", 0.2);
+  c->settings.alarm(AlarmKind::daytime).loop = 0;
+  player->playAlarm(AlarmKind::daytime);
+  EXPECT_NE(c->alarmChannels[index(AlarmKind::daytime)].deviceId, 0u);
+  EXPECT_GT(loudnessOver(100ms), 0.1);
+  waitForAudio(300ms);
+  EXPECT_LT(loudnessOver(300ms), 0.001);
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(c->currentAlarm, 50031);
+}
+
+TEST_F(AlarmSoundTest, CapacityAlarmIsSilencedAloneAndAWrongFileStaysSilent) {
+  c->settings.alarm(AlarmKind::full_alarm).soundPath = writeTone(dir, "siren.wav", 0.3);
+  player->playAlarm(AlarmKind::full_alarm);
+  ASSERT_NE(c->capacityAlarmDevice, 0u) << dev->lastError();
+  ASSERT_TRUE(pumpUntil([&] { return count(MCI_NOTIFY_SUCCESSFUL, c->capacityAlarmDevice) >= 1; }));
+  EXPECT_GT(loudnessOver(100ms), 0.1);  // repeated although its loop flag is 0
+  player->stopCapacityAlarm();
+  EXPECT_LT(loudnessOver(400ms), 0.001);
+  EXPECT_EQ(c->currentAlarm, 50033);
+
+  // "bird.wav" on a victory kind is opened on the sequencer and fails.
+  c->settings.alarm(AlarmKind::sonmin).soundPath = "bird.wav";
+  player->playAlarm(AlarmKind::sonmin);
+  EXPECT_EQ(c->alarmChannels[index(AlarmKind::sonmin)].deviceId, 0u);
+  EXPECT_NE(dev->lastError().find("WAV file"), std::string::npos) << dev->lastError();
+  EXPECT_EQ(c->currentAlarm, 50026);
+  EXPECT_LT(loudnessOver(200ms), 0.001);
+}
+
+TEST_F(AlarmSoundTest, DefaultMidiAlarmSounds) {
+  c->settings.alarm(AlarmKind::sonmintoroku).soundPath = "tam-g07.mid";  // beside the executable
+  player->playAlarm(AlarmKind::sonmintoroku);
+  ASSERT_NE(c->alarmChannels[index(AlarmKind::sonmintoroku)].deviceId, 0u) << dev->lastError();
+  EXPECT_GT(loudnessOver(600ms), 0.01);
+  player->stopAllAlarms();
+}
+
+}  // namespace
+}  // namespace jinro
