@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QImage>
+#include <QTextDocument>
 #include <QString>
 
 #include <cstring>
@@ -19,7 +21,18 @@ LogView::LogView(QWidget* parent) : QTextBrowser(parent) {
   connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { followLink(url); });
 }
 
-QVariant LogView::loadResource(int, const QUrl&) { return {}; }
+QVariant LogView::loadResource(int type, const QUrl&) {
+  // An empty value, not an invalid one: with an invalid one the document
+  // goes on to read the file itself.
+  switch (type) {
+    case QTextDocument::ImageResource:
+      return QImage();
+    case QTextDocument::StyleSheetResource:
+      return QString();
+    default:
+      return QByteArray();
+  }
+}
 
 bool LogView::followLink(const QUrl& url) {
   if (url.isRelative() && url.path().isEmpty() && url.hasFragment()) {

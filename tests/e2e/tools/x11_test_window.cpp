@@ -3,11 +3,14 @@
 //   x11-test-window CLASS [INSTANCE [TITLE [WxH+X+Y [nodelete]]]]
 // Prints its window id (0x...) once mapped. Exits 0 when asked to close
 // (WM_DELETE_WINDOW); with "nodelete" it doesn't offer that request.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -47,6 +50,9 @@ int main(int argc, char** argv) {
   XStringListToTextProperty(&name, 1, &text);
   XSetWMProperties(d, win, &text, &text, nullptr, 0, &size, &wm, &hint);
   if (text.value) XFree(text.value);
+  long pid = static_cast<long>(getpid());
+  XChangeProperty(d, win, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
   Atom wmDelete = XInternAtom(d, "WM_DELETE_WINDOW", False);
   if (offerDelete) XSetWMProtocols(d, win, &wmDelete, 1);
   XSelectInput(d, win, StructureNotifyMask);

@@ -1,0 +1,104 @@
+# Helpers of the end-to-end tests on X11, sourced by the test scripts: wait
+# loops with timeouts, window properties read as bytes, cleanup of what the
+# script started. Needs DISPLAY, xdotool, xprop, xwininfo, xclip.
+
+E2E_PIDS=()
+E2E_TOOLS="${JINRO_BIN_DIR:?JINRO_BIN_DIR names the bin folder of the build}/../e2e-tools"
+
+e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+e2e_pass() { echo "ok: $*"; }
+
+# e2e_start VAR CMD...: starts CMD in the background, stores its pid in VAR
+# and remembers it for the cleanup.
+e2e_start() {
+  local var=$1; shift
+  "$@" &
+  local pid=$!
+  E2E_PIDS+=("$pid")
+  printf -v "$var" '%s' "$pid"
+}
+
+e2e_cleanup() {
+  local p
+  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${E2E_PIDS[@]}"; do wait "$p" 2>/dev/null; done
+}
+
+# wait_for SECONDS CMD...: runs CMD every 0.1 s until it succeeds; fails
+# after SECONDS.
+wait_for() {
+  local deadline=$(($(date +%s%N) + $1 * 1000000000)); shift
+  until "$@" >/dev/null 2>&1; do
+    [ "$(date +%s%N)" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+
+is_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# The class and instance parts of a window's WM_CLASS.
+wm_class() { timeout 5 xprop -id "$1" -notype WM_CLASS 2>/dev/null | sed -n 's/^WM_CLASS = "\(.*\)", "\(.*\)"$/\2/p'; }
+wm_instance() { timeout 5 xprop -id "$1" -notype WM_CLASS 2>/dev/null | sed -n 's/^WM_CLASS = "\(.*\)", "\(.*\)"$/\1/p'; }
+
+# The top-level window of a process (the one with a WM_CLASS), if it has one.
+window_of_pid() {
+  local w
+  for w in $(timeout 5 xdotool search --pid "$1" 2>/dev/null); do
+    [ -n "$(wm_class "$w")" ] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+
+# A property's bytes as lower-case hex pairs, and a string's the same way.
+prop_bytes() {
+  local out b
+  out=$(timeout 5 xprop -id "$1" -notype -f "$2" 8x ' $0+' "$2" 2>/dev/null) || return 1
+  case "$out" in *"not found"* | *"no such atom"*) return 1 ;; esac
+  for b in $(echo "${out#* }" | tr ',' ' '); do printf '%02x ' "$((b))"; done
+  echo
+}
+str_bytes() { printf '%s' "$1" | od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //'; echo; }
+
+# "X Y W H": the window's absolute position and its size.
+geometry() {
+  timeout 5 xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+    /^  Width:/ {w=$2} /^  Height:/ {h=$2} END {if (w != "") print x, y, w, h}'
+}
+map_state() { timeout 5 xwininfo -id "$1" 2>/dev/null | sed -n 's/^  Map State: //p'; }
+# Normal, Iconic, or nothing (no WM_STATE: no window manager).
+wm_state() { timeout 5 xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/^[[:space:]]*window state: //p'; }
+
+# The root's child that holds the window: its frame under a reparenting
+# window manager, the window itself without one.
+frame_of() {
+  local w=$1 info parent
+  for _ in 1 2 3 4 5 6 7 8; do
+    info=$(timeout 5 xwininfo -children -id "$w" 2>/dev/null) || return 1
+    parent=$(echo "$info" | sed -n 's/^  Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+    if echo "$info" | grep -q '^  Parent window id: .*(the root window)'; then echo "$w"; return 0; fi
+    w=$parent
+  done
+  return 1
+}
+
+# Selects all of a window's text and copies it; prints the clipboard.
+copy_text_of() {
+  timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || timeout 5 xdotool windowfocus "$1"
+  sleep 0.2
+  timeout 5 xdotool key --clearmodifiers ctrl+a ctrl+c
+  sleep 0.3
+  timeout 5 xclip -o -selection clipboard 2>/dev/null
+}
+
+# Starts openbox and waits until it manages the screen; OPENBOX_PID.
+start_openbox() {
+  mkdir -p "$1/openbox-config"
+  e2e_start OPENBOX_PID env XDG_CONFIG_HOME="$1/openbox-config" openbox --sm-disable
+  wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || e2e_fail "openbox did not start"
+}
+stop_openbox() {
+  kill "$OPENBOX_PID" 2>/dev/null
+  wait "$OPENBOX_PID" 2>/dev/null
+  wait_for 10 sh -c '! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+}
