@@ -28,7 +28,8 @@ void usage(std::ostream& out) {
          "  --url URL            base URL to serve (default " << jinro::kServerBaseUrl << ");\n"
          "                       host 127.0.0.1 or localhost; port 0 picks a free port\n"
          "  --scenario NAME      the scenario to start with (default demo; see --list-scenarios)\n"
-         "  --phase-seconds N    advance the game every N seconds (default 20)\n"
+         "  --phase-seconds N    advance the game every N seconds (default 20); a finished\n"
+         "                       game is shown for 3 periods, then a new one begins\n"
          "  --manual             advance only when asked on /__control/advance\n"
          "  --seed N             seed of the villagers' choices (default 1)\n"
          "  --port-file FILE     write the port number to FILE once listening\n"
@@ -143,13 +144,20 @@ int main(int argc, char** argv) {
   auto lastStep = Clock::now();
   auto lastChat = lastStep;
   const auto period = std::chrono::seconds(phaseSeconds);
+  int periodsOver = 0;
   const auto chatPeriod = std::max<std::chrono::milliseconds>(period / 4, std::chrono::milliseconds(1000));
   while (!gStop && !v.shutdownRequested()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (manual) continue;
     auto now = Clock::now();
     if (now - lastStep >= period) {
-      v.advance();
+      // A finished game stays on show for three periods, then a new one begins.
+      if (v.isOver() && ++periodsOver > 3) {
+        v.restart();
+        periodsOver = 0;
+      } else {
+        v.advance();
+      }
       lastStep = lastChat = now;
     } else if (now - lastChat >= chatPeriod) {
       v.chatter();

@@ -110,6 +110,17 @@ void Village::advance(int steps) {
   }
 }
 
+bool Village::isOver() const {
+  std::lock_guard lock(mutex_);
+  return game_->phase() == Phase::Over;
+}
+
+void Village::restart() {
+  std::lock_guard lock(mutex_);
+  ++seed_;
+  install(*scenario_);
+}
+
 void Village::chatter() {
   std::lock_guard lock(mutex_);
   game_->chatter();

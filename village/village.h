@@ -55,6 +55,11 @@ class Village {
   bool setScenario(std::string_view name);
   void advance(int steps = 1);
   void chatter();
+  // The game has ended (a victory or a draw).
+  bool isOver() const;
+  // A new game of the same scenario with the next seed (the demo's clock
+  // starts one a while after each end).
+  void restart();
   // Set once a control request asked the village to stop.
   bool shutdownRequested() const;
 
