@@ -1,0 +1,176 @@
+# Helpers of the client's end-to-end tests, sourced by tests/e2e/test_client_*.sh
+# after tools/x11_lib.sh: a private copy of the program folder (its own
+# jinro.ini, tmp.html, sounds), the village started in manual mode on the
+# built-in base URL, the client with SDL's disk writer as its sound card, and
+# what a person does: clicks, keys, the clipboard.
+
+CLIENT_CLASS=CLS_ZAZOR_AVOVEZ_32v1
+VIEWER_CLASS=QuillpaneClass_9gdFZb
+BASE_URL=${JINRO_SERVER_BASE_URL:-http://127.0.0.1:8399/jinro/}
+BASE_HOSTPORT=$(echo "$BASE_URL" | sed -E 's#^https?://([^/]*)/.*#\1#')
+BASE_PATH=$(echo "$BASE_URL" | sed -E 's#^https?://[^/]*##')
+BYTES_PER_SECOND=176400  # s16le stereo at 44.1 kHz, as SDL's disk writer stores it
+
+# client_setup: WORK (scratch), APP (the program folder the client runs from).
+client_setup() {
+  WORK=$(mktemp -d /tmp/jinro-e2e.XXXXXX)
+  APP="$WORK/app"
+  mkdir -p "$APP" "$WORK/home" "$WORK/run"
+  chmod 700 "$WORK/run"
+  local f
+  for f in jinro-client quill_pane readme.txt; do
+    [ -e "$JINRO_BIN_DIR/$f" ] || e2e_fail "missing $JINRO_BIN_DIR/$f"
+    cp "$JINRO_BIN_DIR/$f" "$APP/"
+  done
+  cp "$JINRO_BIN_DIR"/*.wav "$JINRO_BIN_DIR"/*.mid "$APP/" 2>/dev/null
+  export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" XDG_CONFIG_HOME="$WORK/home/.config"
+  unset XDG_CURRENT_DESKTOP DESKTOP_SESSION DEFAULT_BROWSER
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+  # The desktop's browser and file opener, standing in: they write down what
+  # they were asked to open.
+  mkdir -p "$WORK/bin"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened.txt"\n' "$WORK" >"$WORK/bin/xdg-open"
+  chmod +x "$WORK/bin/xdg-open"
+  export PATH="$WORK/bin:$PATH" BROWSER="$WORK/bin/xdg-open"
+  trap 'client_teardown' EXIT
+}
+
+client_teardown() {
+  e2e_cleanup
+  [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
+}
+
+# write_ini TEXT...: lines of jinro.ini (UTF-8 here, written as Shift_JIS).
+write_ini() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932 >"$APP/jinro.ini"; }
+
+# A placement section that puts the window's frame at (40, 40), 900 x 700.
+placement_lines() {
+  local show=${1:-1} l=${2:-40} t=${3:-40} r=${4:-940} b=${5:-740}
+  printf '%s\n' "[WINDOW_PLACEMENT]" "length=44" "flags=0" "showCmd=$show" "ptMinPosition_x=-1" \
+    "ptMinPosition_y=-1" "ptMaxPosition_x=-1" "ptMaxPosition_y=-1" \
+    "rcNormalPosition_left=$l" "rcNormalPosition_top=$t" "rcNormalPosition_right=$r" "rcNormalPosition_bottom=$b"
+}
+
+# Sound files of our own that tell apart which alarm sounds: square waves of
+# distinct loudness (WaveAudio kinds) and one short MIDI note (Sequencer).
+# tone NAME VOLUME SECONDS
+tone() { sox -D -n -r 44100 -c 2 -b 16 "$APP/$1" synth "$3" square 440 vol "$2" 2>/dev/null || e2e_fail "sox"; }
+make_test_sounds() {
+  tone t_night.wav 0.10 0.6
+  tone t_day.wav 0.20 0.6
+  tone t_vote.wav 0.30 0.4
+  tone t_full.wav 0.40 0.4
+  # MThd, one track: a note on, half a second, note off, end of track.
+  printf 'MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\0\14\0\220\74\144\140\200\74\100\0\377\57\0' >"$APP/t_note.mid"
+}
+# The [SOUND1..3] sections that use them; extra lines may follow.
+sound_lines() {
+  printf '%s\n' "[SOUND1]" "night_sound_path=t_night.wav" "night_sound_roop_check=0" \
+    "daytime_sound_path=t_day.wav" "daytime_sound_roop_check=0" \
+    "tohyo_sound_path=t_vote.wav" "tohyo_sound_roop_check=0" "kodo_sound_path=t_vote.wav" "kodo_sound_roop_check=0" \
+    "[SOUND2]" "sonmin_sound_path=t_note.mid" "sonmin_sound_roop_check=0" "jinro_sound_path=t_note.mid" \
+    "jinro_sound_roop_check=0" "yoko_sound_path=t_note.mid" "yoko_sound_roop_check=0" \
+    "hikiwake_sound_path=t_note.mid" "hikiwake_sound_roop_check=0" \
+    "[SOUND3]" "nekomata_sound_path=t_note.mid" "nekomata_sound_roop_check=0" \
+    "sonmintoroku_sound_path=t_note.mid" "sonmintoroku_sound_roop_check=0" \
+    "full_alarm_sound_path=t_full.wav" "full_alarm_check=1"
+}
+
+# --- the village --------------------------------------------------------------
+village_start() {  # SCENARIO [more options]
+  local scenario=$1; shift
+  curl -s -m 2 "http://$BASE_HOSTPORT/__control/shutdown" >/dev/null 2>&1 && sleep 0.5
+  e2e_start VILLAGE_PID "$JINRO_BIN_DIR/jinro-village" --url "$BASE_URL" --scenario "$scenario" --manual \
+    --port-file "$WORK/village.port" "$@"
+  wait_for 10 test -s "$WORK/village.port" || e2e_fail "the village did not start"
+}
+village_stop() { kill "$VILLAGE_PID" 2>/dev/null; wait "$VILLAGE_PID" 2>/dev/null; }
+control() { curl -s -m 5 "http://$BASE_HOSTPORT/__control/$1"; }
+village_advance() { control "advance?n=${1:-1}" >/dev/null; }
+# The requests as lines: seq TAB method TAB target TAB body TAB headers (decoded,
+# headers joined by " | ").
+requests() {
+  control 'requests?format=lines' | while IFS=$'\t' read -r seq method target body headers; do
+    printf '%s\t%s\t%s\t%s\t%s\n' "$seq" "$method" "$target" "$(echo "$body" | base64 -d)" \
+      "$(echo "$headers" | base64 -d | tr -d '\r' | paste -sd'|' | sed 's/|/ | /g')"
+  done
+}
+request_count() { requests | grep -c -- "$1"; }  # PATTERN
+last_request_seq() { control 'requests?format=lines' | tail -n 1 | cut -f1; }
+requests_after() { requests | awk -F'\t' -v s="$1" '$1 > s'; }  # SEQ
+wait_request_after() {  # SEQ PATTERN [SECONDS]
+  wait_for "${3:-15}" sh -c "$(declare -f requests control requests_after); BASE_HOSTPORT=$BASE_HOSTPORT; requests_after $1 | grep -q -- '$2'"
+}
+
+# --- the client -------------------------------------------------------------
+client_start() {
+  : >"$WORK/audio.raw"
+  e2e_start CLIENT_PID env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" "$APP/jinro-client" \
+    >>"$WORK/client.log" 2>&1
+  wait_for 20 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
+  CLIENT_WIN=$(client_window_now)
+}
+client_window_now() {
+  local w
+  for w in $(xdotool search --pid "$CLIENT_PID" 2>/dev/null); do
+    [ "$(wm_class "$w")" = "$CLIENT_CLASS" ] && [ "$(map_state "$w")" = IsViewable ] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+client_alive() { kill -0 "$CLIENT_PID" 2>/dev/null; }
+title_of() { xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'; }
+client_title() { title_of "$CLIENT_WIN"; }
+wait_title() { wait_for "${2:-15}" sh -c "xprop -id $CLIENT_WIN -notype _NET_WM_NAME | grep -q -- '$1'"; }  # PATTERN
+
+# Clicks at a point of the client window's inside (its top-left is 0, 0).
+click_in() {  # X Y [BUTTON]
+  xdotool mousemove --window "$CLIENT_WIN" "$1" "$2" sleep 0.1 click "${3:-1}"
+  sleep 0.3
+}
+# The toolbar buttons: centres of the five buttons in the band under the menu.
+toolbar_y() { echo $((MENU_HEIGHT + 15)); }
+button_x() {  # ID
+  case $1 in 50007) echo 58 ;; 50008) echo 92 ;; 50009) echo 128 ;; 50013) echo 172 ;; 50034) echo 208 ;; esac
+}
+press_button() { click_in "$(button_x "$1")" "$(toolbar_y)"; }
+# A point inside the page: below the band, left margin.
+PAGE_X=400
+page_y() { echo $((MENU_HEIGHT + 30 + ${1:-100})); }
+MENU_HEIGHT=${MENU_HEIGHT:-18}
+
+# Logs in from the entry page: the form has the player's number and password
+# filled in; focus the password box and press Enter.
+login() {
+  local seq; seq=$(last_request_seq)
+  wait_title '入口' 20 || e2e_fail "the entry page did not open (title: $(client_title))"
+  # The form's text boxes: click into the page, then Tab to the password box.
+  click_in $PAGE_X "$(page_y 200)"
+  xdotool key --clearmodifiers Tab Tab Tab Return
+  wait_request_after "$seq" 'COMMAND=LOGIN' 10 || e2e_fail "no login post"
+  wait_title '第' 15 || e2e_fail "no game page after login (title: $(client_title))"
+}
+
+# --- the sound ----------------------------------------------------------------
+audio_bytes() { stat -c %s "$WORK/audio.raw" 2>/dev/null || echo 0; }
+# Loudness in the disk writer's output from byte FROM on, in tenths of a
+# second: lines "start_s end_s peak" for every stretch that is not silent.
+sound_runs() {  # FROM
+  local from=$(( ${1:-0} / 4 * 4 ))
+  tail -c +$((from + 1)) "$WORK/audio.raw" | od -An -v -td2 -w4 | awk -v rate=44100 -v off="$from" '
+    { a = $1 < 0 ? -$1 : $1; b = $2 < 0 ? -$2 : $2; if (b > a) a = b
+      blk = int(NR / (rate / 10)); if (a > peak[blk]) peak[blk] = a; last = blk }
+    END { t0 = off / 176400; on = 0
+      for (i = 0; i <= last; i++) {
+        p = peak[i] + 0
+        if (p > 200 && !on) { on = 1; s = i; m = p } else if (p > 200) { if (p > m) m = p }
+        else if (on) { printf "%.1f %.1f %d\n", t0 + s / 10, t0 + i / 10, m; on = 0 }
+      }
+      if (on) printf "%.1f %.1f %d\n", t0 + s / 10, t0 + (last + 1) / 10, m }'
+}
+# The peak a tone of sox volume V gives.
+peak_of() { awk -v v="$1" 'BEGIN { printf "%d", v * 32767 }'; }
+# Number of stretches whose peak is within 5% of the tone's.
+runs_of_tone() {  # FROM VOLUME
+  local want; want=$(peak_of "$2")
+  sound_runs "$1" | awk -v w="$want" '{ d = $3 - w; if (d < 0) d = -d; if (d < w * 0.05) n++ } END { print n + 0 }'
+}

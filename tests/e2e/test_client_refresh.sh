@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The client as a player starts it: its window (class, menu, toolbar), the
+# start page, the login, then the refreshes: automatic refresh posts exactly
+# the body and the two header lines, on the toolbar's buttons and the menu's
+# keys; the return to the start page; the start page switches automatic
+# refresh off.
+set -u
+source "${JINRO_SOURCE_DIR:?}/tests/e2e/tools/x11_lib.sh"
+source "$JINRO_SOURCE_DIR/tests/e2e/client_helpers.sh"
+client_setup
+make_test_sounds
+# A short refresh interval (the file's value is taken as it stands).
+write_ini $(sound_lines) "[ZENPAN]" "jidokosin_kankaku=2" $(placement_lines)
+village_start day-night
+client_start
+
+# 1. The window: WM_CLASS class part exactly, the start page opened with a GET.
+[ "$(wm_class "$CLIENT_WIN")" = "$CLIENT_CLASS" ] || e2e_fail "WM_CLASS is $(xprop -id "$CLIENT_WIN" WM_CLASS)"
+wait_title '入口' 20 || e2e_fail "start page not shown: $(client_title)"
+requests | grep -q $'\tGET\t'"${BASE_PATH}index2.html" || e2e_fail "no GET of the start page"
+e2e_pass "window class and start page"
+
+# 2. Login through the page's own form, by keys.
+login
+e2e_pass "logged in: $(client_title)"
+
+body="COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pass&VILLAGENO=123&TXTLOGIN=1&FORMID="
+check_refresh_post() {  # LINE
+  local method target sent headers
+  IFS=$'\t' read -r _ method target sent headers <<<"$1"
+  [ "$method" = POST ] || e2e_fail "refresh is $method"
+  [ "$target" = "${BASE_PATH}cgi_jinro.cgi" ] || e2e_fail "refresh went to $target"
+  case "$sent" in "$body"[0-9]*) ;; *) e2e_fail "refresh body: $sent" ;; esac
+  echo "$headers" | grep -q 'Content-Type: application/x-www-form-urlencoded' || e2e_fail "content type: $headers"
+  echo "$headers" | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" || e2e_fail "referer: $headers"
+}
+
+# 3. Manual refresh from the toolbar (手) and from the menu by its keys.
+seq=$(last_request_seq)
+press_button 50007
+wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no post after the 手 button"
+check_refresh_post "$(requests_after "$seq" | grep POST | head -n 1)"
+seq=$(last_request_seq)
+click_in $PAGE_X "$(page_y 300)"   # the page has the focus
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key h
+wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no post after ﾌｧｲﾙ(&F) 手動更新(&H) typed in the page"
+e2e_pass "manual refresh: exact body and headers; menu mnemonics work with the page focused"
+
+# 4. Automatic refresh on (自): posts every 2 s without a click.
+seq=$(last_request_seq)
+press_button 50008
+sleep 5.5
+n=$(requests_after "$seq" | grep -c $'\tPOST\t')
+[ "$n" -ge 2 ] && [ "$n" -le 4 ] || e2e_fail "automatic refresh posted $n times in 5.5 s"
+while IFS= read -r line; do check_refresh_post "$line"; done < <(requests_after "$seq" | grep $'\tPOST\t')
+e2e_pass "automatic refresh: $n posts in 5.5 s, each exact"
+
+# 5. The return to the start page (戻) posts to the start page and switches
+# automatic refresh off: nothing more is posted afterwards.
+seq=$(last_request_seq)
+press_button 50009
+wait_request_after "$seq" "POST.${BASE_PATH}index2.html" 10 || e2e_fail "no post to the start page"
+line=$(requests_after "$seq" | grep $'\tPOST\t'"${BASE_PATH}index2.html" | head -n 1)
+echo "$line" | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" || e2e_fail "return to top headers: $line"
+wait_title '入口' 10 || e2e_fail "not on the start page: $(client_title)"
+sleep 1
+seq=$(last_request_seq)
+sleep 4.5
+n=$(requests_after "$seq" | grep -c $'\tPOST\t')
+[ "$n" -eq 0 ] || e2e_fail "automatic refresh still posted $n times after the start page"
+e2e_pass "return to top posts to the start page and ends automatic refresh"
+
+# The Referer is the built-in one even where the page shown is elsewhere: a
+# refresh of the start page carries .../cgi_jinro.cgi, not the page's address.
+seq=$(last_request_seq)
+press_button 50007
+wait_request_after "$seq" "POST.${BASE_PATH}index2.html" 10 || e2e_fail "no refresh of the start page"
+requests_after "$seq" | grep $'\tPOST\t' | head -n 1 | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" ||
+  e2e_fail "start page refresh: $(requests_after "$seq" | head -n 1)"
+e2e_pass "the Referer is the built-in address"
+
+# 6. The village stops mid-game: the client stays up; back again, it goes on.
+login
+village_stop
+press_button 50007
+sleep 2
+client_alive || e2e_fail "the client died when the village stopped"
+village_start day-night
+press_button 50009
+login
+client_alive || e2e_fail "the client died"
+e2e_pass "village stopped mid-game: the client kept running"
+
+# 7. ﾌｧｲﾙ(&F) 終了(&Q) closes it.
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key q
+wait_for 10 is_gone "$CLIENT_PID" || e2e_fail "the client did not close on 終了"
+e2e_pass "closed from the menu"
