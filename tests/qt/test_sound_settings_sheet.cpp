@@ -1,0 +1,352 @@
+// "音声の設定" through its real widgets, against a jinro.ini in a temporary folder.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "platform/fake/fakes.h"
+#include "settings/settings.h"
+#include "ui/dialog_units.h"
+#include "ui/settings_dialogs.h"
+#include "ui/sound_settings_sheet.h"
+
+using namespace jinro;
+using jinro::ui::SoundSettingsSheet;
+
+namespace {
+
+QString sj(const char* shiftJis) { return ui::fromShiftJis(shiftJis); }
+
+// Each page's "開く" buttons and the box each one fills.
+const std::vector<std::vector<std::pair<int, int>>> kOpenButtons = {
+    {{1018, 1017}, {1031, 1030}, {1035, 1034}, {1051, 1049}},
+    {{1043, 1042}, {1021, 1020}, {1024, 1023}, {1027, 1026}},
+    {{1046, 1047}, {1039, 1038}, {1043, 1042}},
+};
+
+// The file as the test left it before the sheet: the sound sections hold
+// values no default has, and a section of another name.
+const std::string kFile =
+    "[SOUND1]\r\nnight_sound_path=n.wav\r\n"
+    "[SOUND2]\r\nsonmin_trigger_string=S2\r\nsonmin_sound_roop_check=0\r\n"
+    "[SOUND3]\r\nnekomata_trigger_string=S3\r\nfull_alarm_check=1\r\n"
+    "[ZENPAN]\r\njidokosin_kankaku=30\r\n";
+
+// Runs `act` on the modal widget of type T once it is up (polling up to 5 s).
+template <typename T>
+void whenModal(std::function<void(T*)> act, int triesLeft = 500) {
+  QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
+    if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      act(w);
+    } else if (triesLeft > 0) {
+      whenModal<T>(std::move(act), triesLeft - 1);
+    }
+  });
+}
+
+}  // namespace
+
+class TestSoundSettingsSheet : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::string ini_;
+  fake::FakePlatform* fake_ = nullptr;
+  ClientController* c_ = nullptr;
+
+  std::string file() const {
+    std::ifstream in(ini_, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static std::string section(const std::string& text, const std::string& name) {
+    size_t start = text.find("[" + name + "]");
+    if (start == std::string::npos) return "<none>";
+    size_t end = text.find("\r\n[", start + 1);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  }
+  void showTab(SoundSettingsSheet& sheet, int index) {
+    QTabBar* bar = sheet.tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    QCOMPARE(sheet.tabs()->currentIndex(), index);
+  }
+  std::unique_ptr<SoundSettingsSheet> openSheet(ui::SoundFileChooser chooser = {}) {
+    auto s = std::make_unique<SoundSettingsSheet>(*c_, nullptr, std::move(chooser));
+    s->show();
+    if (!QTest::qWaitForWindowExposed(s.get())) qWarning("sheet not exposed");
+    return s;
+  }
+  // Every box text and check state of every created page.
+  static std::map<QString, QString> snapshot(const SoundSettingsSheet& sheet) {
+    std::map<QString, QString> all;
+    for (int p = 0; p < kSoundPageCount; ++p) {
+      if (sheet.page(p) == nullptr) continue;
+      for (QLineEdit* e : sheet.page(p)->findChildren<QLineEdit*>())
+        all[QString("%1/%2").arg(p).arg(e->objectName())] = e->text();
+      for (QCheckBox* b : sheet.page(p)->findChildren<QCheckBox*>())
+        all[QString("%1/%2").arg(p).arg(b->objectName())] = b->isChecked() ? "1" : "0";
+    }
+    return all;
+  }
+  void arrangeSoundOnWithAPlayingAlarm() {
+    c_->soundOn = 1;
+    c_->currentUrl = "http://village/cgi_jinro.cgi";
+    c_->postBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=2";
+    c_->postBodyLength = static_cast<uint32_t>(c_->postBody.size());
+    c_->alarmChannels[index(AlarmKind::kodo)].deviceId = 9;
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(dir_.isValid());
+    ini_ = dir_.filePath(QStringLiteral("jinro.ini")).toStdString();
+    std::ofstream(ini_, std::ios::binary | std::ios::trunc) << kFile;
+    setSettingsFileOverride(ini_);
+    fake_ = new fake::FakePlatform;
+    c_ = new ClientController(fake_->ports());
+    loadSoundSettings(c_->settings);
+    loadGeneralSettings(c_->settings);
+  }
+  void cleanup() {
+    delete c_;
+    delete fake_;
+    setSettingsFileOverride("");
+  }
+
+  void pagesComeIntoBeingWhenFirstShownAndHoldTheSettings() {
+    auto sheet = openSheet();
+    QCOMPARE(sheet->windowTitle(), sj("\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8"));  // 音声の設定
+    QCOMPARE(sheet->tabs()->count(), 3);
+    for (int i = 0; i < 3; ++i)
+      QCOMPARE(sheet->tabs()->tabText(i), sj("\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8") + QString::number(i + 1));
+    QCOMPARE(sheet->tabs()->currentIndex(), 0);
+    QVERIFY(sheet->page(0) != nullptr);
+    QVERIFY(sheet->page(1) == nullptr);
+    QVERIFY(sheet->page(2) == nullptr);
+    showTab(*sheet, 2);
+    QVERIFY(sheet->page(1) == nullptr);
+    QVERIFY(sheet->page(2) != nullptr);
+
+    // Every key's control on its page, filled from the settings.
+    for (int p : {0, 2}) {
+      for (const SoundField& f : soundPageFields(p)) {
+        if (f.value == SoundValue::loop) QVERIFY(sheet->page(p)->checkBox(f.controlId) != nullptr);
+        else QVERIFY(sheet->page(p)->box(f.controlId) != nullptr);
+      }
+      for (auto [button, box] : kOpenButtons[p]) {
+        QVERIFY(sheet->page(p)->openButton(button) != nullptr);
+        QCOMPARE(sheet->page(p)->openButton(button)->text(), sj("\x8A\x4A\x82\xAD"));  // 開く
+      }
+    }
+    ui::SoundSettingsPage* p1 = sheet->page(0);
+    QCOMPARE(p1->box(1016)->text(), QStringLiteral(".CLSTD01"));
+    QCOMPARE(p1->box(1017)->text(), QStringLiteral("n.wav"));
+    // "投票</font>を行ってください。"
+    QCOMPARE(p1->box(1033)->text(), sj("\x93\x8A\x95\x5B</font>\x82\xF0\x8D\x73\x82\xC1\x82\xC4\x82\xAD\x82\xBE"
+                                       "\x82\xB3\x82\xA2\x81\x42"));
+    QVERIFY(p1->checkBox(1036)->isChecked());   // tohyo loops by default
+    QVERIFY(!p1->checkBox(1019)->isChecked());  // night plays once
+    QCOMPARE(sheet->page(2)->box(1041)->text(), QStringLiteral("S3"));
+    QVERIFY(sheet->page(2)->checkBox(1044)->isChecked());
+    QCOMPARE(sheet->page(2)->checkBox(1044)->text(), sj("\x83\x41\x83\x89\x81\x5B\x83\x80ON"));  // アラームON
+
+    QStringList groups;
+    for (QGroupBox* g : p1->findChildren<QGroupBox*>()) groups << g->title();
+    QCOMPARE(groups.size(), 4);
+    QVERIFY(groups.contains(sj("\x96\xE9\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E")));  // 夜に変わった時
+    const ui::DialogUnits du(p1->font());
+    QCOMPARE(p1->box(1033)->geometry(), du.rect(66, 134, 285, 14));
+    QCOMPARE(p1->openButton(1051)->geometry(), du.rect(263, 209, 33, 14));
+  }
+
+  void okAtOnceWritesOnlyTheFirstSectionAndRequestsThePageOnce() {
+    arrangeSoundOnWithAPlayingAlarm();
+    auto sheet = openSheet();
+    sheet->page(0)->box(1048)->setText("KODO");
+    sheet->page(0)->checkBox(1036)->setChecked(false);
+    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    QVERIFY(!sheet->isVisible());
+    const std::string now = file();
+    QCOMPARE(section(now, "SOUND2"), section(kFile, "SOUND2"));
+    QCOMPARE(section(now, "SOUND3"), section(kFile, "SOUND3"));
+    QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
+    QVERIFY(now.find("kodo_trigger_string=KODO\r\n") != std::string::npos);
+    QVERIFY(now.find("tohyo_sound_roop_check=0\r\n") != std::string::npos);
+    QCOMPARE(c_->settings.alarm(AlarmKind::kodo).trigger, std::string("KODO"));
+    QCOMPARE(c_->settings.alarm(AlarmKind::tohyo).loop, 0);
+    QCOMPARE(fake_->browser.navigations.size(), size_t{1});
+    QCOMPARE(fake_->browser.navigations[0].url, c_->currentUrl);
+    QVERIFY(fake_->browser.navigations[0].post);
+    QCOMPARE(fake_->browser.navigations[0].body, c_->postBody);
+    QCOMPARE(fake_->sound.count("stop"), size_t{1});
+  }
+
+  void visitingAllTabsWritesAllSectionsAndRequestsThePageOnce() {
+    arrangeSoundOnWithAPlayingAlarm();
+    auto sheet = openSheet();
+    showTab(*sheet, 1);
+    sheet->page(1)->box(1045)->setText("JINRO");
+    showTab(*sheet, 2);
+    sheet->page(2)->checkBox(1044)->setChecked(false);  // capacity alarm off
+    showTab(*sheet, 0);
+    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    const std::string now = file();
+    QVERIFY(now.find("jinro_trigger_string=JINRO\r\n") != std::string::npos);
+    QVERIFY(now.find("full_alarm_check=0\r\n") != std::string::npos);
+    QVERIFY(now.find("sonmin_trigger_string=S2\r\n") != std::string::npos);  // kept through its page
+    QVERIFY(now.find("yoko_trigger_string=") != std::string::npos);         // now written whole
+    QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
+    QCOMPARE(c_->settings.alarm(AlarmKind::full_alarm).loop, 0);
+    QCOMPARE(fake_->browser.navigations.size(), size_t{1});
+    QCOMPARE(fake_->sound.count("stop"), size_t{1});
+  }
+
+  void soundOffWritesAndReloadsOnly() {
+    arrangeSoundOnWithAPlayingAlarm();
+    c_->soundOn = 0;
+    auto sheet = openSheet();
+    showTab(*sheet, 1);
+    sheet->page(1)->box(1010)->setText("DRAW");
+    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    QCOMPARE(c_->settings.alarm(AlarmKind::hikiwake).trigger, std::string("DRAW"));
+    QVERIFY(fake_->browser.navigations.empty());
+    QVERIFY(fake_->sound.calls.empty());
+  }
+
+  void cancelEscapeAndCloseBoxChangeNothing() {
+    arrangeSoundOnWithAPlayingAlarm();
+    const Settings was = c_->settings;
+    for (int way = 0; way < 3; ++way) {
+      auto sheet = openSheet();
+      sheet->page(0)->box(1016)->setText("CHANGED");
+      showTab(*sheet, 1);
+      sheet->page(1)->checkBox(1044)->setChecked(true);
+      if (way == 0) QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+      if (way == 1) QTest::keyClick(sheet->page(1)->box(1041), Qt::Key_Escape);
+      if (way == 2) sheet->close();
+      QVERIFY(!sheet->isVisible());
+      QCOMPARE(sheet->result(), int(QDialog::Rejected));
+    }
+    QCOMPARE(file(), kFile);
+    QCOMPARE(c_->settings.alarm(AlarmKind::night).leftTrigger, was.alarm(AlarmKind::night).leftTrigger);
+    QVERIFY(fake_->browser.navigations.empty());
+    QVERIFY(fake_->sound.calls.empty());
+  }
+
+  void typedTriggerOf300BytesIsWrittenAsItsFirst259() {
+    c_->soundOn = 0;
+    auto sheet = openSheet();
+    showTab(*sheet, 2);
+    QString typed = QStringLiteral("x");  // then 人: byte 259 ends a character
+    while (ui::toShiftJis(typed).size() < 300) typed += QChar(0x4EBA);
+    QString even = QStringLiteral("xy");  // then 人: one would straddle bytes 259 and 260
+    while (ui::toShiftJis(even).size() < 300) even += QChar(0x4EBA);
+    // Typed: ASCII by keys, the rest as an input method commits it.
+    QLineEdit* box = sheet->page(2)->box(1037);
+    box->setFocus();
+    box->clear();
+    QTest::keyClicks(box, typed.left(1));
+    box->insert(typed.mid(1));
+    sheet->page(2)->box(1041)->setText(even);
+    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    QCOMPARE(c_->settings.alarm(AlarmKind::sonmintoroku).trigger, ui::toShiftJis(typed).substr(0, 259));
+    QCOMPARE(c_->settings.alarm(AlarmKind::nekomata).trigger, ui::toShiftJis(even).substr(0, 258));
+  }
+
+  void eachOpenButtonFillsItsOwnGroupsBoxOnly() {
+    int calls = 0;
+    auto sheet = openSheet([&](QWidget*) -> std::optional<QString> {
+      ++calls;
+      return QString("/snd/%1.wav").arg(calls);
+    });
+    showTab(*sheet, 1);
+    showTab(*sheet, 2);
+    for (int p = 0; p < kSoundPageCount; ++p) {
+      showTab(*sheet, p);
+      for (auto [button, box] : kOpenButtons[p]) {
+        std::map<QString, QString> expected = snapshot(*sheet);
+        QTest::mouseClick(sheet->page(p)->openButton(button), Qt::LeftButton);
+        expected[QString("%1/%2").arg(p).arg(box)] = QString("/snd/%1.wav").arg(calls);
+        QCOMPARE(snapshot(*sheet), expected);
+      }
+    }
+    QCOMPARE(calls, 11);
+    // A chooser that gives nothing leaves everything as it was.
+    auto none = openSheet([](QWidget*) { return std::optional<QString>(); });
+    const auto before = snapshot(*none);
+    QTest::mouseClick(none->page(0)->openButton(1018), Qt::LeftButton);
+    QCOMPARE(snapshot(*none), before);
+  }
+
+  void aPathTheSettingsCannotHoldIsRefused() {
+    auto sheet = openSheet([](QWidget*) -> std::optional<QString> { return "/" + QString(300, 'p') + ".wav"; });
+    const QString before = sheet->page(0)->box(1030)->text();
+    QString seen;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+      seen = box->windowTitle();
+      box->button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(sheet->page(0)->openButton(1031), Qt::LeftButton);
+    QCOMPARE(seen, sj("\xB4\xD7\xB0"));  // ｴﾗｰ
+    QCOMPARE(sheet->page(0)->box(1030)->text(), before);
+  }
+
+  void fileChooserOffersTheFourFiltersAndTakesAnExistingFile() {
+    QFileDialog dialog;
+    ui::configureSoundFileDialog(dialog);
+    // "再生したい音声ファイルを選択"
+    QCOMPARE(dialog.windowTitle(), sj("\x8D\xC4\x90\xB6\x82\xB5\x82\xBD\x82\xA2\x89\xB9\x90\xBA\x83\x74\x83\x40\x83"
+                                      "\x43\x83\x8B\x82\xF0\x91\x49\x91\xF0"));
+    QCOMPARE(dialog.nameFilters(), QStringList({"wav file(*.wav)", "mid file(*.mid)", "mp3 file(*.mp3)",
+                                                "All files(*.*)"}));
+    QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("wav file(*.wav)"));
+    QCOMPARE(dialog.defaultSuffix(), QStringLiteral("wav"));
+    QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+
+    // The real chooser behind a MIDI group's button: the wav filter still comes
+    // first; the chosen file's full path lands in the group's box.
+    const QString wav = dir_.filePath(QStringLiteral("chosen.wav"));
+    std::ofstream(wav.toStdString()) << "RIFF";
+    auto sheet = openSheet();
+    showTab(*sheet, 1);
+    QString filterSeen;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+      filterSeen = d->selectedNameFilter();
+      d->selectFile(wav);
+      static_cast<QDialog*>(d)->accept();
+    });
+    QTest::mouseClick(sheet->page(1)->openButton(1021), Qt::LeftButton);
+    QCOMPARE(filterSeen, QStringLiteral("wav file(*.wav)"));
+    QCOMPARE(sheet->page(1)->box(1020)->text(), wav);
+
+    // Cancelled: the box stays as it was.
+    whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    QTest::mouseClick(sheet->page(1)->openButton(1027), Qt::LeftButton);
+    QCOMPARE(sheet->page(1)->box(1026)->text(), QStringLiteral("tam-g09.mid"));
+  }
+
+  void runsModallyFromItsEntryPoint() {
+    c_->soundOn = 0;
+    whenModal<SoundSettingsSheet>([](SoundSettingsSheet* s) { s->okButton()->click(); });
+    QCOMPARE(runSoundSettingsSheet(*c_, nullptr), int(QDialog::Accepted));
+    QVERIFY(file().find("night_left_trigger_string=.CLSTD01\r\n") != std::string::npos);
+  }
+};
+
+QTEST_MAIN(TestSoundSettingsSheet)
+#include "test_sound_settings_sheet.moc"
