@@ -218,70 +218,86 @@ std::string temporaryName(const std::string& target) {
   return target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
 }
 
-// Writes bytes to a new file beside target and renames it over target. The
-// temporary file has no name until its content is on disk (O_TMPFILE where
-// the file system has it), so a crash leaves either the old file or the new
-// one, and at most rarely a stray temporary.
-bool replaceFile(const std::string& target, std::string_view bytes, const struct stat* existing) {
-  const std::string dir = directoryOf(target);
-  const mode_t mode = existing ? (existing->st_mode & 07777) : (0666 & ~currentUmask());
-
-  std::string tempName;
-  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  const bool anonymous = fd >= 0;
-  if (!anonymous) {
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      tempName = temporaryName(target);
-      fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-  }
-  auto fail = [&]() {
-    if (fd >= 0) ::close(fd);
-    if (!tempName.empty()) ::unlink(tempName.c_str());
-    return false;
-  };
-
-  if (!writeAll(fd, bytes)) return fail();
+// Fills fd with the bytes and gives it the target's mode (and owner, where
+// allowed), then flushes it to the disk.
+bool fillTemporary(int fd, std::string_view bytes, const struct stat* existing, mode_t mode) {
+  if (!writeAll(fd, bytes)) return false;
   if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
     if (::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
       // Not allowed: the file then belongs to us, with the same mode.
     }
   }
-  if (::fchmod(fd, mode) != 0) return fail();
-  if (::fsync(fd) != 0) return fail();
+  return ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+}
 
-  if (anonymous) {
-    const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
-    bool linked = false;
-    for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
-      tempName = temporaryName(target);
-      if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, tempName.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-        linked = true;
-      } else if (errno != EEXIST) {
-        tempName.clear();
-        return fail();
-      }
-    }
-    if (!linked) {
-      tempName.clear();
-      return fail();
-    }
+// Renames the finished temporary over the target and makes the rename itself
+// durable.
+bool commitTemporary(const std::string& tempName, const std::string& target, const std::string& dir) {
+  if (::rename(tempName.c_str(), target.c_str()) != 0) {
+    ::unlink(tempName.c_str());
+    return false;
   }
-  if (::close(fd) != 0) {
-    fd = -1;
-    return fail();
-  }
-  fd = -1;
-  if (::rename(tempName.c_str(), target.c_str()) != 0) return fail();
-
   int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
   return true;
+}
+
+enum class Outcome { done, failed, unsupported };
+
+// The temporary has no name until its content is on disk (O_TMPFILE), so a
+// crash while writing leaves nothing behind.
+Outcome replaceThroughAnonymousFile(const std::string& target, const std::string& dir, std::string_view bytes,
+                                    const struct stat* existing, mode_t mode) {
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return Outcome::unsupported;
+  if (!fillTemporary(fd, bytes, existing, mode)) {
+    ::close(fd);
+    return Outcome::failed;
+  }
+  const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
+  std::string tempName;
+  for (int attempt = 0; attempt < 100 && tempName.empty(); ++attempt) {
+    std::string name = temporaryName(target);
+    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      tempName = std::move(name);
+    } else if (errno != EEXIST) {
+      break;  // no /proc, or linking not allowed here
+    }
+  }
+  ::close(fd);
+  if (tempName.empty()) return Outcome::unsupported;
+  return commitTemporary(tempName, target, dir) ? Outcome::done : Outcome::failed;
+}
+
+Outcome replaceThroughNamedFile(const std::string& target, const std::string& dir, std::string_view bytes,
+                                const struct stat* existing, mode_t mode) {
+  int fd = -1;
+  std::string tempName;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tempName = temporaryName(target);
+    fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) return Outcome::failed;
+  }
+  if (fd < 0) return Outcome::failed;
+  const bool filled = fillTemporary(fd, bytes, existing, mode);
+  if (::close(fd) != 0 || !filled) {
+    ::unlink(tempName.c_str());
+    return Outcome::failed;
+  }
+  return commitTemporary(tempName, target, dir) ? Outcome::done : Outcome::failed;
+}
+
+// Writes bytes to a new file beside target and renames it over target, so a
+// crash or a full disk leaves either the old file or the new one, whole.
+bool replaceFile(const std::string& target, std::string_view bytes, const struct stat* existing) {
+  const std::string dir = directoryOf(target);
+  const mode_t mode = existing ? (existing->st_mode & 07777) : (0666 & ~currentUmask());
+  Outcome outcome = replaceThroughAnonymousFile(target, dir, bytes, existing, mode);
+  if (outcome == Outcome::unsupported) outcome = replaceThroughNamedFile(target, dir, bytes, existing, mode);
+  return outcome == Outcome::done;
 }
 
 }  // namespace
