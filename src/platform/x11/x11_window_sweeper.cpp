@@ -169,9 +169,18 @@ int sweepScreen(Display* d, int screen, SweepKind kind, std::string_view windowC
           sendClientMessage(d, root, client, a.netMoveResize, SubstructureRedirectMask | SubstructureNotifyMask,
                             flags, 0, 0);
         } else if (managed) {
-          // A configure request, which the window manager places by the
-          // window's gravity.
-          XMoveWindow(d, client, 0, 0);
+          // A configure request, which the window manager reads by the
+          // window's gravity: with static gravity the position is the
+          // client's own, inside the frame's decorations.
+          int x = 0, y = 0;
+          XSizeHints hints{};
+          long supplied = 0;
+          if (XGetWMNormalHints(d, client, &hints, &supplied) && (hints.flags & PWinGravity) &&
+              hints.win_gravity == StaticGravity && top != client) {
+            Window child = 0;
+            XTranslateCoordinates(d, client, top, 0, 0, &x, &y, &child);
+          }
+          XMoveWindow(d, client, x, y);
         } else {
           XMoveWindow(d, top, 0, 0);
         }

@@ -11,11 +11,10 @@ e2e_pass() { echo "ok: $*"; }
 # e2e_start VAR CMD...: starts CMD in the background, stores its pid in VAR
 # and remembers it for the cleanup.
 e2e_start() {
-  local var=$1; shift
+  local e2e_var_=$1; shift
   "$@" &
-  local pid=$!
-  E2E_PIDS+=("$pid")
-  printf -v "$var" '%s' "$pid"
+  E2E_PIDS+=("$!")
+  printf -v "$e2e_var_" '%s' "$!"
 }
 
 e2e_cleanup() {
@@ -94,7 +93,7 @@ copy_text_of() {
 # Starts openbox and waits until it manages the screen; OPENBOX_PID.
 start_openbox() {
   mkdir -p "$1/openbox-config"
-  e2e_start OPENBOX_PID env XDG_CONFIG_HOME="$1/openbox-config" openbox --sm-disable
+  e2e_start OPENBOX_PID env XDG_CONFIG_HOME="$1/openbox-config" openbox --sm-disable 2>>"$1/openbox.log"
   wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || e2e_fail "openbox did not start"
 }
 stop_openbox() {
