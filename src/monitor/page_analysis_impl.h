@@ -3,6 +3,7 @@
 // the static members of FastTextOps), so that the very same algorithm can run
 // over the fast primitives and over a plain reference implementation of them.
 // page_analysis.cpp instantiates it over FastTextOps.
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -103,8 +104,7 @@ inline long parseNumberText(std::string_view text) {
   constexpr unsigned long long kMax = static_cast<unsigned long long>(LONG_MAX);
   unsigned long long value = 0;
   for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<unsigned>(text[i] - '0');
-    if (value > kMax + 1) value = kMax + 1;
+    if (value <= kMax) value = std::min(value * 10 + static_cast<unsigned>(text[i] - '0'), kMax + 1);
   }
   if (negative) return value > kMax ? LONG_MIN : -static_cast<long>(value);
   return value > kMax ? LONG_MAX : static_cast<long>(value);
