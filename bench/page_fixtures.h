@@ -113,7 +113,13 @@ inline void appendSpeech(std::string& out, size_t budget, Rng& rng) {
   out.append(budget - (out.size() - start), ' ');
 }
 
-inline void appendRow(std::string& out, int index, const PageShape& shape, size_t speechBytes, Rng& rng) {
+inline void appendRow(std::string& out, int index, const PageShape& shape, size_t speechBytes) {
+  // Each row draws from its own generator, so a row's speaker does not depend
+  // on how long the speeches are.
+  uint64_t z = (uint64_t{shape.seed} << 32 | static_cast<uint32_t>(index)) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  Rng rng{(z ^ (z >> 31)) | 1};
   const size_t who = rng.below(std::size(text::kNames));
   out.append("<tr><td valign=\"top\" width=\"160\">");
   if (shape.relativeLinksPerRow > 0)
@@ -129,7 +135,6 @@ inline void appendRow(std::string& out, int index, const PageShape& shape, size_
 }
 
 inline std::string build(const PageShape& shape, size_t speechBytes, size_t tailPadding) {
-  Rng rng{0x9E3779B97F4A7C15ull ^ (uint64_t{shape.seed} * 0x100000001B3ull)};
   const int day = shape.day < 1 ? 1 : (shape.day > 9 ? 9 : shape.day);
   std::string out;
   out.reserve(shape.bytes + 4096);
@@ -149,7 +154,7 @@ inline std::string build(const PageShape& shape, size_t speechBytes, size_t tail
   out.append("<td>12").append(text::kAddress).append("</td></tr></table>\n");
   // The speech table.
   out.append("<table border=\"0\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">\n");
-  for (int k = 0; k < shape.rows; ++k) appendRow(out, k, shape, speechBytes, rng);
+  for (int k = 0; k < shape.rows; ++k) appendRow(out, k, shape, speechBytes);
   out.append("<tr><td colspan=\"2\" align=\"right\"><a href=\"#top\">^</a></td></tr>\n</table>\n");
   // The player's part.
   out.append("<table><tr><td>").append(text::kRoleIntro).append("<A href=\"jinro_rule.html\">");

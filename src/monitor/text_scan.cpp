@@ -5,7 +5,9 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -108,7 +110,77 @@ Needle prepare(std::string_view pattern) {
   return n;
 }
 
-size_t search(const Byte* t, size_t size, size_t from, const Needle& n) {
+// The candidates of one block: bit k set when position i + k may start a
+// match (its first and last bytes fit) and no zero byte comes before it.
+// Returns true when the search is over: a match (in *result) or the end of
+// the text (a zero byte in the block).
+template <class Mask>
+inline bool takeBlock(const Byte* t, size_t i, Mask hits, Mask zeros, const Needle& n, Walk& walk, size_t* result) {
+  if (zeros) hits &= (zeros & (Mask{0} - zeros)) - 1;  // only starts before the first zero
+  while (hits) {
+    const size_t c = i + static_cast<size_t>(__builtin_ctzll(hits));
+    if (matchesAt(t + c, n.p, n.m) && walk.isCharStart(c)) {
+      *result = c;
+      return true;
+    }
+    hits &= hits - 1;
+  }
+  if (zeros) {
+    *result = kNotFound;
+    return true;
+  }
+  return false;
+}
+
+// The bytes from i on, one at a time.
+size_t searchTail(const Byte* t, size_t size, size_t i, const Needle& n, Walk& walk) {
+  const size_t m = n.m;
+  for (; i < size; ++i) {
+    const Byte c = t[i];
+    if (c == 0 || size - i < m) return kNotFound;
+    if ((c | n.firstFold) == n.firstWant && (t[i + m - 1] | n.lastFold) == n.lastWant && matchesAt(t + i, n.p, m) &&
+        walk.isCharStart(i))
+      return i;
+  }
+  return kNotFound;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define JINRO_HAVE_AVX2_SEARCH 1
+// Thirty-two candidate starts at a time, on processors that have AVX2.
+__attribute__((target("avx2"))) size_t searchAvx2(const Byte* t, size_t size, size_t from, const Needle& n) {
+  Walk walk{t, from};
+  const size_t m = n.m;
+  size_t i = from;
+  const __m256i firstFold = _mm256_set1_epi8(static_cast<char>(n.firstFold));
+  const __m256i firstWant = _mm256_set1_epi8(static_cast<char>(n.firstWant));
+  const __m256i lastFold = _mm256_set1_epi8(static_cast<char>(n.lastFold));
+  const __m256i lastWant = _mm256_set1_epi8(static_cast<char>(n.lastWant));
+  const __m256i zero = _mm256_setzero_si256();
+  size_t result;
+  while (size - i >= m - 1 + 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + i + m - 1));
+    const __m256i hit = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, firstFold), firstWant),
+                                         _mm256_cmpeq_epi8(_mm256_or_si256(b, lastFold), lastWant));
+    const __m256i z = _mm256_cmpeq_epi8(a, zero);
+    if (!_mm256_testz_si256(_mm256_or_si256(hit, z), _mm256_or_si256(hit, z))) {
+      const uint64_t hits = static_cast<uint32_t>(_mm256_movemask_epi8(hit));
+      const uint64_t zeros = static_cast<uint32_t>(_mm256_movemask_epi8(z));
+      if (takeBlock<uint64_t>(t, i, hits, zeros, n, walk, &result)) return result;
+    }
+    i += 32;
+  }
+  return searchTail(t, size, i, n, walk);
+}
+
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
+
+size_t searchPortable(const Byte* t, size_t size, size_t from, const Needle& n) {
   Walk walk{t, from};
   const size_t m = n.m;
   size_t i = from;
@@ -120,35 +192,33 @@ size_t search(const Byte* t, size_t size, size_t from, const Needle& n) {
   const __m128i lastFold = _mm_set1_epi8(static_cast<char>(n.lastFold));
   const __m128i lastWant = _mm_set1_epi8(static_cast<char>(n.lastWant));
   const __m128i zero = _mm_setzero_si128();
+  size_t result;
   while (size - i >= m - 1 + 16) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
     const __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, firstFold), firstWant),
                                       _mm_cmpeq_epi8(_mm_or_si128(b, lastFold), lastWant));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-    const unsigned zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero)));
-    if (zeros) mask &= (zeros & (0u - zeros)) - 1;  // only starts before the first zero
-    while (mask) {
-      const size_t c = i + static_cast<size_t>(__builtin_ctz(mask));
-      if (matchesAt(t + c, n.p, m) && walk.isCharStart(c)) return c;
-      mask &= mask - 1;
+    const __m128i z = _mm_cmpeq_epi8(a, zero);
+    if (_mm_movemask_epi8(_mm_or_si128(hit, z))) {
+      const uint64_t hits = static_cast<unsigned>(_mm_movemask_epi8(hit));
+      const uint64_t zeros = static_cast<unsigned>(_mm_movemask_epi8(z));
+      if (takeBlock<uint64_t>(t, i, hits, zeros, n, walk, &result)) return result;
     }
-    if (zeros) return kNotFound;
     i += 16;
   }
 #endif
-  for (; i < size; ++i) {
-    const Byte c = t[i];
-    if (c == 0 || size - i < m) return kNotFound;
-    if ((c | n.firstFold) == n.firstWant && (t[i + m - 1] | n.lastFold) == n.lastWant && matchesAt(t + i, n.p, m) &&
-        walk.isCharStart(i))
-      return i;
-  }
-  return kNotFound;
+  return searchTail(t, size, i, n, walk);
 }
 
-// Is `at` a character start of the walk from 0? Found by the lead-byte run
-// that ends just before it.
+size_t search(const Byte* t, size_t size, size_t from, const Needle& n) {
+#if defined(JINRO_HAVE_AVX2_SEARCH)
+  if (kHasAvx2) return searchAvx2(t, size, from, n);
+#endif
+  return searchPortable(t, size, from, n);
+}
+
+// The last character start of the walk from 0 at or before `at`: after the
+// run of lead-valued bytes that ends just before `at`, starts alternate.
 size_t charStartAtOrBefore(const std::string& s, size_t at) {
   size_t j = at;
   while (j > 0 && lead(static_cast<Byte>(s[j - 1]))) --j;
@@ -208,6 +278,18 @@ size_t findText(std::string_view text, size_t from, std::string_view pattern) {
   if (pattern.empty()) return t[from] != 0 ? from : kNotFound;
   return search(t, text.size(), from, prepare(pattern));
 }
+
+namespace text_scan_detail {
+
+size_t findTextPortable(std::string_view text, size_t from, std::string_view pattern) {
+  if (from >= text.size()) return kNotFound;
+  pattern = untilZero(pattern);
+  const Byte* t = reinterpret_cast<const Byte*>(text.data());
+  if (pattern.empty()) return t[from] != 0 ? from : kNotFound;
+  return searchPortable(t, text.size(), from, prepare(pattern));
+}
+
+}  // namespace text_scan_detail
 
 size_t appendText(std::string& dest, std::string_view text) {
   text = untilZero(text);

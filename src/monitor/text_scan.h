@@ -54,6 +54,12 @@ bool replaceFirst(std::string& text, std::string_view pattern, std::string_view 
 size_t replaceAll(std::string& text, std::string_view pattern, std::string_view replacement,
                   size_t limit = kSearchTextLimit);
 
+namespace text_scan_detail {
+// findText without the wider scan that newer processors get; the tests check
+// both against each other.
+size_t findTextPortable(std::string_view text, size_t from, std::string_view pattern);
+}  // namespace text_scan_detail
+
 // The primitives as a policy, so that the searching algorithms can be
 // instantiated over another implementation of them (the benchmarks compare
 // against a plain reference one).

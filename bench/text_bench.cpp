@@ -1,0 +1,66 @@
+// findText on a full page (511,999 bytes), against the reference that copies
+// and lowers the rest of the page at every call.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "monitor/text_scan.h"
+#include "page_fixtures.h"
+#include "reference/text_scan_reference.h"
+
+namespace {
+
+const std::string& fullPage() {
+  static const std::string page = jinro::fixtures::dayPage(jinro::kSearchTextLimit, 1000);
+  return page;
+}
+
+// "<B>村民登録書</B>": absent from a game page, so the whole page is scanned.
+const std::string kAbsent = "<B>\x91\xBA\x96\xAF\x93\x6F\x98\x5E\x8F\x91</B>";
+// Near the end of the page, after every speech.
+const std::string kNearEnd = "name=\"FORMID\"";
+// Common bytes: "<tr>" right after the table's start, and "./" everywhere.
+const std::string kLetters = "background-color";
+
+template <class Find>
+void searchFullPage(benchmark::State& state, const std::string& pattern, Find find) {
+  const std::string& page = fullPage();
+  for (auto _ : state) benchmark::DoNotOptimize(find(page, 0, pattern));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+}
+
+void BM_FindText_Absent(benchmark::State& s) { searchFullPage(s, kAbsent, jinro::findText); }
+void BM_FindText_NearEnd(benchmark::State& s) { searchFullPage(s, kNearEnd, jinro::findText); }
+void BM_FindText_JapaneseAbsent(benchmark::State& s) {
+  // "人狼勝利": first byte 90, common in the page's Japanese text.
+  searchFullPage(s, "\x90\x6C\x98\x54\x8F\x9F\x97\x98", jinro::findText);
+}
+void BM_FindText_LettersAbsent(benchmark::State& s) { searchFullPage(s, "COLOR: REDDISH", jinro::findText); }
+void BM_FindText_Short(benchmark::State& s) {
+  // What the analysis does most: a marker near the start.
+  searchFullPage(s, kLetters, jinro::findText);
+}
+void BM_ReferenceFindText_Absent(benchmark::State& s) { searchFullPage(s, kAbsent, jinro::reference::findText); }
+void BM_ReferenceFindText_NearEnd(benchmark::State& s) { searchFullPage(s, kNearEnd, jinro::reference::findText); }
+
+void BM_ReplaceAll_DotSlash(benchmark::State& state) {
+  // Every "./" of a full page replaced by a 28-byte base URL, as the log launch does.
+  const std::string page = jinro::fixtures::dayPage(450000, 1000);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string text = page;
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(jinro::replaceAll(text, "./", "http://127.0.0.1:8399/jinro/"));
+  }
+}
+
+BENCHMARK(BM_FindText_Absent)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindText_NearEnd)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindText_JapaneseAbsent)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindText_LettersAbsent)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindText_Short)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReferenceFindText_Absent)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReferenceFindText_NearEnd)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReplaceAll_DotSlash)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
