@@ -89,7 +89,8 @@ std::string logLinks(const Game& g) {
   std::string out = "<p class=\"CLSTD02\">過去の記録：";
   for (int d = 0; d <= g.lastRecordedDay(); ++d) {
     out += " <A href=\"cgi_jinro.cgi?COMMAND=LOGVIEW&VILLAGENO=" + num(g.villageNo()) + "&DAY=" + num(d) + "\">";
-    out += d == 0 ? std::string("事件前日") : num(d) + "日目";
+    // Not the bare day-before text between tags: that marks the lobby page.
+    out += d == 0 ? std::string("事件前日の記録") : num(d) + "日目の記録";
     out += "</A>";
   }
   out += "</p>\n";
@@ -143,6 +144,13 @@ std::string gamePage(const Game& g, const Villager* me, uint64_t formId, const P
   bool over = phase == Phase::Over;
   std::string out = pageHead(titleOf(g), night, opt);
   out += "<form action=\"cgi_jinro.cgi\" method=\"POST\">\n";
+  // The login fields come before anything a villager wrote, so that their
+  // names are found here first, whatever was said or registered.
+  out += hidden("TXTPNO", me ? num(me->no) : "");
+  out += hidden("TXTPASS", me ? me->pass : "");
+  out += hidden("VILLAGENO", num(g.villageNo()));
+  out += hidden("TXTLOGIN", me ? "1" : "0");
+  out += hidden("FORMID", num(static_cast<long long>(formId)));
   out += header(g, day, night, opt);
   for (const std::string& n : rec.notices) out += "<p class=\"CLSTD02\">" + escapeHtml(n) + "</p>\n";
   if (over) out += std::string("<p>") + victoryText(g.winner()) + "</p>\n";
@@ -189,11 +197,7 @@ std::string gamePage(const Game& g, const Villager* me, uint64_t formId, const P
     out += speechRows(g, rec.ghosts);
     out += "</table>\n";
   }
-  out += hidden("TXTPNO", me ? num(me->no) : "");
-  out += hidden("TXTPASS", me ? me->pass : "");
-  out += hidden("VILLAGENO", num(g.villageNo()));
-  out += hidden("TXTLOGIN", me ? "1" : "0");
-  out += hidden("FORMID", num(static_cast<long long>(formId)));
+  out += me ? "<p><input type=\"submit\" value=\"行動/更新\"></p>\n" : "<p><input type=\"submit\" value=\"再表示\"></p>\n";
   out += "</form>\n";
   if (over) out += logLinks(g);
   out += "<p class=\"CLSTD02\"><a href=\"./index2.html\">入口へ戻る</a> | <a href=\"./jinro_rule.html\">ルール</a></p>\n";

@@ -34,6 +34,20 @@ bool isPlainPassword(std::string_view s) {
   });
 }
 
+// A name shows on every page of the game, so it must not hold any of the
+// texts by which the pages are read (in any letter case).
+bool isFairName(const std::string& name) {
+  static const char* const kReserved[] = {"番地", "日目", "◆", "事件前日", "行動/更新", "再表示", "定員", "生存中",
+                                          "幽霊", "勝利", "引き分け", "投票", "能力対象", "txt", "formid",
+                                          "villageno", "cmbplayer", "command", "clstd", "black", "160", "./"};
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const char* r : kReserved)
+    if (lower.find(r) != std::string::npos) return false;
+  return true;
+}
+
 HttpResponse json(int status, std::string body) {
   HttpResponse r;
   r.status = status;
@@ -272,6 +286,7 @@ HttpResponse Village::handleCgi(const HttpRequest& request, std::string_view que
     std::string pass = get("TXTPASS");
     if (name.empty() || name.find('\n') != std::string::npos)
       return page(registrationPage(g, "名前を入力してください。", opt));
+    if (!isFairName(name)) return page(registrationPage(g, "その名前は使えません。", opt));
     if (!isPlainPassword(pass))
       return page(registrationPage(g, "パスワードは16文字までの半角英数字で入力してください。", opt));
     int no = g.join(name, pass, true);

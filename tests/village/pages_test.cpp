@@ -280,6 +280,7 @@ TEST(VillagePages, EachEndShowsExactlyItsOwnTrigger) {
     EXPECT_FALSE(has(page, kVotePrompt));
     EXPECT_FALSE(has(page, kActionPrompt));
     EXPECT_TRUE(has(page, kActionButton));
+    EXPECT_FALSE(has(page, kPreDay));  // the log links must not look like the lobby
     EXPECT_FALSE(isNight(page));
     // The logs of the finished game are linked relatively, the role too.
     EXPECT_TRUE(has(page, "<A href=\"cgi_jinro.cgi?COMMAND=LOGVIEW"));
@@ -306,6 +307,11 @@ TEST(VillagePages, RegistrationPageIsNoGamePage) {
   EXPECT_EQ(formValue(regist, "TXTPNO"), "4");
   EXPECT_EQ(formValue(regist, "TXTPASS"), "abc");
   EXPECT_TRUE(has(regist, kTraveller));
+  // Names that hold what the pages are read by are refused: 3番地, TxtPno.
+  for (const char* name : {"3%94%D4%92n", "TxtPno"}) {
+    std::string refused = send(v, "POST", kCgi, std::string("COMMAND=REGIST&TXTNAME=") + name + "&TXTPASS=abc").body;
+    EXPECT_TRUE(has(refused, kRegistration)) << name;
+  }
   // A password that the refresh could not post back as it stands is refused.
   std::string bad = send(v, "POST", kCgi, "COMMAND=REGIST&VILLAGENO=123&TXTNAME=x&TXTPASS=a%26b").body;
   EXPECT_TRUE(has(bad, kRegistration));
@@ -334,6 +340,17 @@ TEST(VillagePages, PostedSpeechAppearsEscapedInTheSpeechTable) {
   size_t rowsAgain = 0;
   for (size_t p = 0; (p = findText(again, p, "<tr><td width=\"160\"")) != kNotFound; ++p) ++rowsAgain;
   EXPECT_EQ(rows, rowsAgain);
+}
+
+TEST(VillagePages, SpeechesCannotHideTheLoginFields) {
+  Village v("/jinro/", "day-night", 1);
+  std::string page = playerPage(v, "COMMAND=MSG&CMBPLAYER=&TXTMSG=TXTPNO+value%3D9+FORMID+VILLAGENO&");
+  EXPECT_EQ(formValue(page, "TXTPNO"), "3");
+  EXPECT_EQ(formValue(page, "VILLAGENO"), "123");
+  EXPECT_FALSE(formValue(page, "FORMID").empty());
+  // In reverse-row mode the copy ends at the first input after the speeches.
+  size_t speeches = findText(page, 0, kBanchi);
+  EXPECT_NE(findText(page, speeches, "<input"), kNotFound);
 }
 
 TEST(VillagePages, DeadPlayersSpeakInTheGhostRoom) {
