@@ -19,8 +19,16 @@ std::string toShiftJis(const QString& text) {
 }
 
 QFont settingsDialogFont() {
+  // The proportional face first: its letters and kana keep the proportions
+  // for which the layouts' label widths were made.
   QFont font;
-  if (QFontDatabase::families().contains(QStringLiteral("IPAGothic"))) font.setFamily(QStringLiteral("IPAGothic"));
+  const QStringList families = QFontDatabase::families();
+  for (const char* name : {"IPAPGothic", "IPAGothic"}) {
+    if (families.contains(QLatin1String(name))) {
+      font.setFamily(QLatin1String(name));
+      break;
+    }
+  }
   font.setPointSize(9);
   return font;
 }

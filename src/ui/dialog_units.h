@@ -24,7 +24,7 @@ QString fromShiftJis(std::string_view shiftJis);
 // Characters Shift_JIS cannot hold become '?'.
 std::string toShiftJis(const QString& text);
 
-// The font of the settings dialogs: IPA Gothic 9 pt when installed.
+// The font of the settings dialogs: IPA P Gothic (or IPA Gothic) 9 pt when installed.
 QFont settingsDialogFont();
 
 class DialogUnits {

@@ -113,7 +113,7 @@ void IntervalUpDown::resizeEvent(QResizeEvent*) {
 GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* parent) : QDialog(parent), c_(c) {
   setWindowTitle(fromShiftJis(kTitle));
   setFont(settingsDialogFont());
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   const DialogUnits du(font());
   setFixedSize(du.size(367, 265));
 
@@ -153,6 +153,7 @@ GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* paren
   frameUrl_->setText(fromShiftJis(texts.frameUrl));
   upDown_->setPosition(shownRefreshInterval(c_.settings.refreshIntervalSeconds));
   cgiUrl_->setText(fromShiftJis(texts.cgiUrl));
+  for (QLineEdit* box : {startUrl_, frameUrl_, cgiUrl_}) box->setCursorPosition(0);
   startUrl_->setFocus();
   startUrl_->selectAll();
 }

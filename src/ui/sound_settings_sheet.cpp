@@ -209,6 +209,14 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
       case Item::group: {
         auto* group = new QGroupBox(fromShiftJis(control.text), this);
         group->setGeometry(du.rect(control.x, control.y, 352, 52));
+        // The frame runs through the middle of the caption, as on the desktop
+        // the layout was made for, so the first row sits inside it.
+        group->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
+            "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: %2px;"
+            " padding: 0 2px; }")
+                                 .arg(du.y(4))
+                                 .arg(du.x(2)));
         group->lower();
         break;
       }
@@ -224,6 +232,7 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
         box->setGeometry(du.rect(control.x, control.y, control.w, 14));
         auto it = values.texts.find(control.id);
         if (it != values.texts.end()) box->setText(fromShiftJis(it->second));
+        box->setCursorPosition(0);  // show the text from its start
         // The label sits left of its box, its right edge two units before it.
         auto* label = new QLabel(fromShiftJis(control.text), this);
         label->adjustSize();
@@ -288,7 +297,7 @@ SoundSettingsSheet::SoundSettingsSheet(ClientController& c, QWidget* parent, Sou
     : QDialog(parent), c_(c), chooser_(std::move(chooser)), tabs_(new QTabWidget(this)) {
   setWindowTitle(fromShiftJis(kSheetTitle));
   setFont(settingsDialogFont());
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
   const DialogUnits du(font());
   for (int i = 0; i < kSoundPageCount; ++i) {
