@@ -39,6 +39,8 @@ size_t count(const char* const (&)[N]) {
 
 bool isLiving(const Villager& v) { return v.alive; }
 
+constexpr size_t kMaxSpeechesPerDay = 5000;
+
 }  // namespace
 
 const char* roleName(Role r) {
@@ -188,6 +190,7 @@ std::vector<int> Game::livingWhere(bool (*pred)(const Villager&)) const {
 }
 
 void Game::simulatedSpeeches(int n) {
+  if (today().speeches.size() >= kMaxSpeechesPerDay) return;
   std::vector<int> speakers = livingWhere([](const Villager& v) { return !v.human; });
   std::vector<int> everyone = livingWhere(isLiving);
   for (int i = 0; i < n && !speakers.empty(); ++i) {
@@ -204,6 +207,7 @@ void Game::simulatedSpeeches(int n) {
 }
 
 void Game::chatter() {
+  if (today().speeches.size() >= kMaxSpeechesPerDay) return;
   if (phase_ == Phase::Lobby) {
     std::vector<int> speakers = livingWhere([](const Villager& v) { return !v.human; });
     if (!speakers.empty()) today().speeches.push_back({pickRandom(speakers), kGreetings[rng_() % count(kGreetings)]});
@@ -219,7 +223,7 @@ bool Game::say(int no, std::string_view text) {
   auto& list = (v->alive || phase_ == Phase::Over) ? d.speeches : d.ghosts;
   // A day holds a bounded number of speeches, so that no client can grow a
   // page without end.
-  if (list.size() >= 5000) return false;
+  if (list.size() >= kMaxSpeechesPerDay) return false;
   list.push_back({no, std::string(text)});
   return true;
 }
