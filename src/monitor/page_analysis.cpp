@@ -17,7 +17,7 @@ bool isNightPage(const ClientController& c, std::string_view pageText) {
 }
 
 std::string extractFieldValue(std::string_view text, std::string_view controlName) {
-  return analysis::extractFieldValueWith<FastTextOps>(text, controlName);
+  return analysis::extractFieldValueWith<FastTextOps>(analysis::pageView(text), controlName);
 }
 
 long parseNumber(std::string_view text) { return analysis::parseNumberText(text); }

@@ -190,10 +190,12 @@ class TagPatternScanner {
 
 // The value of the form control named name: the tag around the first
 // occurrence of the name that is not inside a link, its "value" attribute,
-// quoted or bare, at most 255 bytes. Empty when there is none.
+// quoted or bare, at most 255 bytes. Empty when there is none. The text is a
+// page view (see pageView). The name is searched from the start of the text,
+// or from searchFrom when the caller knows that no occurrence of the name
+// starts before it and that a search from the start walks through it.
 template <class Ops>
-std::string extractFieldValueWith(std::string_view text, std::string_view name) {
-  text = pageView(text);
+std::string extractFieldValueWith(std::string_view text, std::string_view name, size_t searchFrom = 0) {
   name = untilZero(name);
   const size_t n = text.size();
   TagPatternScanner<Ops> links(text, kLinkAttribute);
@@ -202,7 +204,7 @@ std::string extractFieldValueWith(std::string_view text, std::string_view name) 
   size_t gt = kNotFound;  // first ">" after the occurrence's first byte
   bool gtKnown = false;
 
-  for (size_t pos = Ops::findText(text, 0, name); pos != kNotFound;
+  for (size_t pos = Ops::findText(text, searchFrom, name); pos != kNotFound;
        pos = Ops::findText(text, nextCharStart(text, pos), name)) {
     if (pos > ltScanned) {
       size_t r = text.substr(ltScanned, pos - ltScanned).rfind('<');
@@ -296,6 +298,24 @@ void checkPageEventsWith(ClientController& c, std::string_view text, bool previo
   }
 }
 
+// The five login values. The three names that begin with "TXT" are searched
+// from the first "TXT" of the page: a search from the start finds none of
+// them before it, and walks through it.
+template <class Ops>
+void readLoginValues(ClientController& c, std::string_view text) {
+  const size_t firstTxt = Ops::findText(text, 0, "TXT");
+  for (size_t i = 0; i < kLoginFieldCount; ++i) {
+    std::string_view name = kLoginControls[i];
+    if (name.substr(0, 3) != "TXT") {
+      c.loginValues[i] = extractFieldValueWith<Ops>(text, name);
+    } else if (firstTxt != kNotFound) {
+      c.loginValues[i] = extractFieldValueWith<Ops>(text, name, firstTxt);
+    } else {
+      c.loginValues[i].clear();
+    }
+  }
+}
+
 template <class Ops>
 void analysePageWith(ClientController& c, std::string_view pageText, std::string_view pageUrl) {
   std::string_view text = pageView(pageText);
@@ -361,7 +381,7 @@ void analysePageWith(ClientController& c, std::string_view pageText, std::string
   }
 
   // 7. Game page.
-  for (size_t i = 0; i < kLoginFieldCount; ++i) c.loginValues[i] = extractFieldValueWith<Ops>(text, kLoginControls[i]);
+  readLoginValues<Ops>(c, text);
   checkPageEventsWith<Ops>(c, text, c.lastPhase != kPhaseNight);
   c.postBody = postBodyFrom(c.loginValues, hasActionButton);
   c.postBodyLength = static_cast<uint32_t>(c.postBody.size());

@@ -1,0 +1,102 @@
+// analysePage on a full game page (511,999 bytes, 1,000 speech rows, the
+// login form at the end), over the fast text primitives and, with the very
+// same algorithm, over the reference primitives that copy and lower the rest
+// of the page at every search. Both run against the same fake desktop, on a
+// steady day page (the phase already known), so they do the same work.
+// Also: the speech text of a 500 KB page and the day title of the log.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "logs/log_launch.h"
+#include "logs/speech_copy_impl.h"
+#include "monitor/page_analysis_impl.h"
+#include "page_fixtures.h"
+#include "platform/code_page.h"
+#include "platform/fake/fakes.h"
+#include "reference/text_scan_reference.h"
+
+namespace {
+
+using jinro::FastTextOps;
+using jinro::reference::ReferenceTextOps;
+
+const std::string& fullDayPage() {
+  static const std::string page = jinro::fixtures::dayPage(jinro::kPageTextLimit, 1000);
+  return page;
+}
+
+const std::string& speechPage() {
+  static const std::string page = jinro::fixtures::dayPage(500000, 1000);
+  return page;
+}
+
+void defaultTriggers(jinro::Settings& s) {
+  using jinro::AlarmKind;
+  auto sj = [](const char* utf8) { return jinro::utf8ToShiftJis(utf8); };
+  s.alarm(AlarmKind::night).leftTrigger = ".CLSTD01";
+  s.alarm(AlarmKind::night).middleTrigger = "black";
+  s.alarm(AlarmKind::night).rightTrigger = "background-color";
+  s.alarm(AlarmKind::tohyo).trigger = sj("投票</font>を行ってください。");
+  s.alarm(AlarmKind::kodo).trigger = sj("能力対象</font>を決定してください。");
+  s.alarm(AlarmKind::sonmin).trigger = sj("「村　人」の勝利です！</font>");
+  s.alarm(AlarmKind::jinro).trigger = sj("人　狼</font>」の勝利です！</font>");
+  s.alarm(AlarmKind::yoko).trigger = sj("妖　狐</font>」の勝利です！</font>");
+  s.alarm(AlarmKind::hikiwake).trigger = sj("「引き分け」です！</font>");
+  s.alarm(AlarmKind::nekomata).trigger = sj("猫　又</font>」の勝利です！</font>");
+  s.alarm(AlarmKind::sonmintoroku).trigger = sj("<B>村民登録書</B>");
+  s.alarm(AlarmKind::full_alarm).loop = 1;
+}
+
+template <class Ops>
+void analyseFullPage(benchmark::State& state) {
+  const std::string& page = fullDayPage();
+  jinro::fake::FakePlatform platform;
+  jinro::ClientController c(platform.ports());
+  defaultTriggers(c.settings);
+  // A steady day: the phase is known, nothing starts or launches.
+  c.lastPhase = jinro::kPhaseDay;
+  c.awaitingFirstGamePage = 0;
+  c.capacityNoticePending = 0;
+  for (auto _ : state) {
+    jinro::analysis::analysePageWith<Ops>(c, page, "http://127.0.0.1:8399/jinro/cgi_jinro.cgi");
+    benchmark::DoNotOptimize(c.postBody.data());
+  }
+  if (c.postBody.find("FORMID=") == std::string::npos || c.lastPhase != jinro::kPhaseDay ||
+      c.speechCopyAvailable != 1 || !platform.sound.calls.empty()) {
+    state.SkipWithError("the page was not analysed as a steady day page");
+  }
+  state.counters["page_bytes"] = static_cast<double>(page.size());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+}
+
+void BM_AnalysePage_Fast(benchmark::State& s) { analyseFullPage<FastTextOps>(s); }
+void BM_AnalysePage_ReferenceOps(benchmark::State& s) { analyseFullPage<ReferenceTextOps>(s); }
+
+template <class Ops>
+void speechOfPage(benchmark::State& state) {
+  const std::string& page = speechPage();
+  std::string out;
+  for (auto _ : state) {
+    auto r = jinro::speech::speechTextWith<Ops>(page, false, out);
+    benchmark::DoNotOptimize(r);
+  }
+  if (out.empty()) state.SkipWithError("no speech text");
+  state.counters["out_bytes"] = static_cast<double>(out.size());
+}
+
+void BM_SpeechText_Fast(benchmark::State& s) { speechOfPage<FastTextOps>(s); }
+void BM_SpeechText_ReferenceOps(benchmark::State& s) { speechOfPage<ReferenceTextOps>(s); }
+
+void BM_DayLogTitle(benchmark::State& state) {
+  const std::string& page = fullDayPage();
+  for (auto _ : state) benchmark::DoNotOptimize(jinro::dayLogTitle(page));
+}
+
+BENCHMARK(BM_AnalysePage_Fast)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalysePage_ReferenceOps)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SpeechText_Fast)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SpeechText_ReferenceOps)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayLogTitle)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
