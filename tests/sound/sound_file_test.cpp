@@ -87,45 +87,72 @@ TEST(SoundFile, WaveStructureIsChecked) {
 
 TEST(SoundFile, MidiStructureIsChecked) {
   std::string why;
-  Bytes smf;
-  EXPECT_TRUE(checkMidi(song(), smf, why)) << why;
-  EXPECT_EQ(smf, song());
+  MidiInfo info;
+  EXPECT_TRUE(checkMidi(song(), info, why)) << why;
+  EXPECT_EQ(info.smf, song());
 
   // The SMF inside an RMID file is what the synthesiser gets.
-  EXPECT_TRUE(checkMidi(rmidAround(song()), smf, why)) << why;
-  EXPECT_EQ(smf, song());
+  EXPECT_TRUE(checkMidi(rmidAround(song()), info, why)) << why;
+  EXPECT_EQ(info.smf, song());
 
   Bytes cut = song();
   cut.resize(cut.size() - 6);
-  EXPECT_FALSE(checkMidi(cut, smf, why));
+  EXPECT_FALSE(checkMidi(cut, info, why));
   EXPECT_NE(why.find("truncated"), std::string::npos) << why;
-  EXPECT_TRUE(smf.empty());
+  EXPECT_TRUE(info.smf.empty());
 
   Bytes twoTracks = song();
   twoTracks[11] = 2;  // the header promises a second track that is not there
-  EXPECT_FALSE(checkMidi(twoTracks, smf, why));
+  EXPECT_FALSE(checkMidi(twoTracks, info, why));
   EXPECT_NE(why.find("truncated"), std::string::npos) << why;
 
   Bytes noTracks = song();
   noTracks[11] = 0;
-  EXPECT_FALSE(checkMidi(noTracks, smf, why));
+  EXPECT_FALSE(checkMidi(noTracks, info, why));
 
   // A track chunk whose length is right but whose last event is cut: the
   // length is shortened so that it ends inside a note-on.
   Bytes midEvent = song();
   midEvent.resize(midEvent.size() - 4 - 2);  // end-of-track and two bytes of the last note-off
   midEvent[21] = uint8_t(midEvent[21] - 6);
-  EXPECT_FALSE(checkMidi(midEvent, smf, why));
+  EXPECT_FALSE(checkMidi(midEvent, info, why));
   EXPECT_NE(why.find("middle of an event"), std::string::npos) << why;
 
   // Data bytes where a status byte must be.
   Bytes noStatus = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 60, 100, 0};
-  EXPECT_FALSE(checkMidi(noStatus, smf, why));
+  EXPECT_FALSE(checkMidi(noStatus, info, why));
 
   Bytes rmidCut = rmidAround(song());
   rmidCut.resize(rmidCut.size() - 10);
-  EXPECT_FALSE(checkMidi(rmidCut, smf, why));
+  EXPECT_FALSE(checkMidi(rmidCut, info, why));
   EXPECT_NE(why.find("truncated"), std::string::npos) << why;
+}
+
+TEST(SoundFile, MidiLengthFollowsTheTempoMap) {
+  std::string why;
+  MidiInfo info;
+  // Three notes, the last one off at tick 680 of 480 a beat, at 120 a minute.
+  ASSERT_TRUE(checkMidi(song(), info, why)) << why;
+  EXPECT_NEAR(info.seconds, 680.0 / 480 * 0.5, 1e-9);
+
+  // Two beats at 60, then the tempo doubles for two more beats.
+  soundgen::MidiSong m;
+  m.tempo(0, 60);
+  m.tempo(960, 120);
+  m.note(0, 1920, 0, 60, 100);
+  ASSERT_TRUE(checkMidi(m.bytes(), info, why)) << why;
+  EXPECT_NEAR(info.seconds, 2.0 + 1.0, 1e-9);
+
+  // No tempo at all: 120 a minute. SMPTE time: 25 frames of 40 ticks.
+  soundgen::MidiSong plain;
+  plain.note(0, 960, 0, 60, 100);
+  Bytes smpte = plain.bytes();
+  ASSERT_TRUE(checkMidi(smpte, info, why)) << why;
+  EXPECT_NEAR(info.seconds, 1.0, 1e-9);
+  smpte[12] = uint8_t(-25);
+  smpte[13] = 40;
+  ASSERT_TRUE(checkMidi(smpte, info, why)) << why;
+  EXPECT_NEAR(info.seconds, 960.0 / 1000, 1e-9);
 }
 
 TEST(SoundFile, ReadingRefusesWhatIsNotAPlainFile) {

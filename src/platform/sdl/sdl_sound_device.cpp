@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <system_error>
 
 #include "app/ids.h"
@@ -53,8 +54,37 @@ struct SdlSoundDevice::Device {
   Mix_Chunk* chunk = nullptr;
   int channel = -1;
   std::vector<uint8_t> smf;     // the MIDI data, kept to load it afresh for each play
-  Mix_Music* music = nullptr;   // loaded and not yet played, or the one last played
-  bool musicFresh = false;      // never played: can start without reloading
+  double seconds = 0;           // when its last event is due
+  // A MIDI stream that has played cannot be started from its beginning again
+  // (the synthesiser resumes where it was halted), and loading one (a
+  // synthesiser with its soundfont) takes a noticeable while: so a fresh one
+  // is always kept ready, loaded in the background after each start.
+  Mix_Music* fresh = nullptr;                 // loaded, never played
+  std::future<Mix_Music*> loading;            // or on its way
+  Mix_Music* played = nullptr;                // the one last handed to the mixer
+
+  ~Device() { release(); }
+  void release() {
+    if (loading.valid()) {
+      if (Mix_Music* m = loading.get()) Mix_FreeMusic(m);
+    }
+    if (fresh) Mix_FreeMusic(fresh);
+    if (played) Mix_FreeMusic(played);
+    if (chunk) Mix_FreeChunk(chunk);
+    fresh = played = nullptr;
+    chunk = nullptr;
+  }
+  static Mix_Music* load(const std::vector<uint8_t>& smf) {
+    return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
+  }
+  void loadInBackground() {
+    const std::vector<uint8_t>* data = &smf;  // not changed while the device lives
+    loading = std::async(std::launch::async, [data] {
+      Mix_Music* m = load(*data);
+      SDL_TLSCleanup();  // SDL's per-thread error text, allocated by the load
+      return m;
+    });
+  }
 };
 
 SdlSoundDevice::SdlSoundDevice() = default;
@@ -66,10 +96,6 @@ SdlSoundDevice::~SdlSoundDevice() {
   Mix_SetPostMix(nullptr, nullptr);
   Mix_HaltChannel(-1);
   Mix_HaltMusic();
-  for (auto& [id, d] : devices_) {
-    if (d->chunk) Mix_FreeChunk(d->chunk);
-    if (d->music) Mix_FreeMusic(d->music);
-  }
   devices_.clear();
   Mix_CloseAudio();
   Mix_Quit();
@@ -131,7 +157,13 @@ bool SdlSoundDevice::ensureAudio(std::string& why) {
   for (int ch = allocatedChannels_ - 1; ch >= 0; --ch) freeChannels_.push_back(ch);
   Mix_ChannelFinished(&SdlSoundDevice::onChannelFinished);
   Mix_HookMusicFinished(&SdlSoundDevice::onMusicFinished);
-  if (tap_) Mix_SetPostMix(&SdlSoundDevice::onPostMix, this);
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) && rate > 0 && channels > 0) {
+    mixRate_ = rate;
+    mixChannels_ = channels;
+  }
+  Mix_SetPostMix(&SdlSoundDevice::onPostMix, this);
   return true;
 }
 
@@ -175,19 +207,23 @@ uint32_t SdlSoundDevice::open(std::string_view deviceType, const std::string& pa
     lastError_ = path + ": " + why;
     return 0;
   }
-  if (isMidi && !soundfile::checkMidi(bytes, d->smf, why)) {
-    lastError_ = path + ": " + why;
-    return 0;
+  if (isMidi) {
+    soundfile::MidiInfo info;
+    if (!soundfile::checkMidi(bytes, info, why)) {
+      lastError_ = path + ": " + why;
+      return 0;
+    }
+    d->smf = std::move(info.smf);
+    d->seconds = info.seconds;
   }
   if (!ensureAudio(lastError_)) return 0;
 
   if (isMidi) {
-    d->music = Mix_LoadMUSType_RW(SDL_RWFromConstMem(d->smf.data(), int(d->smf.size())), MUS_MID, 1);
-    if (!d->music) {
+    d->fresh = Device::load(d->smf);
+    if (!d->fresh) {
       lastError_ = path + ": the MIDI synthesiser cannot load it: " + Mix_GetError();
       return 0;
     }
-    d->musicFresh = true;
   } else {
     d->chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
     if (!d->chunk) {
@@ -274,23 +310,26 @@ void SdlSoundDevice::playMidi(uint32_t id, Device& d, bool notify) {
 
   // Whatever holds the synthesiser stops (its notice is aborted).
   haltMusic(MCI_NOTIFY_ABORTED);
-  // A MIDI stream that has played cannot be restarted from its beginning
-  // reliably (it resumes where it was halted): load it afresh.
-  if (!d.musicFresh) {
-    if (d.music) Mix_FreeMusic(d.music);
-    d.music = Mix_LoadMUSType_RW(SDL_RWFromConstMem(d.smf.data(), int(d.smf.size())), MUS_MID, 1);
-    if (!d.music) {
-      failPlay(id, notify, std::string("the MIDI synthesiser cannot load the file: ") + Mix_GetError());
-      return;
-    }
+  Mix_Music* next = d.fresh;
+  d.fresh = nullptr;
+  if (!next && d.loading.valid()) next = d.loading.get();
+  if (!next) next = Device::load(d.smf);
+  if (d.played) Mix_FreeMusic(d.played);  // halted above, if it was sounding
+  d.played = next;
+  if (!next) {
+    failPlay(id, notify, std::string("the MIDI synthesiser cannot load the file: ") + Mix_GetError());
+    return;
   }
-  d.musicFresh = false;
+  d.loadInBackground();
   musicOwner_ = id;
   {
     std::lock_guard lock(mutex_);
     musicPlaying_ = Playing{id, notify};
+    musicFrames_ = 0;
+    const double due = std::min(d.seconds + kMidiEndGrace, 86400.0);
+    musicEndFrame_ = uint64_t(due * mixRate_);
   }
-  if (Mix_PlayMusic(d.music, 1) != 0) {
+  if (Mix_PlayMusic(d.played, 1) != 0) {
     {
       std::lock_guard lock(mutex_);
       if (musicPlaying_.device == id) musicPlaying_ = Playing{};
@@ -352,12 +391,9 @@ void SdlSoundDevice::close(uint32_t id) {
   Device* d = find(id);
   if (!d) return;
   stop(id);
-  if (d->chunk) {
-    Mix_FreeChunk(d->chunk);
-    freeChannels_.push_back(d->channel);
-  }
-  if (d->music) Mix_FreeMusic(d->music);
-  devices_.erase(id);
+  if (d->chunk) freeChannels_.push_back(d->channel);
+  if (musicOwner_ == id) musicOwner_ = 0;
+  devices_.erase(id);  // frees its sound, waiting for a load on its way
 }
 
 void SdlSoundDevice::setNoticeHandler(NoticeHandler handler) { handler_ = std::move(handler); }
@@ -407,9 +443,8 @@ bool SdlSoundDevice::hasPendingNotices() const {
 }
 
 void SdlSoundDevice::setMixTap(MixTap tap) {
-  if (audioOpen_) Mix_SetPostMix(nullptr, nullptr);  // waits for a running callback
+  std::lock_guard lock(tapMutex_);
   tap_ = std::move(tap);
-  if (audioOpen_ && tap_) Mix_SetPostMix(&SdlSoundDevice::onPostMix, this);
 }
 
 // --- audio thread ---------------------------------------------------------
@@ -424,7 +459,29 @@ void SdlSoundDevice::onMusicFinished() {
 
 void SdlSoundDevice::onPostMix(void* self, uint8_t* stream, int len) {
   auto* dev = static_cast<SdlSoundDevice*>(self);
-  if (dev->tap_ && len > 0) dev->tap_(reinterpret_cast<const int16_t*>(stream), size_t(len) / sizeof(int16_t));
+  if (len <= 0) return;
+  const size_t samples = size_t(len) / sizeof(int16_t);
+  dev->musicClock(samples / size_t(dev->mixChannels_));
+  std::lock_guard lock(dev->tapMutex_);
+  if (dev->tap_) dev->tap_(reinterpret_cast<const int16_t*>(stream), samples);
+}
+
+// The synthesiser says a song has ended only when its last voice has died
+// away, which for bells or timpani can be ten seconds after the last note.
+// The song's end is when its last event is due: count the frames mixed since
+// it started and report the end then (the tail may ring on until the next
+// play).
+void SdlSoundDevice::musicClock(size_t frames) {
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (musicPlaying_.device == 0) return;
+    musicFrames_ += frames;
+    if (musicFrames_ < musicEndFrame_) return;
+    if (musicPlaying_.notify) wake = queueLocked(MCI_NOTIFY_SUCCESSFUL, musicPlaying_.device);
+    musicPlaying_ = Playing{};
+  }
+  runWakeup(wake);
 }
 
 // Reached at a natural end only: every halt of ours empties the slot first.

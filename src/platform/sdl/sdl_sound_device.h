@@ -26,7 +26,9 @@
 // MCI_NOTIFY_SUPERSEDED (2) when a new play with notice replaced it,
 // MCI_NOTIFY_ABORTED (4) when the device was stopped, rewound, closed or taken
 // over, kNotifyFailure (8) when the play could not start. A MIDI file's end is
-// reported some 2.5-3 s after its last note (the synthesiser's release time).
+// when its last event is due (by the file's tempo map) plus kMidiEndGrace, or
+// when the synthesiser falls silent, whichever comes first; the last notes'
+// release may ring on after the notice until the next play or stop.
 // Notices are never handed over from inside a device call or from the audio
 // thread: they wait in a queue until the main loop calls pumpNotices(), which
 // hands them, in order, to the notice handler on the calling (main) thread.
@@ -77,6 +79,10 @@ inline constexpr const char* kSoundFontCandidates[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
+
+// Time the last notes of a MIDI file are given to ring before its end is
+// reported, in seconds.
+inline constexpr double kMidiEndGrace = 0.5;
 
 // Files larger than this are refused rather than read into memory.
 inline constexpr size_t kMaxSoundFileBytes = 64u << 20;
@@ -145,6 +151,7 @@ class SdlSoundDevice final : public SoundDevice {
   static void onPostMix(void* self, uint8_t* stream, int len);
   void channelFinished(int channel);
   void musicFinished();
+  void musicClock(size_t frames);
 
   // Main-thread state.
   bool audioOpen_ = false;
@@ -156,12 +163,18 @@ class SdlSoundDevice final : public SoundDevice {
   int allocatedChannels_ = 0;
   uint32_t musicOwner_ = 0;  // device whose music was last handed to the mixer
   NoticeHandler handler_;
+  int mixRate_ = 44100;
+  int mixChannels_ = 2;
+
+  std::mutex tapMutex_;
   MixTap tap_;
 
   // Shared with the audio thread.
   mutable std::mutex mutex_;
   std::vector<Playing> channelPlaying_;
   Playing musicPlaying_;
+  uint64_t musicFrames_ = 0;    // mixed since the playing song started
+  uint64_t musicEndFrame_ = 0;  // when its end is reported
   std::deque<Notice> queue_;
   std::shared_ptr<std::function<void()>> wakeup_;
 };

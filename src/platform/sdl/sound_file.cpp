@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,12 +66,24 @@ bool readVlq(const std::vector<uint8_t>& b, size_t& pos, size_t end, uint32_t& v
   return false;
 }
 
-bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, std::string& why) {
+struct TempoChange {
+  uint64_t tick;
+  uint32_t microsPerQuarter;
+};
+
+// Walks one track's events; its length in ticks goes to endTick, its tempo
+// changes to tempos.
+bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, uint64_t& endTick,
+                std::vector<TempoChange>& tempos, std::string& why) {
   const std::string cut = "a MIDI track ends in the middle of an event";
   uint8_t status = 0;  // running status, 0 when none may be used
+  uint64_t tick = 0;
+  endTick = 0;
   while (pos < end) {
     uint32_t delta;
     if (!readVlq(b, pos, end, delta) || pos >= end) return why = cut, false;
+    tick += delta;
+    endTick = tick;
     uint8_t c = b[pos];
     if (c & 0x80) {
       ++pos;
@@ -85,6 +98,7 @@ bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, std::stri
       const uint8_t type = b[pos++];
       uint32_t len;
       if (!readVlq(b, pos, end, len) || len > end - pos) return why = cut, false;
+      if (type == 0x51 && len == 3) tempos.push_back({tick, uint32_t(b[pos] << 16 | b[pos + 1] << 8 | b[pos + 2])});
       pos += len;
       status = 0;
       if (type == 0x2F) return true;  // end of track
@@ -114,7 +128,26 @@ bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, std::stri
   return true;
 }
 
-bool checkSmf(const std::vector<uint8_t>& b, std::string& why) {
+// Seconds from the start to `tick`, through the tempo changes (sorted).
+double ticksToSeconds(uint64_t tick, uint16_t division, const std::vector<TempoChange>& tempos) {
+  if (division & 0x8000) {  // SMPTE: frames per second and ticks per frame
+    const int fps = -int(int8_t(division >> 8));
+    const double rate = (fps == 29 ? 29.97 : fps) * (division & 0xFF);
+    return rate > 0 ? double(tick) / rate : 0;
+  }
+  double seconds = 0;
+  uint64_t at = 0;
+  uint32_t tempo = 500000;  // 120 beats a minute until told otherwise
+  for (const TempoChange& t : tempos) {
+    if (t.tick >= tick) break;
+    seconds += double(t.tick - at) * tempo / 1e6 / division;
+    at = t.tick;
+    tempo = t.microsPerQuarter;
+  }
+  return seconds + double(tick - at) * tempo / 1e6 / division;
+}
+
+bool checkSmf(const std::vector<uint8_t>& b, double& seconds, std::string& why) {
   if (b.size() < 14 || !tagAt(b, 0, "MThd")) {
     why = "the MIDI header is missing or cut short";
     return false;
@@ -132,6 +165,8 @@ bool checkSmf(const std::vector<uint8_t>& b, std::string& why) {
     return false;
   }
   size_t pos = 8 + headerLen;
+  std::vector<TempoChange> tempos;
+  uint64_t songEnd = 0;
   for (unsigned found = 0; found < tracks;) {
     if (pos + 8 > b.size()) {
       why = "the MIDI file is truncated: " + std::to_string(tracks - found) + " of its " +
@@ -145,11 +180,16 @@ bool checkSmf(const std::vector<uint8_t>& b, std::string& why) {
       return false;
     }
     if (tagAt(b, pos, "MTrk")) {
-      if (!checkTrack(b, body, body + len, why)) return false;
+      uint64_t trackEnd = 0;
+      if (!checkTrack(b, body, body + len, trackEnd, tempos, why)) return false;
+      songEnd = std::max(songEnd, trackEnd);
       ++found;
     }
     pos = body + len;  // chunks of other kinds are skipped
   }
+  std::stable_sort(tempos.begin(), tempos.end(),
+                   [](const TempoChange& x, const TempoChange& y) { return x.tick < y.tick; });
+  seconds = ticksToSeconds(songEnd, division, tempos);
   return true;
 }
 
@@ -251,8 +291,9 @@ bool checkWave(const std::vector<uint8_t>& b, std::string& why) {
   return true;
 }
 
-bool checkMidi(const std::vector<uint8_t>& b, std::vector<uint8_t>& smf, std::string& why) {
-  smf.clear();
+bool checkMidi(const std::vector<uint8_t>& b, MidiInfo& info, std::string& why) {
+  info = MidiInfo{};
+  std::vector<uint8_t> smf;
   if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "RMID")) {
     size_t body = 0;
     uint32_t size = 0;
@@ -265,10 +306,10 @@ bool checkMidi(const std::vector<uint8_t>& b, std::vector<uint8_t>& smf, std::st
   } else {
     smf = b;
   }
-  if (!checkSmf(smf, why)) {
-    smf.clear();
-    return false;
-  }
+  double seconds = 0;
+  if (!checkSmf(smf, seconds, why)) return false;
+  info.smf = std::move(smf);
+  info.seconds = seconds;
   return true;
 }
 

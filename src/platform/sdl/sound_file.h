@@ -25,9 +25,14 @@ bool readFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& ou
 // bits set, and a non-empty "data" chunk wholly inside the file.
 bool checkWave(const std::vector<uint8_t>& bytes, std::string& why);
 
-// Standard MIDI file (or the SMF inside a RIFF/RMID, which is returned in
-// smf): a header with at least one track, every track chunk inside the file
-// and every event of it well formed.
-bool checkMidi(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& smf, std::string& why);
+struct MidiInfo {
+  std::vector<uint8_t> smf;  // the Standard MIDI data itself
+  double seconds = 0;        // when its last event is due, by its tempo map
+};
+
+// Standard MIDI file (or the SMF inside a RIFF/RMID): a header with at least
+// one track, every track chunk inside the file and every event of it well
+// formed. Fills info on success.
+bool checkMidi(const std::vector<uint8_t>& bytes, MidiInfo& info, std::string& why);
 
 }  // namespace jinro::soundfile
