@@ -134,60 +134,6 @@ inline std::string postBodyFrom(const std::array<std::string, kLoginFieldCount>&
 // ---------------------------------------------------------------------------
 // The searching algorithms.
 
-// Answers, for a run of tags met in page order, whether the pattern (a text
-// without "<" or ">") occurs inside the tag, searching the rest of the page
-// only once however many tags are asked about. A tag runs from its "<" (at
-// lt) to its ">" (at gt); successive questions never move lt or gt back.
-//
-// Why the answers equal a fresh search from each tag's "<": a search walks the
-// text one character at a time from where it starts, and two walks that both
-// pass a "<" or ">" byte (single-byte characters that can't be trail bytes in
-// the walk's sense: after them the next byte always starts a character) take
-// the same character starts from there on. So matches found from an earlier
-// tag's "<" that lie after the later tag's "<" are matches from that "<" too,
-// and a match can't straddle a "<" or ">" of the pattern-free tag ends.
-template <class Ops>
-class TagPatternScanner {
- public:
-  TagPatternScanner(std::string_view text, std::string_view pattern) : text_(text), pattern_(pattern) {}
-
-  // True when the first match of the pattern from lt ends no later than gt.
-  bool insideTag(size_t lt, size_t gt) {
-    if (searched_) {
-      if (found_ != kNotFound) {
-        if (found_ > lt) return found_ + pattern_.size() <= gt;  // known first match from lt
-        search(lt, gt);  // the known match lies before this tag
-      } else if (lt < limit_) {
-        // Nothing up to the earlier tag's ">" at limit_; look on after it.
-        if (gt > limit_) {
-          size_t from = limit_ + 1;
-          size_t r = from < gt ? Ops::findText(text_.substr(0, gt), from, pattern_) : kNotFound;
-          found_ = r;
-          limit_ = gt;
-        }
-      } else {
-        search(lt, gt);
-      }
-    } else {
-      search(lt, gt);
-    }
-    return found_ != kNotFound && found_ > lt && found_ + pattern_.size() <= gt;
-  }
-
- private:
-  void search(size_t lt, size_t gt) {
-    found_ = Ops::findText(text_.substr(0, gt), lt, pattern_);
-    limit_ = gt;
-    searched_ = true;
-  }
-
-  std::string_view text_;
-  std::string_view pattern_;
-  bool searched_ = false;
-  size_t found_ = kNotFound;  // first match after the searched start, ending by limit_
-  size_t limit_ = 0;          // the ">" the last search was bounded by
-};
-
 // The value of the form control named name: the tag around the first
 // occurrence of the name that is not inside a link, its "value" attribute,
 // quoted or bare, at most 255 bytes. Empty when there is none. The text is a
@@ -198,7 +144,7 @@ template <class Ops>
 std::string extractFieldValueWith(std::string_view text, std::string_view name, size_t searchFrom = 0) {
   name = untilZero(name);
   const size_t n = text.size();
-  TagPatternScanner<Ops> links(text, kLinkAttribute);
+  size_t link = kNotFound;  // the last "a href" found
   size_t lt = kNotFound;  // nearest "<" before the occurrence
   size_t ltScanned = 0;   // "<" looked for in [0, ltScanned)
   size_t gt = kNotFound;  // first ">" after the occurrence's first byte
@@ -217,7 +163,15 @@ std::string extractFieldValueWith(std::string_view text, std::string_view name, 
       gtKnown = true;
     }
     if (gt == kNotFound) return {};  // an unclosed tag holds no value
-    if (links.insideTag(lt, gt)) continue;  // the name is part of a link
+    // A link: the first "a href" from the tag's start ends within the tag.
+    // One found for an earlier tag that lies after this tag's "<" is this
+    // tag's first too, and inside it: a search walks the text a character at
+    // a time, and two walks that pass the same "<" (never a lead byte) take
+    // the same character starts after it; the earlier search ended at a ">"
+    // no later than this one. So the page is searched once for "a href",
+    // however many links hold the name.
+    if (link == kNotFound || link <= lt) link = Ops::findText(text.substr(0, gt), lt, kLinkAttribute);
+    if (link != kNotFound) continue;  // the name is part of a link
 
     // "value" from the tag's start; found after the tag's end, it can only
     // give an empty value, so the search stops at the ">".

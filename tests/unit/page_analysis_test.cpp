@@ -240,6 +240,16 @@ TEST_F(PageAnalysis, VictoryAfterADayPageOpensTheViewerOnceAndEndsPhaseTracking)
   EXPECT_EQ(fp.launcher.launches.size(), 1u);
 }
 
+TEST_F(PageAnalysis, VictoryAfterANightPageOpensNoViewer) {
+  load(gamePage(false));
+  load(gamePage(true));
+  ASSERT_EQ(fp.launcher.launches.size(), 1u);
+  load(gamePage(false, "「村　人」の勝利です！</font>"));
+  EXPECT_EQ(c.gameOver, 1);
+  EXPECT_EQ(c.currentAlarm, id(AlarmKind::sonmin));
+  EXPECT_EQ(fp.launcher.launches.size(), 1u);  // that day's log is the night's page
+}
+
 TEST_F(PageAnalysis, EventsAreTriedInOrderAndOnlyTheFirstActs) {
   // A draw and a villagers' victory on one page: the draw comes first.
   load(gamePage(false, "「引き分け」です！</font> 「村　人」の勝利です！</font>"));
@@ -284,6 +294,8 @@ TEST_F(PageAnalysis, NightTestReadsItsThreeTextsInOrder) {
   EXPECT_FALSE(night("body { color: black; background-color: #000 }"));  // no left text
   EXPECT_FALSE(night(".CLSTD01 { color: black }"));                       // no right text
   EXPECT_TRUE(night(".clstd01 { COLOR: BLACK } BODY { Background-Color: #000 }"));
+  // The right text is the page's first, wherever the left one stands.
+  EXPECT_FALSE(night("p { background-color: red } .CLSTD01 { color: black; background-color: #000 }"));
 }
 
 TEST_F(PageAnalysis, TitledPageWithoutButtonsOrRegistrationStopsEverything) {
