@@ -242,6 +242,20 @@ TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
   EXPECT_NE(again, id);
 }
 
+TEST_F(SdlSoundDeviceTest, ManyWaveDevicesSoundTogetherAndEachReportsItsEnd) {
+  // More devices than the mixer has channels at first.
+  const std::string path = writeTone(dir, "tone.wav", 0.1);
+  std::vector<uint32_t> ids;
+  for (int i = 0; i < 20; ++i) {
+    ids.push_back(dev->open("WaveAudio", path));
+    ASSERT_NE(ids.back(), 0u) << dev->lastError();
+  }
+  for (uint32_t id : ids) dev->play(id, true);
+  ASSERT_TRUE(pumpUntil([&] { return notices.size() >= ids.size(); }));
+  for (uint32_t id : ids) EXPECT_EQ(count(MCI_NOTIFY_SUCCESSFUL, id), 1u) << id;
+  for (uint32_t id : ids) dev->close(id);
+}
+
 TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
   const uint32_t id = dev->open("WaveAudio", writeTone(dir, "tone.wav", 2.0));
   ASSERT_NE(id, 0u);
@@ -274,7 +288,7 @@ TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheSta
   // moment the bells have died away, seconds later. Measured in mixed sound.
   const double mixedSeconds = double(meter.samples()) / (44100 * 2);
   EXPECT_GE(mixedSeconds, 0.5 + kMidiEndGrace - 0.05);
-  EXPECT_LT(mixedSeconds, 2.5);
+  EXPECT_LT(mixedSeconds, 3.0);  // the synthesiser alone would say 5-10 s
 
   // After its end the song plays again from its first note, not from where
   // the synthesiser stopped.

@@ -43,11 +43,12 @@
 // A loop that prefers polling may instead call pumpNotices() from a timer
 // (every 50-100 ms is plenty); hasPendingNotices() tells if it would deliver.
 //
-// Audio output: opened on the first successful open. SDL picks the driver;
-// SDL_AUDIODRIVER in the environment wins. When no driver of SDL's own choice
-// works (no sound card, no sound server) and SDL_AUDIODRIVER is not set, the
-// device falls back to SDL's "dummy" driver, which consumes the sound in real
-// time without playing it, so that timing and notices stay as with a card.
+// Audio output: opened by the first open of a file that passes its checks.
+// SDL picks the driver; SDL_AUDIODRIVER in the environment wins. When no
+// driver of SDL's own choice works (no sound card, no sound server) and
+// SDL_AUDIODRIVER is not set, the device falls back to SDL's "dummy" driver,
+// which consumes the sound in real time without playing it, so that timing
+// and notices stay as with a card.
 // The soundfont is taken from SDL_SOUNDFONTS when set, otherwise the first of
 // kSoundFontCandidates that exists.
 //
