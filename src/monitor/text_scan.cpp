@@ -364,7 +364,7 @@ size_t replaceAll(std::string& text, std::string_view pattern, std::string_view 
     size_t at = findText(in, 0, pattern);
     if (at == kNotFound || !fitsAfter(in.size(), m, r, limit)) return 0;
     std::string out;
-    out.reserve(r > m ? std::min(limit, in.size() + (in.size() / m) * (r - m)) : in.size());
+    out.reserve(r > m ? in.size() + in.size() / 8 : in.size());
     size_t pos = 0;
     size_t length = in.size();
     size_t count = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "reference/case_count.h"
 #include "reference/text_scan_reference.h"
 
 namespace jinro {
@@ -190,19 +191,6 @@ TEST(ReplaceAll, LoopsThatWouldNotEndStopAtTheLimit) {
 // capitals, zero bytes, texts around the block size of the scan, limits just
 // below and above the result.
 
-#if defined(__SANITIZE_ADDRESS__)
-#define JINRO_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define JINRO_UNDER_ASAN 1
-#endif
-#endif
-#ifdef JINRO_UNDER_ASAN
-constexpr int kScale = 4;  // a quarter of the cases under the sanitizers
-#else
-constexpr int kScale = 1;
-#endif
-
 class Random {
  public:
   explicit Random(uint64_t seed) : s_(seed) {}
@@ -263,7 +251,7 @@ std::string show(const std::string& s) {
 
 TEST(TextScanAgainstReference, FindText) {
   Random rng(20261209);
-  const int cases = 1000000 / kScale;
+  const int cases = reference::caseCount(1000000);
   for (int k = 0; k < cases; ++k) {
     const std::string text = rng.text(100);
     const std::string pattern = rng.pattern(text);
@@ -280,7 +268,7 @@ TEST(TextScanAgainstReference, FindText) {
 
 TEST(TextScanAgainstReference, Edits) {
   Random rng(77);
-  const int cases = 150000 / kScale;
+  const int cases = reference::caseCount(150000);
   for (int k = 0; k < cases; ++k) {
     const std::string text = rng.text(60);
     const std::string pattern = rng.pattern(text);
@@ -320,7 +308,7 @@ TEST(TextScanAgainstReference, Edits) {
 TEST(TextScanAgainstReference, DefaultLimitOnAFullArea) {
   // The edits with their 512,000-byte area, on texts near the limit.
   Random rng(5);
-  for (int k = 0; k < 40; ++k) {
+  for (int k = 0; k < reference::caseCount(24); ++k) {
     std::string text(kSearchTextLimit - rng.below(6), 'x');
     for (int j = 0; j < 20; ++j) text[rng.below(text.size())] = rng.byte();
     text.back() = 'q';
