@@ -323,6 +323,8 @@ SoundSettingsSheet::SoundSettingsSheet(ClientController& c, QWidget* parent, Sou
   // The first page at once, each other one when its tab is first shown.
   ensurePage(0);
   tabs_->setCurrentIndex(0);
+  // As on a property sheet, the first control of the first page has the focus.
+  pages_[0]->box(soundPageFields(0).front().controlId)->setFocus();
   connect(tabs_, &QTabWidget::currentChanged, this, &SoundSettingsSheet::ensurePage);
 }
 

@@ -135,6 +135,7 @@ class TestSoundSettingsSheet : public QObject {
       QCOMPARE(sheet->tabs()->tabText(i), sj("\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8") + QString::number(i + 1));
     QCOMPARE(sheet->tabs()->currentIndex(), 0);
     QVERIFY(sheet->page(0) != nullptr);
+    QCOMPARE(sheet->focusWidget(), sheet->page(0)->box(1016));
     QVERIFY(sheet->page(1) == nullptr);
     QVERIFY(sheet->page(2) == nullptr);
     showTab(*sheet, 2);
