@@ -182,9 +182,9 @@ const bool kHasAvx2 = [] {
 
 size_t searchPortable(const Byte* t, size_t size, size_t from, const Needle& n) {
   Walk walk{t, from};
-  const size_t m = n.m;
   size_t i = from;
 #if defined(__SSE2__)
+  const size_t m = n.m;
   // Sixteen candidate starts at a time: the first and the last byte of the
   // pattern must both fit, and a zero byte ends the text.
   const __m128i firstFold = _mm_set1_epi8(static_cast<char>(n.firstFold));
