@@ -232,7 +232,6 @@ uint32_t SdlSoundDevice::open(std::string_view deviceType, const std::string& pa
     }
     if (freeChannels_.empty()) {
       if (allocatedChannels_ >= kMaxChannels) {
-        Mix_FreeChunk(d->chunk);
         lastError_ = "too many sound devices are open";
         return 0;
       }
@@ -406,7 +405,7 @@ void SdlSoundDevice::setWakeup(std::function<void()> wakeup) {
 
 std::shared_ptr<std::function<void()>> SdlSoundDevice::queueLocked(uint32_t code, uint32_t device) {
   queue_.push_back(Notice{code, device});
-  return wakeup_ ? wakeup_ : std::make_shared<std::function<void()>>();
+  return wakeup_;  // may be empty; nothing is allocated here (audio thread)
 }
 
 void SdlSoundDevice::runWakeup(const std::shared_ptr<std::function<void()>>& w) {

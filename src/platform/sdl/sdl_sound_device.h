@@ -142,7 +142,8 @@ class SdlSoundDevice final : public SoundDevice {
   void playWave(uint32_t id, Device& d, bool notify);
   void playMidi(uint32_t id, Device& d, bool notify);
   void failPlay(uint32_t id, bool notify, std::string why);
-  // Queue a notice; the caller holds mutex_. Returns the wakeup to run after unlocking.
+  // Queues a notice; the caller holds mutex_. Returns the wakeup (possibly
+  // empty) to run once the lock is released.
   std::shared_ptr<std::function<void()>> queueLocked(uint32_t code, uint32_t device);
   static void runWakeup(const std::shared_ptr<std::function<void()>>& w);
 
