@@ -10,6 +10,7 @@
 #include <string>
 
 #include "jinro/server_base_url.h"
+#include "html_nesting.h"
 #include "log_file.h"
 #include "platform/code_page.h"
 
@@ -81,6 +82,14 @@ void LogView::showFile(const QByteArray& path) {
   }
   if (file.bytes.empty()) {
     showMessage(QStringLiteral("記録は空です"), shownPath);
+    return;
+  }
+  const Nesting nesting = measureNesting(file.bytes);
+  if (nesting.elements > kMaxNesting || nesting.tables > kMaxTableNesting) {
+    showMessage(cannot, QStringLiteral("HTML の入れ子が深すぎます (要素 %1 段、表 %2 段): %3")
+                            .arg(static_cast<qulonglong>(nesting.elements))
+                            .arg(static_cast<qulonglong>(nesting.tables))
+                            .arg(shownPath));
     return;
   }
   std::u16string text = jinro::shiftJisToUtf16(file.bytes);

@@ -37,6 +37,12 @@ client_setup() {
 
 client_teardown() {
   e2e_cleanup
+  # The viewers the client started from this folder (detached from it).
+  local w pid
+  for w in $(xdotool search --class "^$VIEWER_CLASS\$" 2>/dev/null); do
+    pid=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
+    case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in "$APP/quill_pane"*) kill "$pid" 2>/dev/null ;; esac
+  done
   [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
 }
 
@@ -167,10 +173,10 @@ sound_runs() {  # FROM
       }
       if (on) printf "%.1f %.1f %d\n", t0 + s / 10, t0 + (last + 1) / 10, m }'
 }
-# The peak a tone of sox volume V gives.
-peak_of() { awk -v v="$1" 'BEGIN { printf "%d", v * 32767 }'; }
-# Number of stretches whose peak is within 5% of the tone's.
-runs_of_tone() {  # FROM VOLUME
+# The peak of one of our sound files, as a sample value.
+peak_of() { sox "$APP/$1" -n stat 2>&1 | awk '/Maximum amplitude/ { printf "%d", $3 * 32768 }'; }
+# Number of stretches whose peak is within 5% of the file's.
+runs_of_tone() {  # FROM FILE
   local want; want=$(peak_of "$2")
   sound_runs "$1" | awk -v w="$want" '{ d = $3 - w; if (d < 0) d = -d; if (d < w * 0.05) n++ } END { print n + 0 }'
 }

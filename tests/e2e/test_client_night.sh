@@ -25,7 +25,7 @@ village_advance
 from=$(audio_bytes)
 press_button 50007
 wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
-[ "$(runs_of_tone "$from" 0.30)" -ge 1 ] || e2e_fail "no vote alarm: $(sound_runs "$from")"
+[ "$(runs_of_tone "$from" t_vote.wav)" -ge 1 ] || e2e_fail "no vote alarm: $(sound_runs "$from")"
 e2e_pass "vote alarm"
 
 # Night falls.
@@ -42,13 +42,13 @@ e2e_pass "viewer opened at nightfall, titled $title"
 
 [ -s "$APP/tmp.html" ] || e2e_fail "no tmp.html"
 log=$(iconv -f CP932 -t UTF-8 "$APP/tmp.html") || e2e_fail "tmp.html is not Shift_JIS"
-echo "$log" | grep -q '(昼)' || e2e_fail "tmp.html does not hold the day page"
-echo "$log" | grep -q '(夜)' && e2e_fail "tmp.html holds the night page"
+echo "$log" | grep -q '(昼' || e2e_fail "tmp.html does not hold the day page"
+echo "$log" | grep -q '(夜' && e2e_fail "tmp.html holds the night page"
 grep -q $'\r$' "$APP/tmp.html" || e2e_fail "tmp.html lines do not end in CR LF"
 e2e_pass "tmp.html holds the last day page"
 
 wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
-[ "$(runs_of_tone "$from" 0.10)" -eq 1 ] || e2e_fail "night alarm: $(sound_runs "$from")"
+[ "$(runs_of_tone "$from" t_night.wav)" -eq 1 ] || e2e_fail "night alarm: $(sound_runs "$from")"
 e2e_pass "night alarm sounded once"
 
 # The viewer did not take the focus from the client.
@@ -60,7 +60,7 @@ village_advance
 from=$(audio_bytes)
 press_button 50007
 wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
-[ "$(runs_of_tone "$from" 0.20)" -eq 1 ] || e2e_fail "daytime alarm: $(sound_runs "$from")"
+[ "$(runs_of_tone "$from" t_day.wav)" -eq 1 ] || e2e_fail "daytime alarm: $(sound_runs "$from")"
 e2e_pass "daytime alarm"
 
 # Pages in UTF-8 and EUC-JP: the client stays up and goes on refreshing.

@@ -106,13 +106,25 @@ check_message "$work/fifo" "fifo" "普通のファイルではありません"
 check_message "$work" "folder" "普通のファイルではありません"
 check_message "$work/huge.html" "huge" "ファイルが大きすぎます"
 check_message "$work/binary.html" "binary" "HTML のテキストではありません"
+# Thousands of nested tables overflow the layout's stack: refused with a note.
+for _ in $(seq 1 3000); do printf '<table><tr><td>'; done >"$work/deep.html"
+check_message "$work/deep.html" "deep" "HTML の入れ子が深すぎます"
 # A title in Shift_JIS, as an older caller would pass it, is read as such.
 check_message "$work/empty.html" "$(printf '%s' "5日目の記録" | iconv -f UTF-8 -t CP932)" "記録は空です" "5日目の記録"
 start_viewer
 shown=$(copy_text_of "$VIEWER_WIN")
 grep -qF "使い方" <<<"$shown" || e2e_fail "without arguments the window shows: $shown"
 stop_viewer
-e2e_pass "missing, special, huge, binary and empty files and no arguments give messages; titles kept"
+e2e_pass "missing, special, huge, binary, too deep and empty files and no arguments give messages; titles kept"
+
+# An old-style page that leaves its cells, rows and paragraphs open is shown.
+{ echo '<TABLE>'; for i in $(seq 1 1500); do echo "<TR><TD><FONT COLOR=red>◆<TD><P>発言$i<P>続き"; done; } |
+  iconv -f UTF-8 -t CP932 >"$work/sloppy.html"
+start_viewer "$work/sloppy.html" "sloppy"
+shown=$(copy_text_of "$VIEWER_WIN")
+grep -qF "発言1500" <<<"$shown" || e2e_fail "the page with open cells shows: ${shown:0:200}"
+stop_viewer
+e2e_pass "a page with cells and paragraphs left open is shown whole"
 
 # 3. Under a window manager that gives new windows the focus, the viewer
 # opens without taking it.

@@ -93,7 +93,7 @@ copy_text_of() {
 # Starts openbox and waits until it manages the screen; OPENBOX_PID.
 start_openbox() {
   mkdir -p "$1/openbox-config"
-  e2e_start OPENBOX_PID env XDG_CONFIG_HOME="$1/openbox-config" openbox --sm-disable 2>>"$1/openbox.log"
+  e2e_start OPENBOX_PID env XDG_CONFIG_HOME="$1/openbox-config" openbox --sm-disable >>"$1/openbox.log" 2>&1
   wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || e2e_fail "openbox did not start"
 }
 stop_openbox() {

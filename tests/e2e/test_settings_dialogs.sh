@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The settings dialogs of the running client, worked by keys as a player
+# would: "音声の設定" mends the vote alarm's trigger text and the current page
+# is requested again once, sounding the alarm at once; "全般の設定" refuses an
+# interval of 9 with its message, takes "010" as typed, and the running
+# automatic refresh goes on at the new interval.
+set -u
+source "${JINRO_SOURCE_DIR:?}/tests/e2e/tools/x11_lib.sh"
+source "$JINRO_SOURCE_DIR/tests/e2e/client_helpers.sh"
+client_setup
+make_test_sounds
+# The vote trigger as shipped, spoiled by three letters at its end; a slow
+# automatic refresh; a section of another name that every save must keep.
+write_ini "[SOUND1]" "tohyo_trigger_string=投票</font>を行ってください。XYZ" $(sound_lines | tail -n +2) \
+  "[ZENPAN]" "jidokosin_kankaku=30" "[EXTRA]" "kept=yes" $(placement_lines)
+village_start day-night
+client_start
+login
+
+ini_text() { iconv -f CP932 -t UTF-8 "$APP/jinro.ini" | tr -d '\r'; }
+dialog_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+wait_dialog() {  # TITLE
+  wait_for 10 sh -c "xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "no window '$1'"
+  sleep 0.5
+}
+wait_dialog_gone() { wait_for 10 sh -c "! xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "'$1' still open"; }
+keys() { xdotool key --clearmodifiers "$@"; sleep 0.2; }
+
+# 1. Voting time with the spoiled trigger: no vote alarm.
+village_advance
+from=$(audio_bytes)
+seq=$(last_request_seq)
+press_button 50007
+wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no refresh"
+sleep 2.5
+[ "$(runs_of_tone "$from" 0.30)" -eq 0 ] || e2e_fail "vote alarm with a spoiled trigger: $(sound_runs "$from")"
+e2e_pass "no vote alarm while its trigger is spoiled"
+
+# 2. 設定(&C) 音声の設定(&S): the first page's first box has the focus; the
+# vote trigger box is nine stops further. Drop the three letters, OK.
+click_in $PAGE_X "$(page_y 300)"
+keys alt+c
+keys s
+wait_dialog '音声の設定'
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab
+keys End BackSpace BackSpace BackSpace
+from=$(audio_bytes)
+seq=$(last_request_seq)
+keys Return
+wait_dialog_gone '音声の設定'
+ini_text | grep -qx 'tohyo_trigger_string=投票</font>を行ってください。' || e2e_fail "SOUND1 not written: $(ini_text)"
+ini_text | grep -qx 'sonmin_sound_path=t_note.mid' || e2e_fail "SOUND2 lost"
+ini_text | grep -qx 'kept=yes' || e2e_fail "another section lost"
+wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "the current page was not requested again"
+wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
+[ "$(runs_of_tone "$from" 0.30)" -ge 1 ] || e2e_fail "no vote alarm after the sheet: $(sound_runs "$from")"
+n=$(requests_after "$seq" | grep -c $'\tPOST\t')
+[ "$n" -eq 1 ] || e2e_fail "the page was requested $n times after OK"
+e2e_pass "sound sheet: trigger mended, page requested again once, vote alarm sounds"
+
+# 3. Automatic refresh on at 30 s, then 設定(&C) 全般の設定(&G).
+press_button 50008
+sleep 1
+keys alt+c
+keys g
+wait_dialog '全般の設定'
+# Interval box: the fourth box from the focused first one.
+keys Tab Tab Tab ctrl+a
+xdotool type --delay 50 9
+keys Return
+wait_for 5 sh -c "xdotool search --onlyvisible --name '^ｴﾗｰ\$'" || e2e_fail "no message for 9 seconds"
+keys Return
+sleep 0.5
+[ -n "$(dialog_window '全般の設定')" ] || e2e_fail "the dialog closed on a refused interval"
+ini_text | grep -qx 'jidokosin_kankaku=30' || e2e_fail "a refused interval was written"
+e2e_pass "interval 9 refused with its message; the dialog stays"
+
+# Escape leaves it open too.
+keys Escape
+sleep 0.5
+[ -n "$(dialog_window '全般の設定')" ] || e2e_fail "Escape closed the dialog"
+
+win=$(dialog_window '全般の設定')
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+sleep 0.3
+keys ctrl+a
+xdotool type --delay 50 010
+keys Return
+wait_dialog_gone '全般の設定'
+ok_at=$(date +%s.%N)
+seq=$(last_request_seq)
+ini_text | grep -qx 'jidokosin_kankaku=010' || e2e_fail "interval not written as typed: $(ini_text | grep jidokosin)"
+ini_text | grep -qx 'kept=yes' || e2e_fail "another section lost"
+e2e_pass "interval written as typed (010)"
+
+# The timer restarted: refreshes come 10 s apart, the first 10 s after OK.
+sleep 21.5
+mapfile -t posts < <(requests_after "$seq" | grep $'\tPOST\t')
+[ "${#posts[@]}" -eq 2 ] || e2e_fail "${#posts[@]} refreshes in 21.5 s at a 10 s interval"
+e2e_pass "automatic refresh now every 10 s (${#posts[@]} posts in 21.5 s after OK at $ok_at)"
