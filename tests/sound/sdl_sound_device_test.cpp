@@ -163,6 +163,16 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
   EXPECT_NE(b, 0u) << dev->lastError();
   EXPECT_NE(a, b);
 
+  // MP3 (as the sound file chooser offers it): forty silent frames.
+  std::vector<uint8_t> mp3;
+  for (int i = 0; i < 40; ++i) {
+    mp3.insert(mp3.end(), {0xFF, 0xFB, 0x90, 0xC4});  // MPEG-1 layer III, 128 kbit/s, 44.1 kHz, mono
+    mp3.resize(mp3.size() + 413, 0);
+  }
+  soundgen::writeFile(dir / "quiet.mp3", mp3);
+  EXPECT_NE(dev->open("WaveAudio", dir / "quiet.mp3"), 0u) << dev->lastError();
+  EXPECT_EQ(dev->open("Sequencer", dir / "quiet.mp3"), 0u);
+
   EXPECT_EQ(dev->open("WaveAudio", dir / "missing.wav"), 0u);
   EXPECT_NE(dev->lastError().find("cannot open"), std::string::npos) << dev->lastError();
   EXPECT_EQ(dev->open("CDAudio", wav), 0u);
