@@ -1,6 +1,10 @@
 #include "log_view.h"
 
+#include <QApplication>
+#include <QColor>
 #include <QDesktopServices>
+#include <QPalette>
+#include <QRegularExpression>
 #include <QFile>
 #include <QImage>
 #include <QTextDocument>
@@ -48,6 +52,57 @@ bool LogView::followLink(const QUrl& url) {
   return QDesktopServices::openUrl(target);
 }
 
+namespace {
+
+// A colour as an old page writes it: "#ffffff", "ffffff" or a name.
+QColor pageColour(QString value) {
+  value = value.trimmed();
+  QColor c = QColor::fromString(value);
+  if (!c.isValid() && value.size() == 6) c = QColor::fromString(QLatin1Char('#') + value);
+  return c;
+}
+
+}  // namespace
+
+void LogView::applyBodyColours(const QString& html) {
+  // Qt's rich text takes the page's background from <body bgcolor> but not
+  // its text and link colours (white on black is common in game pages):
+  // they come from the palette, the links' from the application's.
+  static const QRegularExpression body(QStringLiteral("<body\\b([^>]*)>"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression attribute(QStringLiteral("([a-z]+)\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch tag = body.match(html);
+  if (!tag.hasMatch()) return;
+  QPalette palette = QApplication::palette();
+  bool changed = false;
+  auto it = attribute.globalMatch(tag.captured(1));
+  while (it.hasNext()) {
+    const QRegularExpressionMatch a = it.next();
+    QString value = a.captured(2);
+    if (value.startsWith(QLatin1Char('"')) || value.startsWith(QLatin1Char('\''))) value = value.mid(1, value.size() - 2);
+    const QColor colour = pageColour(value);
+    if (!colour.isValid()) continue;
+    const QString name = a.captured(1).toLower();
+    if (name == QLatin1String("text")) {
+      palette.setColor(QPalette::Text, colour);
+      palette.setColor(QPalette::WindowText, colour);
+    } else if (name == QLatin1String("link")) {
+      palette.setColor(QPalette::Link, colour);
+    } else if (name == QLatin1String("vlink")) {
+      palette.setColor(QPalette::LinkVisited, colour);
+    } else if (name == QLatin1String("bgcolor")) {
+      palette.setColor(QPalette::Base, colour);
+    } else {
+      continue;
+    }
+    changed = true;
+  }
+  if (!changed) return;
+  QApplication::setPalette(palette);
+  setPalette(palette);
+}
+
 void LogView::showMessage(const QString& headline, const QString& detail) {
   setHtml(QStringLiteral("<h3>%1</h3><p>%2</p>").arg(headline.toHtmlEscaped(), detail.toHtmlEscaped()));
 }
@@ -93,7 +148,9 @@ void LogView::showFile(const QByteArray& path) {
     return;
   }
   std::u16string text = jinro::shiftJisToUtf16(file.bytes);
-  setHtml(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+  const QString html = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+  applyBodyColours(html);
+  setHtml(html);
 }
 
 }  // namespace quill

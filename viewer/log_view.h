@@ -19,6 +19,9 @@ class LogView : public QTextBrowser {
   // to an anchor of this page, or nothing.
   bool followLink(const QUrl& url);
 
+ private:
+  void applyBodyColours(const QString& html);
+
  protected:
   // The log is shown as it is: nothing is fetched or read for it, neither
   // images nor style sheets (a page can name any local file or device).

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 #include <QTimer>
 
+#include <cstdio>
 #include <string_view>
 
 #include "log_view.h"
@@ -40,6 +41,13 @@ int main(int argc, char** argv) {
   const bool haveFile = argc >= 2;
   const QByteArray path = haveFile ? QByteArray(argv[1]) : QByteArray();
   const QByteArray titleBytes = argc >= 3 ? QByteArray(argv[2]) : QByteArray();
+
+  // Without a display Qt would abort with a core dump; say so plainly.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr, "quill_pane: no display to show the log on (DISPLAY is not set)\n");
+    return 1;
+  }
 
   // Qt takes options such as -name, -display or -reverse out of its
   // arguments; the file and the title are ours, so Qt sees only argv[0].

@@ -130,6 +130,7 @@ wait_title() { wait_for "${2:-15}" sh -c "xprop -id $CLIENT_WIN -notype _NET_WM_
 
 # Clicks at a point of the client window's inside (its top-left is 0, 0).
 click_in() {  # X Y [BUTTON]
+  xdotool windowraise "$CLIENT_WIN" 2>/dev/null
   xdotool mousemove --window "$CLIENT_WIN" "$1" "$2" sleep 0.1 click "${3:-1}"
   sleep 0.3
 }

@@ -83,6 +83,17 @@ wait "$VIEWER_PID"; rc=$?
 [ "$rc" = 0 ] || e2e_fail "the viewer ended with status $rc"
 e2e_pass "closes on WM_DELETE_WINDOW, status 0"
 
+# White text on black, as game pages set it on <body>: the text must show.
+printf '<html><body bgcolor="#000000" text="#ffffff"><font size="7">■■■■■■</font></body></html>' |
+  iconv -f UTF-8 -t CP932 >"$work/dark.html"
+start_viewer "$work/dark.html" "dark"
+sleep 0.5
+timeout 10 import -window "$VIEWER_WIN" "$work/dark.png" || e2e_fail "no screenshot"
+bright=$(timeout 10 convert "$work/dark.png" -crop 200x40+4+4 -format '%[fx:mean]' info:)
+awk -v m="$bright" 'BEGIN {exit !(m > 0.25)}' || e2e_fail "the text of a dark page is not light (mean $bright)"
+stop_viewer
+e2e_pass "a page's own text colour on its own background"
+
 # 2. Files it can't show: a message in the window, the viewer keeps running.
 mkfifo "$work/fifo"
 truncate -s 3M "$work/huge.html"
