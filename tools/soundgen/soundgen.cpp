@@ -237,7 +237,11 @@ std::vector<uint8_t> villagersFanfare() {
   s.program(0, 1, kTrombone);
   s.program(0, 2, kTimpani);
   s.program(0, 3, kStrings);
-  s.control(0, 3, 7, 80);
+  // Channel volumes: brass and drums together stay clear of clipping.
+  s.control(0, 0, 7, 90);
+  s.control(0, 1, 7, 72);
+  s.control(0, 2, 7, 85);
+  s.control(0, 3, 7, 64);
   // Melody: pick-up triplet, then the rising call and a held top note.
   uint32_t t = 0;
   auto m = [&](int key, uint32_t len, int vel = 110) { s.note(t, len - 20, 0, key, vel); t += len; };
@@ -312,6 +316,7 @@ std::vector<uint8_t> registrationJingle() {
   s.program(0, 0, kGlockenspiel);
   s.program(0, 1, kMarimba);
   s.program(0, 2, kPizzicato);
+  for (int ch = 0; ch < 3; ++ch) s.control(0, ch, 7, 127);  // small instruments: full volume
   uint32_t t = 0;
   auto m = [&](int key, uint32_t len, int vel = 100) {
     s.note(t, len - 10, 0, key, vel);
