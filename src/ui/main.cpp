@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "app/ids.h"
@@ -41,6 +44,31 @@ void prepareWebEngineEnvironment() {
   }
 }
 
+// SIGTERM, SIGINT and SIGHUP close the window as its close box does (the
+// placement is saved, the viewers are closed). The browser's engine would
+// otherwise take these signals for itself and never end the program.
+int gSignalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = write(gSignalPipe[1], &byte, 1);
+}
+
+void closeOnTerminationSignals(QWidget& window) {
+  if (socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &window);
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+    char byte;
+    [[maybe_unused]] const ssize_t n = read(gSignalPipe[0], &byte, 1);
+    window.close();
+  });
+  struct sigaction action = {};
+  action.sa_handler = onTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +91,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   window.startClient();
+  closeOnTerminationSignals(window);
   window.show();
   window.restorePlacement();
   return app.exec();

@@ -44,10 +44,10 @@ bool QtClipboard::setText(std::string_view shiftJisText) {
 }
 
 int64_t QtProcessLauncher::startDetached(const std::string& program, const std::vector<std::string>& arguments) {
-  // The program's path is a file name as the file system spells it; the
-  // arguments are the logic's Shift_JIS texts, passed on as UTF-8.
+  // The program's path and the arguments are handed on byte for byte, as the
+  // file system and the started program spell them.
   QStringList args;
-  for (const auto& a : arguments) args << fromShiftJis(a);
+  for (const auto& a : arguments) args << QFile::decodeName(QByteArray::fromStdString(a));
   qint64 pid = 0;
   const bool ok = QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(program)), args, QString(), &pid);
   return ok ? pid : 0;
