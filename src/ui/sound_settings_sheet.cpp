@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/dialog_units.h"
@@ -323,9 +325,21 @@ SoundSettingsSheet::SoundSettingsSheet(ClientController& c, QWidget* parent, Sou
   // The first page at once, each other one when its tab is first shown.
   ensurePage(0);
   tabs_->setCurrentIndex(0);
-  // As on a property sheet, the first control of the first page has the focus.
-  pages_[0]->box(soundPageFields(0).front().controlId)->setFocus();
+  focusFirstControl();
   connect(tabs_, &QTabWidget::currentChanged, this, &SoundSettingsSheet::ensurePage);
+}
+
+void SoundSettingsSheet::focusFirstControl() {
+  pages_[0]->box(soundPageFields(0).front().controlId)->setFocus(Qt::OtherFocusReason);
+}
+
+void SoundSettingsSheet::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // As on a property sheet, the first control of the first page has the
+  // focus. Set again once the window is up: its activation may have moved it.
+  if (!event->spontaneous()) QTimer::singleShot(0, this, [this] {
+      if (tabs_->currentIndex() == 0 && !pages_[0]->isAncestorOf(focusWidget())) focusFirstControl();
+    });
 }
 
 void SoundSettingsSheet::ensurePage(int index) {

@@ -58,8 +58,12 @@ class SoundSettingsSheet : public QDialog {
   QPushButton* okButton() const { return ok_; }
   QPushButton* cancelButton() const { return cancel_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void ensurePage(int index);
+  void focusFirstControl();
   void confirm();
 
   ClientController& c_;
