@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QColor>
 #include <QDesktopServices>
-#include <QPalette>
-#include <QRegularExpression>
 #include <QFile>
 #include <QImage>
-#include <QTextDocument>
+#include <QPalette>
+#include <QRegularExpression>
 #include <QString>
+#include <QTextDocument>
 
 #include <cstring>
 #include <string>

@@ -53,10 +53,9 @@ int main(int argc, char** argv) {
   // arguments; the file and the title are ours, so Qt sees only argv[0].
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
-  // The X11 window class is the application name, read when the first
-  // window is created.
-  QCoreApplication::setApplicationName(QString::fromLatin1(kWindowClass));
   QApplication app(qtArgc, qtArgv);
+  // The X11 window class (WM_CLASS class part) is the application name, read
+  // when the first window is created; the instance part stays argv[0]'s name.
   QCoreApplication::setApplicationName(QString::fromLatin1(kWindowClass));
 
   quill::LogView view;
