@@ -98,14 +98,23 @@ keys ctrl+a
 xdotool type --delay 50 010
 keys Return
 wait_dialog_gone '全般の設定'
-ok_at=$(date +%s.%N)
+ok_at=$(date +%s%N)
 seq=$(last_request_seq)
 ini_text | grep -qx 'jidokosin_kankaku=010' || e2e_fail "interval not written as typed: $(ini_text | grep jidokosin)"
 ini_text | grep -qx 'kept=yes' || e2e_fail "another section lost"
 e2e_pass "interval written as typed (010)"
 
-# The timer restarted: refreshes come 10 s apart, the first 10 s after OK.
-sleep 21.5
-mapfile -t posts < <(requests_after "$seq" | grep $'\tPOST\t')
-[ "${#posts[@]}" -eq 2 ] || e2e_fail "${#posts[@]} refreshes in 21.5 s at a 10 s interval"
-e2e_pass "automatic refresh now every 10 s (${#posts[@]} posts in 21.5 s after OK at $ok_at)"
+# The timer restarted with the new interval: the first refresh comes about
+# 10 s after OK (the old 30 s timer would not fire for 24 s or more), the
+# next 10 s later.
+posts_after() { requests_after "$seq" | grep -c $'\tPOST\t'; }
+at=()
+for n in 1 2; do
+  wait_for 30 sh -c "$(declare -f requests control requests_after posts_after); BASE_HOSTPORT=$BASE_HOSTPORT seq=$seq; [ \$(posts_after) -ge $n ]" ||
+    e2e_fail "refresh $n did not come within 30 s"
+  at+=($(( ($(date +%s%N) - ok_at) / 100000000 )))  # tenths of a second after OK
+done
+first=${at[0]} gap=$((at[1] - at[0]))
+[ "$first" -ge 95 ] && [ "$first" -le 140 ] || e2e_fail "first refresh $first/10 s after OK"
+[ "$gap" -ge 90 ] && [ "$gap" -le 130 ] || e2e_fail "refreshes $gap/10 s apart"
+e2e_pass "automatic refresh restarted at 10 s: first $first/10 s after OK, then $gap/10 s apart"
