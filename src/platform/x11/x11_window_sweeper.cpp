@@ -144,7 +144,8 @@ int sweepScreen(Display* d, int screen, SweepKind kind, std::string_view windowC
   for (Window top : children(d, root)) {
     XWindowAttributes topAttr{};
     if (!XGetWindowAttributes(d, top, &topAttr) || topAttr.override_redirect) continue;
-    const Window client = clientOf(d, top, a);
+    // Without a window manager there are no frames to look into.
+    const Window client = managed ? clientOf(d, top, a) : top;
     if (!classIs(d, client, windowClass)) continue;
     XWindowAttributes attr{};
     if (!XGetWindowAttributes(d, client, &attr) || attr.override_redirect) continue;
