@@ -10,6 +10,7 @@
 
 #include "app/ids.h"
 #include "monitor/alarm_kind.h"
+#include "monitor/alarm_problems.h"
 #include "settings/settings.h"
 
 namespace jinro {
@@ -84,6 +85,10 @@ struct ClientController {
   // alarms: one channel per kind, indexed by AlarmKind
   std::array<AlarmChannel, kAlarmKindCount> alarmChannels;
   uint32_t capacityAlarmDevice = 0;
+  AlarmProblems alarmProblems;  // sound files that would not open, and why
+
+  // settings saves: 1 once the player was told that one failed
+  uint8_t settingsSaveFailureShown = 0;
 
   // browser
   uint8_t ownReloadPending = 0;

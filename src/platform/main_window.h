@@ -36,6 +36,9 @@ class MainWindowPort {
   virtual void applyPlacement(const WindowPlacement& placement) = 0;
   // Opens a file with the desktop's default program.
   virtual void openWithDesktop(const std::string& path) = 0;
+  // A line at the window's foot for a lasting condition the player should
+  // know of (an alarm whose sound file cannot play), Shift_JIS; "" clears it.
+  virtual void showStatusText(std::string_view shiftJisText) { (void)shiftJisText; }
 };
 
 }  // namespace jinro
