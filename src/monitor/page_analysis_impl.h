@@ -104,7 +104,8 @@ inline long parseNumberText(std::string_view text) {
   constexpr unsigned long long kMax = static_cast<unsigned long long>(LONG_MAX);
   unsigned long long value = 0;
   for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value <= kMax) value = std::min(value * 10 + static_cast<unsigned>(text[i] - '0'), kMax + 1);
+    const unsigned digit = static_cast<unsigned>(text[i] - '0');
+    if (value <= kMax) value = value > (kMax - digit) / 10 ? kMax + 1 : value * 10 + digit;
   }
   if (negative) return value > kMax ? LONG_MIN : -static_cast<long>(value);
   return value > kMax ? LONG_MAX : static_cast<long>(value);

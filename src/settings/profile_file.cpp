@@ -457,8 +457,17 @@ std::string replaceSection(std::string_view content, std::string_view section, c
   return out;
 }
 
+// True when the name ends with the first byte of a double-byte character: its
+// header line's "]" would be read as that character's second byte.
+static bool endsInLeadByte(std::string_view name) {
+  size_t i = 0;
+  while (i < name.size()) i += isLeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1;
+  return i > name.size();
+}
+
 bool writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path) {
-  if (trim(section).empty() || section.find_first_of(std::string_view("]\r\n\0", 4)) != std::string_view::npos)
+  if (trim(section).empty() || section.find_first_of(std::string_view("]\r\n\0", 4)) != std::string_view::npos ||
+      endsInLeadByte(section))
     return false;
   if (path.empty()) return false;
 

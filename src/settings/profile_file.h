@@ -99,8 +99,9 @@ std::string replaceSection(std::string_view content, std::string_view section, c
 // bits (and owner, where allowed). Two writers of the same file (two running
 // clients) take turns through an advisory lock on the directory, so neither
 // loses the other's section. False when that failed, when the existing
-// file could not be read whole, or when the section name is empty or holds
-// ']', CR, LF or a zero byte; the old file is then left as it was.
+// file could not be read whole, or when the section name is empty, holds
+// ']', CR, LF or a zero byte, or ends with the first byte of a double-byte
+// character; the old file is then left as it was.
 bool writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path);
 
 }  // namespace jinro::profile
