@@ -181,3 +181,8 @@ runs_of_tone() {  # FROM FILE
   local want; want=$(peak_of "$2")
   sound_runs "$1" | awk -v w="$want" '{ d = $3 - w; if (d < 0) d = -d; if (d < w * 0.05) n++ } END { print n + 0 }'
 }
+# Seconds of sound whose peak is within 5% of the file's.
+seconds_of_tone() {  # FROM FILE
+  local want; want=$(peak_of "$2")
+  sound_runs "$1" | awk -v w="$want" '{ d = $3 - w; if (d < 0) d = -d; if (d < w * 0.05) t += $2 - $1 } END { printf "%.1f\n", t + 0 }'
+}
