@@ -255,6 +255,14 @@ void MainWindow::showMessageBox(std::string_view text, std::string_view caption,
 void MainWindow::minimize() {
   wasMaximizedBeforeMinimize_ = isMaximized();
   showMinimized();
+  // Only a window manager iconifies. Where none did, the window is still on
+  // the screen and must not be taken (or saved) as minimised.
+  QPointer<MainWindow> self(this);
+  QTimer::singleShot(700, this, [self] {
+    if (self && self->isMinimized() && self->windowHandle() && self->windowHandle()->isExposed()) {
+      self->setWindowState(self->windowState() & ~Qt::WindowMinimized);
+    }
+  });
 }
 
 void MainWindow::moveToTopLeft() {
