@@ -16,6 +16,10 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <QWindow>
+#include <QElapsedTimer>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 #include "app/command_handler.h"
 #include "app/startup.h"
@@ -44,6 +48,28 @@ constexpr char kVersion[] = "1.0.0";
 constexpr char kVersionCaption[] = "\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1";
 
 QString sj(const char* text) { return qt::fromShiftJis(text); }
+
+// True when a window manager that follows the desktop conventions runs on
+// the display: then windows get frames, and only then are they iconified.
+bool windowManagerRunning() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  bool running = false;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check != None) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success) {
+      running = type == XA_WINDOW && count == 1;
+      if (data) XFree(data);
+    }
+  }
+  XCloseDisplay(display);
+  return running;
+}
 
 }  // namespace
 
@@ -216,6 +242,15 @@ void MainWindow::startClient() {
 }
 
 void MainWindow::restorePlacement() {
+  // The saved rectangle is the frame's: wait until the window manager has
+  // put its frame around the window, so that its size is known.
+  if (windowManagerRunning()) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000 && frameGeometry() == geometry()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+  }
   const uint32_t startShowCmd = isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
   restoreWindowPlacement(*controller_, startShowCmd);
 }
@@ -307,8 +342,10 @@ WindowPlacement MainWindow::placement() {
   } else {
     p.showCmd = SW_SHOWNORMAL;
   }
-  // The normal rectangle is the frame's rectangle on screen.
-  const QRect m = frameMargins();
+  // The normal rectangle is the frame's rectangle on screen (a maximised
+  // frame may lose its borders: the normal state's widths count).
+  noteNormalFrame();
+  const QRect m = normalMargins_;
   QRect normal = (states & (Qt::WindowMinimized | Qt::WindowMaximized)) ? normalGeometry() : geometry();
   if (!normal.isValid()) normal = geometry();
   p.rcNormalLeft = normal.left() - m.left();
@@ -343,6 +380,22 @@ void MainWindow::applyPlacement(const WindowPlacement& p) {
 
 void MainWindow::openWithDesktop(const std::string& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
+}
+
+void MainWindow::noteNormalFrame() {
+  if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && isVisible()) {
+    normalMargins_ = frameMargins();
+  }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  noteNormalFrame();
+  QMainWindow::moveEvent(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  noteNormalFrame();
+  QMainWindow::resizeEvent(event);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

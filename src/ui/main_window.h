@@ -64,6 +64,8 @@ class MainWindow : public QMainWindow, public MainWindowPort {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private slots:
   void pumpSoundNotices();
@@ -74,6 +76,7 @@ class MainWindow : public QMainWindow, public MainWindowPort {
   QAction* addCommand(QMenu* menu, const QString& text, int id);
   void dispatchCommand(int id);
   QRect frameMargins() const;
+  void noteNormalFrame();
 
   std::unique_ptr<ClientController> controller_;
   std::unique_ptr<CommandHandler> handler_;
@@ -90,6 +93,7 @@ class MainWindow : public QMainWindow, public MainWindowPort {
   std::map<int, QAction*> toolbarActions_;
   WindowPlacement lastPlacement_;  // ptMin/ptMax and flags as read, written back
   bool wasMaximizedBeforeMinimize_ = false;
+  QRect normalMargins_;  // the frame's widths when last seen in the normal state
   bool closing_ = false;
 };
 
