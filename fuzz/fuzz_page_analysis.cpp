@@ -77,13 +77,14 @@ struct Side {
 };
 
 // What the browser events do around the analysis when a page completes.
+// The page's HTML as the browser hands it over and its text come in
+// converted once for both sides (the conversion is the slow part).
 template <class Ops>
-void completePage(Side& side, const std::string& page, const std::string& url) {
+void completePage(Side& side, const std::u16string& html, const std::string& pageText, const std::string& url) {
   ClientController& c = side.c;
-  const std::u16string html = jinro::shiftJisToUtf16(page);
   c.previousPageHtml = std::move(c.pageHtml);
   c.pageHtml = html;
-  c.pageText = std::string(jinro::analysis::pageView(jinro::utf16ToShiftJis(html)));
+  c.pageText = pageText;
   c.restoreScroll = 0;
   c.pageUrl = url;
   c.speechCopyAvailable = 0;
@@ -180,8 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string url = "http://127.0.0.1:8399/jinro/cgi_jinro.cgi?" + std::to_string(flags[5]);
   for (size_t i = 1; i < parts.size(); ++i) {
     const std::string page(parts[i]);
-    completePage<jinro::FastTextOps>(fast, page, url);
-    completePage<jinro::reference::ReferenceTextOps>(ref, page, url);
+    const std::u16string html = jinro::shiftJisToUtf16(page);
+    const std::string pageText(jinro::analysis::pageView(jinro::utf16ToShiftJis(html)));
+    completePage<jinro::FastTextOps>(fast, html, pageText, url);
+    completePage<jinro::reference::ReferenceTextOps>(ref, html, pageText, url);
     checkLimits(fast.c);
     compare(fast, ref);
     if (jinro::isNightPage(fast.c, page) !=

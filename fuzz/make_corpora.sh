@@ -83,12 +83,14 @@ for n, seq in enumerate(sequences):
 # the text, then from (2 bytes), slack (1 byte) and the operation (1 byte)
 # from the end.
 pairs = [(b"./", b"http://127.0.0.1:8399/jinro/"), (b"</tr>", b"\r\n"), (b"<title>", b""),
-         (b"\x93\xfa\x96\xda", b"x"), (b"\x82\xf1\x81u", b"\x82\xf1 \x81u"), (b"a href", b"A HREF"),
-         (b"value", b"VALUE=")]
+         (b"\x93\xfa\x96\xda", b"x"), (b"\x82\xf1\x81u", b"\x82\xf1 \x81u"), (b"value", b"VALUE=")]
 for i, page in enumerate(everything[:40]):
     pat, other = pairs[i % len(pairs)]
     for op in range(5):
         put("fuzz_text_ops", pat + b"\\Z" + other + b"\\Z" + page[:1024] + bytes([0, 0, 16, op]))
+# A replacement that makes its match again ("a" by "A"): replaceAll stops at
+# the limit.
+put("fuzz_text_ops", b"a href\\ZA HREF\\Z<a href=x>" + bytes([0, 0, 16, 4]))
 
 # Sound files: the MIDI files whole; the WAV files with their sound data cut
 # to 256 bytes (sizes mended), and a truncated one; an MP3 frame and an ID3 tag.

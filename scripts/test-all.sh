@@ -19,6 +19,7 @@ cmake --build build-asan -j"$jobs" --target jinro_unit_tests
 (cd build-asan && ctest -L unit --output-on-failure -j"$jobs") > build-asan/ctest.log 2>&1 || {
   cat build-asan/ctest.log; echo "sanitizer build: unit tests failed"; exit 1; }
 tail -n 3 build-asan/ctest.log
+bash scripts/fuzz-smoke.sh
 
 # 2. Everything, tested under a display.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

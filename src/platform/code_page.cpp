@@ -2,11 +2,17 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
 namespace jinro {
 namespace {
+
+// iconv is handed the input a window at a time: after an undecodable
+// sequence it converts the input of the call again up to that point, so one
+// call over a whole page full of them takes time quadratic in its size.
+constexpr size_t kWindow = 64;
 
 // One iconv conversion over the whole input. Where iconv stops at an
 // undecodable sequence, handler() decides what goes out and how far to skip.
@@ -21,11 +27,17 @@ void convert(const char* to, const char* from, const In* in, size_t inCount, std
   while (srcLeft > 0) {
     char* dst = buffer.data();
     size_t dstLeft = buffer.size();
-    size_t r = iconv(cd, const_cast<char**>(&src), &srcLeft, &dst, &dstLeft);
+    const size_t window = std::min(srcLeft, kWindow);
+    size_t windowLeft = window;
+    size_t r = iconv(cd, const_cast<char**>(&src), &windowLeft, &dst, &dstLeft);
+    const size_t consumed = window - windowLeft;
+    srcLeft -= consumed;
     size_t produced = buffer.size() - dstLeft;
     out.append(reinterpret_cast<const Out*>(buffer.data()), produced / sizeof(Out));
     if (r == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
+      // A character cut by the end of the window: the next window starts with it.
+      if (errno == EINVAL && window < srcLeft + consumed && consumed > 0) continue;
       // EILSEQ or EINVAL: an input unit iconv can't take.
       size_t skip = handler(src, srcLeft, out);
       src += skip;

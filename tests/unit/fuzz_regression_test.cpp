@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "monitor/page_analysis.h"
+#include "platform/code_page.h"
 #include "settings/profile_file.h"
 
 namespace jinro {
@@ -56,6 +57,33 @@ TEST(FuzzRegression, SectionNameEndingInALeadByteIsRefused) {
   EXPECT_EQ(profile::readString("X\x81", "k", "", 1024, path), "w");
   unlink(path.c_str());
   rmdir(dir);
+}
+
+// The conversions hand iconv the input a piece at a time (one call over a
+// whole page full of undecodable bytes took time quadratic in its length:
+// half a minute for a page of random bytes). Characters that straddle the
+// pieces' ends come out whole.
+TEST(FuzzRegression, ConversionsKeepCharactersAcrossTheirInputPieces) {
+  for (size_t k = 0; k < 140; ++k) {
+    const std::string a(k, 'a');
+    const std::u16string ua(k, u'a');
+    // "あ" (82 A0) and a lone lead byte at the end.
+    EXPECT_EQ(shiftJisToUtf16(a + "\x82\xA0" "b"), ua + u"\u3042b") << k;
+    EXPECT_EQ(shiftJisToUtf16(a + "\x82"), ua + u"\uFFFD") << k;
+    EXPECT_EQ(utf16ToShiftJis(ua + u"\u3042b"), a + "\x82\xA0" "b") << k;
+    // A character outside the code page, written as a surrogate pair: one "?".
+    EXPECT_EQ(utf16ToShiftJis(ua + u"\U0001F600b"), a + "?b") << k;
+    EXPECT_EQ(utf8ToShiftJis(a + "\xF0\x9F\x98\x80" "b"), a + "?b") << k;
+    EXPECT_EQ(shiftJisToUtf8(a + "\x82\xA0\x80"), a + "\xE3\x81\x82\xC2\x80") << k;
+  }
+  // A page's worth of bytes no character starts with, and back.
+  const std::string junk(kPageTextLimit, '\xFF');
+  const std::u16string decoded = shiftJisToUtf16(junk);
+  ASSERT_EQ(decoded.size(), junk.size());
+  EXPECT_EQ(decoded.find_first_not_of(u'\uFFFD'), std::u16string::npos);
+  const std::string encoded = utf16ToShiftJis(decoded);
+  ASSERT_EQ(encoded.size(), junk.size());
+  EXPECT_EQ(encoded.find_first_not_of('?'), std::string::npos);
 }
 
 }  // namespace
