@@ -36,6 +36,7 @@ client_setup() {
 }
 
 client_teardown() {
+  [ -n "${VILLAGE_PID:-}" ] && village_stop
   e2e_cleanup
   # The viewers the client started from this folder (detached from it).
   local w pid
@@ -90,7 +91,11 @@ village_start() {  # SCENARIO [more options]
     --port-file "$WORK/village.port" "$@"
   wait_for 10 test -s "$WORK/village.port" || e2e_fail "the village did not start"
 }
-village_stop() { kill "$VILLAGE_PID" 2>/dev/null; wait "$VILLAGE_PID" 2>/dev/null; }
+village_stop() {  # a village busy with a page of megabytes may not stop at once
+  kill "$VILLAGE_PID" 2>/dev/null
+  wait_for 5 is_gone "$VILLAGE_PID" || kill -9 "$VILLAGE_PID" 2>/dev/null
+  wait "$VILLAGE_PID" 2>/dev/null
+}
 control() { curl -s -m 5 "http://$BASE_HOSTPORT/__control/$1"; }
 village_advance() { control "advance?n=${1:-1}" >/dev/null; }
 # The requests as lines: seq TAB method TAB target TAB body TAB headers (decoded,
