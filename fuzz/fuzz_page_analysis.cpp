@@ -129,9 +129,13 @@ void compare(const Side& a, const Side& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string logDir = [] {
-    char dir[] = "/tmp/jinro-fuzz-logs-XXXXXX";
+    static char dir[] = "/tmp/jinro-fuzz-logs-XXXXXX";
     if (!mkdtemp(dir)) std::abort();
     jinro::setLogDirectory(dir);
+    std::atexit([] {
+      unlink((std::string(dir) + "/" + jinro::kLogFileName).c_str());
+      rmdir(dir);
+    });
     return std::string(dir);
   }();
   static const jinro::Settings defaults = defaultSettings();

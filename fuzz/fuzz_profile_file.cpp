@@ -157,11 +157,15 @@ std::string slurp(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string dir = [] {
     // In memory where there is such a file system: the writer flushes.
-    char d[] = "/dev/shm/jinro-fuzz-ini-XXXXXX";
-    char t[] = "/tmp/jinro-fuzz-ini-XXXXXX";
-    const char* made = mkdtemp(d);
+    static char d[] = "/dev/shm/jinro-fuzz-ini-XXXXXX";
+    static char t[] = "/tmp/jinro-fuzz-ini-XXXXXX";
+    static const char* made = mkdtemp(d);
     if (!made) made = mkdtemp(t);
     if (!made) std::abort();
+    std::atexit([] {
+      for (const char* f : {"/jinro.ini", "/refused.ini"}) unlink((std::string(made) + f).c_str());
+      rmdir(made);
+    });
     return std::string(made);
   }();
 

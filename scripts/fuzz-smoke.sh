@@ -49,7 +49,7 @@ for t in "${targets[@]}"; do
     continue
   fi
   n=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/$t.log" | tail -1)
-  printf 'fuzz %-26s %3d seeds replayed, %9s executions in %d s, no finding\n' "$t" "${#files[@]}" "${n:-?}" "$each"
+  printf 'fuzz smoke: %-26s %3d seeds replayed, %9s executions in %d s, no finding\n' "$t" "${#files[@]}" "${n:-?}" "$each"
 done
 [ "$failed" -eq 0 ] || { echo "fuzz smoke: findings (see above)"; exit 1; }
 echo "fuzz smoke: ${#targets[@]} targets, no finding"
