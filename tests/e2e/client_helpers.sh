@@ -101,7 +101,8 @@ village_advance() { control "advance?n=${1:-1}" >/dev/null; }
 # The requests as lines: seq TAB method TAB target TAB body TAB headers (decoded,
 # headers joined by " | ").
 requests() {
-  control 'requests?format=lines' | while IFS=$'\t' read -r seq method target body headers; do
+  # (Tabs are whitespace to read: an empty body would vanish. Split on US.)
+  control 'requests?format=lines' | tr '\t' '\037' | while IFS=$'\037' read -r seq method target body headers; do
     printf '%s\t%s\t%s\t%s\t%s\n' "$seq" "$method" "$target" "$(echo "$body" | base64 -d)" \
       "$(echo "$headers" | base64 -d | tr -d '\r' | paste -sd'|' | sed 's/|/ | /g')"
   done

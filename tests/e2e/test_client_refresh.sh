@@ -18,7 +18,25 @@ client_start
 [ "$(wm_class "$CLIENT_WIN")" = "$CLIENT_CLASS" ] || e2e_fail "WM_CLASS is $(xprop -id "$CLIENT_WIN" WM_CLASS)"
 wait_title '入口' 20 || e2e_fail "start page not shown: $(client_title)"
 requests | grep -q $'\tGET\t'"${BASE_PATH}index2.html" || e2e_fail "no GET of the start page"
-e2e_pass "window class and start page"
+xprop -id "$CLIENT_WIN" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (' || e2e_fail "no application icon"
+e2e_pass "window class, icon and start page"
+
+# ﾍﾙﾌﾟ(&H): the read-me goes to the desktop's opener, the version box opens.
+click_in 300 "$((MENU_HEIGHT + 15))"
+xdotool key --clearmodifiers alt+h
+sleep 0.5
+xdotool key r
+wait_for 5 grep -q "$APP/readme.txt" "$WORK/opened.txt" || e2e_fail "readme.txt not opened: $(cat "$WORK/opened.txt" 2>/dev/null)"
+click_in 300 "$((MENU_HEIGHT + 15))"
+xdotool key --clearmodifiers alt+h
+sleep 0.5
+xdotool key v
+wait_for 5 sh -c "xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報\$'" || e2e_fail "no version box"
+box=$(xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報$' | head -n 1)
+xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
+xdotool key --clearmodifiers Return
+wait_for 5 sh -c "! xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報\$'" || e2e_fail "the version box did not close"
+e2e_pass "read-me opened with the desktop's opener; version box"
 
 # 2. Login through the page's own form, by keys.
 login
