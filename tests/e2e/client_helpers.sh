@@ -155,7 +155,8 @@ MENU_HEIGHT=${MENU_HEIGHT:-18}
 # filled in; focus the password box and press Enter.
 login() {
   local seq; seq=$(last_request_seq)
-  wait_title '入口' 20 || e2e_fail "the entry page did not open (title: $(client_title))"
+  wait_title '入口' 20 || e2e_fail "the entry page did not open (title: $(client_title)); last requests:
+$(requests | tail -n 4 | cut -f1-4 | cut -c1-160)"
   # The form's text boxes: click into the page, then Tab to the password box.
   click_in $PAGE_X "$(page_y 200)"
   xdotool key --clearmodifiers Tab Tab Tab Return
