@@ -16,7 +16,9 @@ wait_audio() {  # FROM SECONDS: until the disk writer has written that much afte
   wait_for 20 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $(($1 + BYTES_PER_SECOND * $2)) ]"
 }
 
-# 1. Victory: one play of its sound, none on the refreshes after it.
+# 1. Victory: one play of its sound, none on the refreshes after it. (The
+# first page is the vote: its alarm plays first and is let finish.)
+sleep 2
 village_advance
 from=$(audio_bytes)
 press_button 50007

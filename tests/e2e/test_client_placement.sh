@@ -70,4 +70,5 @@ sleep 0.5
 [ "$(frame_geometry)" = "$normal" ] || e2e_fail "restored to $(frame_geometry), not $normal"
 e2e_pass "and restores to its normal rectangle"
 close_by_menu "openbox"
-stop_openbox
+stop_openbox || true
+e2e_pass "done"

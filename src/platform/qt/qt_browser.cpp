@@ -119,9 +119,24 @@ void WebEngineBrowser::whenOutsideScreening(F f) {
   }
 }
 
+void WebEngineBrowser::startOwnNavigation(const QUrl& target, std::function<void()> load) {
+  whenOutsideScreening([this, target, load] {
+    if (sink_) {
+      bool cancel = false;
+      ++screeningDepth_;
+      sink_->onBeforeNavigate2(toUtf16(target.toString()), cancel);
+      --screeningDepth_;
+      if (cancel) return;
+    }
+    prescreened_ = target;
+    prescreenedPending_ = true;
+    load();
+  });
+}
+
 void WebEngineBrowser::navigate(const std::string& url) {
   const QUrl target = urlFromShiftJis(url);
-  whenOutsideScreening([this, target] { page_->load(target); });
+  startOwnNavigation(target, [this, target] { page_->load(target); });
 }
 
 void WebEngineBrowser::navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) {
@@ -139,7 +154,7 @@ void WebEngineBrowser::navigateWithPost(const std::string& url, std::string_view
     if (name.compare("Referer", Qt::CaseInsensitive) == 0) referer = value;
     request.setHeader(name, value);
   }
-  whenOutsideScreening([this, request, target, referer] {
+  startOwnNavigation(target, [this, request, target, referer] {
     if (!referer.isEmpty()) interceptor_.expect(target, referer);
     page_->load(request);
   });
@@ -176,6 +191,10 @@ bool WebEngineBrowser::screen(const QUrl& url, bool isMainFrame) {
     return true;
   }
   if (!sink_) return true;
+  if (isMainFrame && prescreenedPending_) {
+    prescreenedPending_ = false;
+    if (url.adjusted(QUrl::RemoveFragment) == prescreened_.adjusted(QUrl::RemoveFragment)) return true;
+  }
   bool cancel = false;
   ++screeningDepth_;
   sink_->onBeforeNavigate2(toUtf16(url.toString()), cancel);

@@ -15,6 +15,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineUrlRequestInterceptor>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/browser.h"
@@ -93,6 +94,11 @@ class WebEngineBrowser : public QObject, public Browser {
   // WebEngine must not start a navigation from its own navigation callback.
   template <typename F>
   void whenOutsideScreening(F f);
+  // The client's own navigations are screened when they are asked for, before
+  // anything else can happen (a timer tick, say), as the desktop's browser
+  // control did; WebEngine's later request for the same navigation then
+  // passes without a second screening.
+  void startOwnNavigation(const QUrl& target, std::function<void()> load);
 
   QWebEngineView* view_ = nullptr;
   ScreeningPage* page_ = nullptr;
@@ -101,6 +107,8 @@ class WebEngineBrowser : public QObject, public Browser {
   uint64_t generation_ = 0;  // one per page load started
   int screeningDepth_ = 0;
   bool ownContentPending_ = false;
+  QUrl prescreened_;  // the own navigation screened already, until WebEngine asks for it
+  bool prescreenedPending_ = false;
 };
 
 }  // namespace jinro::qt
