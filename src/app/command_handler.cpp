@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/save_failure_notice.h"
 #include "browser/navigation.h"
 #include "logs/speech_copy.h"
 #include "monitor/alarm_player.h"
@@ -177,7 +178,7 @@ void close(ClientController& c) {
     WindowPlacement p = c.ports.shell->placement();
     p.length = 44;
     if (p.showCmd == SW_SHOWMAXIMIZED) p.flags |= WPF_RESTORETOMAXIMIZED;
-    saveWindowPlacement(p);
+    noteSettingsSave(c, saveWindowPlacement(p));  // a failed save is told, once a run
   }
   sweep(c, SweepKind::close);
   std::this_thread::sleep_for(kCloseWait);

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -396,6 +397,16 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
   noteNormalFrame();
   QMainWindow::resizeEvent(event);
+}
+
+void MainWindow::showStatusText(std::string_view shiftJisText) {
+  // A status line only while there is something to say (a silent alarm).
+  if (shiftJisText.empty()) {
+    if (QStatusBar* bar = findChild<QStatusBar*>()) bar->hide();
+    return;
+  }
+  statusBar()->show();
+  statusBar()->showMessage(qt::fromShiftJis(shiftJisText));
 }
 
 void MainWindow::changeEvent(QEvent* event) {

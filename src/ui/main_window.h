@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow, public MainWindowPort {
   WindowPlacement placement() override;
   void applyPlacement(const WindowPlacement& placement) override;
   void openWithDesktop(const std::string& path) override;
+  void showStatusText(std::string_view shiftJisText) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
