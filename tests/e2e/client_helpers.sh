@@ -119,7 +119,7 @@ client_start() {
   : >"$WORK/audio.raw"
   e2e_start CLIENT_PID env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" "$APP/jinro-client" \
     >>"$WORK/client.log" 2>&1
-  wait_for 20 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
+  wait_for 40 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
   CLIENT_WIN=$(client_window_now)
 }
 client_window_now() {
