@@ -117,3 +117,13 @@ sleep 0.5
 xdotool key q
 wait_for 10 is_gone "$CLIENT_PID" || e2e_fail "the client did not close on 終了"
 e2e_pass "closed from the menu"
+
+# 8. No browser engine to be had: "初期化に失敗" in a box captioned "ごめりんこ",
+# then the program ends.
+e2e_start BROKEN_PID env QTWEBENGINEPROCESS_PATH=/nonexistent "$APP/jinro-client" >>"$WORK/client.log" 2>&1
+wait_for 20 sh -c "xdotool search --name '^ごめりんこ\$'" || e2e_fail "no failure box"
+box=$(xdotool search --name '^ごめりんこ$' | head -n 1)
+xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
+xdotool key --clearmodifiers Return
+wait_for 10 is_gone "$BROKEN_PID" || e2e_fail "the program did not end after the failure box"
+e2e_pass "a browser that cannot be created: the failure box, then the end"
