@@ -1,5 +1,6 @@
 #include "monitor/alarm_player.h"
 
+#include "monitor/alarm_problems.h"
 #include "platform/executable_dir.h"
 #include "platform/sound_device.h"
 
@@ -30,7 +31,9 @@ void AlarmPlayer::playAlarm(AlarmKind kind) {
 
   uint32_t id = 0;
   if (SoundDevice* dev = c_.ports.sound) {
-    id = dev->open(ch.deviceType, resolveSoundPath(ch.elementName));
+    const std::string path = resolveSoundPath(ch.elementName);
+    id = dev->open(ch.deviceType, path);
+    reportAlarmOpen(c_, kind, path, id);
     // A failed open leaves id 0: the alarm stays silent, yet it still
     // becomes the current alarm below, so the same page does not retry it.
     if (id != 0) {

@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 
+#include "jinro/server_base_url.h"
 #include "logs/log_launch.h"
 #include "monitor/alarm_player.h"
 #include "monitor/text_scan.h"
@@ -191,7 +192,7 @@ TEST_F(PageAnalysis, DayThenNightLaunchesTheViewerOnceWithTheDaysLog) {
   EXPECT_EQ(fp.launcher.launches[0].second[1], "12日目の記録");
   std::string expected = day;
   size_t at = expected.find("./rule");
-  expected.replace(at, 2, "http://127.0.0.1:8399/jinro/");
+  expected.replace(at, 2, kServerBaseUrl);
   EXPECT_EQ(tmpHtml(), logFileBytes(expected));
   EXPECT_EQ(c.viewerProcesses.size(), 1u);
 
