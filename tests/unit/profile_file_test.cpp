@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "unit/test_files.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -21,17 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void spit(const std::string& path, std::string_view bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using jinro::test_files::slurp;
+using jinro::test_files::spit;
 
 class ProfileFileTest : public ::testing::Test {
  protected:
