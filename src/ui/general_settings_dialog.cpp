@@ -184,6 +184,7 @@ void GeneralSettingsDialog::confirm() {
       showError(kIntervalError);
       break;
     case GeneralOkResult::writeFailed:
+      c_.settingsSaveFailureShown = 1;  // told here: the close need not tell it again
       showError(kSettingsWriteFailed);
       break;
   }

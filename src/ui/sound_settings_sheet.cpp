@@ -357,6 +357,7 @@ void SoundSettingsSheet::confirm() {
     created[i] = &values[i];
   }
   if (!confirmSoundSheet(c_, created)) {
+    c_.settingsSaveFailureShown = 1;  // told here: the close need not tell it again
     QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(kSettingsWriteFailed),
                     QMessageBox::Ok, this);
     box.exec();
