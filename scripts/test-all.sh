@@ -18,7 +18,7 @@ cmake -S . -B build-asan -DJINRO_SANITIZE=ON -DJINRO_BUILD_GUI=OFF -DJINRO_BUILD
 cmake --build build-asan -j"$jobs" --target jinro_unit_tests
 (cd build-asan && ctest -L unit --output-on-failure -j"$jobs") > build-asan/ctest.log 2>&1 || {
   cat build-asan/ctest.log; echo "sanitizer build: unit tests failed"; exit 1; }
-tail -n 3 build-asan/ctest.log
+grep -E "tests passed|tests failed" build-asan/ctest.log | sed "s/^/sanitizer build: /"
 bash scripts/fuzz-smoke.sh
 
 # 2. Everything, tested under a display.
