@@ -6,6 +6,8 @@
 // Also: the speech text of a 500 KB page and the day title of the log.
 #include <benchmark/benchmark.h>
 
+#include "unit/default_triggers.h"
+
 #include <string>
 
 #include "logs/log_launch.h"
@@ -31,22 +33,7 @@ const std::string& speechPage() {
   return page;
 }
 
-void defaultTriggers(jinro::Settings& s) {
-  using jinro::AlarmKind;
-  auto sj = [](const char* utf8) { return jinro::utf8ToShiftJis(utf8); };
-  s.alarm(AlarmKind::night).leftTrigger = ".CLSTD01";
-  s.alarm(AlarmKind::night).middleTrigger = "black";
-  s.alarm(AlarmKind::night).rightTrigger = "background-color";
-  s.alarm(AlarmKind::tohyo).trigger = sj("投票</font>を行ってください。");
-  s.alarm(AlarmKind::kodo).trigger = sj("能力対象</font>を決定してください。");
-  s.alarm(AlarmKind::sonmin).trigger = sj("「村　人」の勝利です！</font>");
-  s.alarm(AlarmKind::jinro).trigger = sj("人　狼</font>」の勝利です！</font>");
-  s.alarm(AlarmKind::yoko).trigger = sj("妖　狐</font>」の勝利です！</font>");
-  s.alarm(AlarmKind::hikiwake).trigger = sj("「引き分け」です！</font>");
-  s.alarm(AlarmKind::nekomata).trigger = sj("猫　又</font>」の勝利です！</font>");
-  s.alarm(AlarmKind::sonmintoroku).trigger = sj("<B>村民登録書</B>");
-  s.alarm(AlarmKind::full_alarm).loop = 1;
-}
+void defaultTriggers(jinro::Settings& s) { jinro::test_files::applyDefaultTriggers(s); }
 
 template <class Ops>
 void analyseFullPage(benchmark::State& state) {

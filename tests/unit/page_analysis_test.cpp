@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "jinro/server_base_url.h"
+#include "unit/default_triggers.h"
 #include "logs/log_launch.h"
 #include "monitor/alarm_player.h"
 #include "monitor/text_scan.h"
@@ -67,19 +68,8 @@ class PageAnalysis : public ::testing::Test {
     p.shell = &shell;
     c.ports = p;
     Settings& s = c.settings;
-    s.alarm(AlarmKind::night).leftTrigger = ".CLSTD01";
-    s.alarm(AlarmKind::night).middleTrigger = "black";
-    s.alarm(AlarmKind::night).rightTrigger = "background-color";
-    s.alarm(AlarmKind::tohyo).trigger = sj("投票</font>を行ってください。");
-    s.alarm(AlarmKind::kodo).trigger = sj("能力対象</font>を決定してください。");
-    s.alarm(AlarmKind::sonmin).trigger = sj("「村　人」の勝利です！</font>");
-    s.alarm(AlarmKind::jinro).trigger = sj("人　狼</font>」の勝利です！</font>");
-    s.alarm(AlarmKind::yoko).trigger = sj("妖　狐</font>」の勝利です！</font>");
-    s.alarm(AlarmKind::hikiwake).trigger = sj("「引き分け」です！</font>");
-    s.alarm(AlarmKind::nekomata).trigger = sj("猫　又</font>」の勝利です！</font>");
-    s.alarm(AlarmKind::sonmintoroku).trigger = sj("<B>村民登録書</B>");
+    test_files::applyDefaultTriggers(s);
     for (int k = 0; k < kAlarmKindCount; ++k) s.alarms[k].soundPath = "/sounds/" + std::string(keyPrefix(AlarmKind(k)));
-    s.alarm(AlarmKind::full_alarm).loop = 1;
 
     char tmpl[] = "/tmp/pagelogic-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
