@@ -21,8 +21,10 @@ QtRefreshTimer::QtRefreshTimer(QObject* parent) : QObject(parent) {
 }
 
 void QtRefreshTimer::start(uint64_t intervalMilliseconds) {
-  // As the desktop's own timers: at least 10 ms, at most what an int holds.
-  const uint64_t ms = std::clamp<uint64_t>(intervalMilliseconds, 10, std::numeric_limits<int>::max());
+  // An interval of 0 written by hand into jinro.ini would refresh without a
+  // pause and flood the game server: at least one second, at most what an
+  // int holds.
+  const uint64_t ms = std::clamp<uint64_t>(intervalMilliseconds, 1000, std::numeric_limits<int>::max());
   timer_.stop();
   timer_.start(static_cast<int>(ms));
 }
