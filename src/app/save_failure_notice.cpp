@@ -63,4 +63,11 @@ bool settingsFileWritable(const std::string& path, std::string& why) {
   return ok;
 }
 
+bool checkSettingsWritable(ClientController& c, const std::string& path) {
+  std::string why;
+  if (settingsFileWritable(path, why)) return true;
+  std::fprintf(stderr, "jinro-client: %s\n", why.c_str());
+  return noteSettingsSave(c, false);
+}
+
 }  // namespace jinro

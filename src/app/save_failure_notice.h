@@ -32,4 +32,9 @@ bool noteSettingsSave(ClientController& c, bool saved);
 // the file untouched. `why` says what failed.
 bool settingsFileWritable(const std::string& path, std::string& why);
 
+// The start-up check: when a save of the settings file at `path` cannot
+// succeed, says why on standard error and tells the player the way a failed
+// save does (so the close does not tell it again). Returns whether it can.
+bool checkSettingsWritable(ClientController& c, const std::string& path);
+
 }  // namespace jinro

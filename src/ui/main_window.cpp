@@ -23,7 +23,9 @@
 #include <X11/Xlib.h>
 
 #include "app/command_handler.h"
+#include "app/save_failure_notice.h"
 #include "app/startup.h"
+#include "settings/settings.h"
 #include "browser/browser_events.h"
 #include "platform/qt/qt_adapters.h"
 #include "platform/qt/qt_browser.h"
@@ -254,6 +256,9 @@ void MainWindow::restorePlacement() {
   }
   const uint32_t startShowCmd = isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
   restoreWindowPlacement(*controller_, startShowCmd);
+  // Tell an unwritable settings folder now, before the player changes
+  // anything, rather than at the first save; once the window is up.
+  QTimer::singleShot(0, this, [this] { checkSettingsWritable(*controller_, settingsFilePath()); });
 }
 
 void MainWindow::pumpSoundNotices() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A program folder whose jinro.ini cannot be saved: the player is told so in
-# one message box in the whole run (not a box per save, not silence), the
+# one message box in the whole run, as it starts (not a box per save, not
+# silence, not only when the close has already lost the placement), the
 # client goes on and closes normally, and the old file is left as it was.
 # Tests run as root, whom permission bits do not stop: the folder is mounted
 # read-only in a mount namespace of the client's own where that is allowed;
@@ -49,8 +50,9 @@ take_box() {
 
 wait_for 20 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
 CLIENT_WIN=$(client_window_now)
-# Told when it starts, or at the latest when a save fails.
-wait_for 8 sh -c "xdotool search --onlyvisible --name '^$BOX_TITLE\$'" && take_box
+# Told when it starts, before the player changes anything.
+wait_for 8 sh -c "xdotool search --onlyvisible --name '^$BOX_TITLE\$'" || e2e_fail "not told at the start"
+take_box
 login
 client_alive || e2e_fail "the client died"
 

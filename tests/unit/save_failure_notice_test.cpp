@@ -73,5 +73,17 @@ TEST_F(SettingsWritable, RefusesWhatASaveCouldNotReplace) {
   EXPECT_FALSE(why.empty());
 }
 
+TEST_F(SettingsWritable, StartUpCheckTellsOnceAndTheSavesDoNotTellAgain) {
+  fake::FakePlatform fakes;
+  ClientController c(fakes.ports());
+  EXPECT_TRUE(checkSettingsWritable(c, (dir / "jinro.ini").string()));
+  EXPECT_TRUE(fakes.shell.messageBoxes.empty());
+
+  fs::create_directory(dir / "jinro.ini");
+  EXPECT_FALSE(checkSettingsWritable(c, (dir / "jinro.ini").string()));
+  EXPECT_FALSE(noteSettingsSave(c, false));  // the placement at the close
+  EXPECT_EQ(fakes.shell.messageBoxes.size(), 1u);
+}
+
 }  // namespace
 }  // namespace jinro
