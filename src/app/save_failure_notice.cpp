@@ -37,10 +37,18 @@ bool settingsFileWritable(const std::string& path, std::string& why) {
     why = path + ": " + std::strerror(errno);
     return false;
   }
-  std::string probe = path + ".probe-XXXXXX";
-  std::vector<char> name(probe.begin(), probe.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
+  // A nameless file in the folder where the filesystem has them, so that a
+  // client killed meanwhile leaves nothing behind; a named one otherwise.
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  std::vector<char> name;
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    const std::string probe = path + ".probe-XXXXXX";
+    name.assign(probe.begin(), probe.end());
+    name.push_back('\0');
+    fd = ::mkstemp(name.data());
+  }
   if (fd < 0) {
     why = "cannot create a file beside " + path + ": " + std::strerror(errno);
     return false;
@@ -59,7 +67,7 @@ bool settingsFileWritable(const std::string& path, std::string& why) {
   if (ok && ::fsync(fd) != 0) ok = false;
   if (!ok) why = "cannot write beside " + path + ": " + std::strerror(errno);
   ::close(fd);
-  ::unlink(name.data());
+  if (!name.empty()) ::unlink(name.data());
   return ok;
 }
 
