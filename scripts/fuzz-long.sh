@@ -30,31 +30,18 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
   esac
 done
-if [ ${#targets[@]} -eq 0 ]; then
-  for f in "$root"/fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
-fi
-
-if [ "$do_build" = 1 ]; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DJINRO_FUZZ=ON -DJINRO_BUILD_GUI=OFF \
-    -DJINRO_BUILD_BENCH=OFF -DJINRO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >/dev/null
-fi
-
-export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
-export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
+source "$root/scripts/fuzz-common.sh"
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(fuzz_targets)
+[ "$do_build" = 0 ] || fuzz_build "$build" "${targets[@]}"
 logs="$build/fuzz-long"
 mkdir -p "$logs"
-
-# Longest input: a few pages' worth for the analysis of pages in a row, a page
-# for the others.
-max_len() { case "$1" in fuzz_page_analysis) echo 12288 ;; *) echo 4096 ;; esac; }
 
 run_one() {
   local t=$1 work="$build/fuzz-work/$1"
   mkdir -p "$work" "$logs/$t"
   # -jobs=1 -workers=1 would fork a second process and write fuzz-0.log;
   # one plain process is the same thing.
-  "$build/bin/$t" -runs="$runs" -max_total_time="$seconds" -timeout=25 -max_len="$(max_len "$t")" -print_final_stats=1 \
+  "$build/bin/$t" -runs="$runs" -max_total_time="$seconds" -timeout=25 -max_len="$(fuzz_max_len "$t")" -print_final_stats=1 \
     -artifact_prefix="$logs/$t/" "$work" "$root/fuzz/corpus/$t" >"$logs/$t.log" 2>&1
 }
 

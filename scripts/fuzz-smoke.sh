@@ -10,14 +10,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 total=${1:-60}
 build=${JINRO_FUZZ_BUILD_DIR:-$root/build-fuzz}
 
-targets=()
-for f in "$root"/fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DJINRO_FUZZ=ON -DJINRO_BUILD_GUI=OFF \
-  -DJINRO_BUILD_BENCH=OFF -DJINRO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >/dev/null
+source "$root/scripts/fuzz-common.sh"
+mapfile -t targets < <(fuzz_targets)
+fuzz_build "$build" "${targets[@]}"
 
-export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
-export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
 out="$build/fuzz-smoke"
 rm -rf "$out"
 mkdir -p "$out"
@@ -41,7 +37,7 @@ for t in "${targets[@]}"; do
     continue
   fi
   # 2. A short run from the seeds, in a scratch copy of the corpus.
-  if ! "$bin" -max_total_time="$each" -timeout=25 -max_len=$([ "$t" = fuzz_page_analysis ] && echo 12288 || echo 4096) \
+  if ! "$bin" -max_total_time="$each" -timeout=25 -max_len="$(fuzz_max_len "$t")" \
        -print_final_stats=1 -artifact_prefix="$out/$t/" "$out/$t/work" "$seeds" >"$out/$t.log" 2>&1; then
     echo "$t: FINDING; see $out/$t.log and $out/$t/"
     grep -E "ERROR|SUMMARY|^[a-z ]+: " "$out/$t.log" | head -n 10
