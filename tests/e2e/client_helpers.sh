@@ -130,6 +130,18 @@ client_window_now() {
   return 1
 }
 client_alive() { kill -0 "$CLIENT_PID" 2>/dev/null; }
+# A process and every process below it (the client: the browser engine's helpers).
+tree_pids() {  # PID
+  local all="$1" frontier=$1 next p c
+  while [ -n "$frontier" ]; do
+    next=""
+    for p in $frontier; do
+      for c in $(ps -o pid= --ppid "$p" 2>/dev/null); do all+=" $c"; next+=" $c"; done
+    done
+    frontier=$next
+  done
+  echo "$all"
+}
 title_of() { xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'; }
 client_title() { title_of "$CLIENT_WIN"; }
 wait_title() { wait_for "${2:-15}" sh -c "xprop -id $CLIENT_WIN -notype _NET_WM_NAME | grep -q -- '$1'"; }  # PATTERN
@@ -146,6 +158,18 @@ button_x() {  # ID
   case $1 in 50007) echo 58 ;; 50008) echo 92 ;; 50009) echo 128 ;; 50013) echo 172 ;; 50034) echo 208 ;; esac
 }
 press_button() { click_in "$(button_x "$1")" "$(toolbar_y)"; }
+# Opens the version box from the Help menu and closes it with Enter; fails
+# with MESSAGE when it does not appear within SECONDS.
+version_box_round() {  # SECONDS MESSAGE
+  click_in 300 "$((MENU_HEIGHT + 15))"
+  xdotool key --clearmodifiers alt+h
+  sleep 0.5
+  xdotool key v
+  wait_for "$1" sh -c "xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報\$'" || e2e_fail "$2"
+  local box; box=$(xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報$' | head -n 1)
+  xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
+  xdotool key --clearmodifiers Return
+}
 # A point inside the page: below the band, left margin.
 PAGE_X=400
 page_y() { echo $((MENU_HEIGHT + 30 + ${1:-100})); }

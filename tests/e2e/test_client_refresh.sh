@@ -27,14 +27,7 @@ xdotool key --clearmodifiers alt+h
 sleep 0.5
 xdotool key r
 wait_for 5 grep -q "$APP/readme.txt" "$WORK/opened.txt" || e2e_fail "readme.txt not opened: $(cat "$WORK/opened.txt" 2>/dev/null)"
-click_in 300 "$((MENU_HEIGHT + 15))"
-xdotool key --clearmodifiers alt+h
-sleep 0.5
-xdotool key v
-wait_for 5 sh -c "xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報\$'" || e2e_fail "no version box"
-box=$(xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報$' | head -n 1)
-xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
-xdotool key --clearmodifiers Return
+version_box_round 5 "no version box"
 wait_for 5 sh -c "! xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報\$'" || e2e_fail "the version box did not close"
 e2e_pass "read-me opened with the desktop's opener; version box"
 

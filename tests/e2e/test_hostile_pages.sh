@@ -23,18 +23,6 @@ login
 LIMIT_KB=$((2048 * 1024))
 PEAK_KB=0
 
-# The client and every process below it (the browser engine's helpers).
-tree_pids() {
-  local all=" $1 " frontier=$1 next p
-  while [ -n "$frontier" ]; do
-    next=""
-    for p in $frontier; do
-      for c in $(ps -o pid= --ppid "$p" 2>/dev/null); do all+="$c "; next+="$c "; done
-    done
-    frontier=$next
-  done
-  echo $all
-}
 # "PSS RSS" of the tree in kB.
 tree_memory() {
   local p pss=0 rss=0 v

@@ -30,18 +30,6 @@ whole_placement() {
   [ "$(tail -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 0d0a ] || return 1
 }
 value_of() { placement_of "$1" | sed -n "s/^$2=//p"; }  # FILE KEY
-# The client's process tree, to make sure nothing of it outlives the kill.
-tree_pids() {
-  local all="$1" frontier=$1 next p c
-  while [ -n "$frontier" ]; do
-    next=""
-    for p in $frontier; do
-      for c in $(ps -o pid= --ppid "$p" 2>/dev/null); do all+=" $c"; next+=" $c"; done
-    done
-    frontier=$next
-  done
-  echo "$all"
-}
 us() { local t=${EPOCHREALTIME/./}; echo "$t"; }
 # Waiting without starting a process, so that the kill can land within the
 # first milliseconds: a loop of the shell's own, counted in microseconds.
