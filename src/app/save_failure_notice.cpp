@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/main_window.h"
+#include "settings/profile_file.h"
 
 namespace jinro {
 
@@ -39,10 +40,8 @@ bool settingsFileWritable(const std::string& path, std::string& why) {
   }
   // A nameless file in the folder where the filesystem has them, so that a
   // client killed meanwhile leaves nothing behind; a named one otherwise.
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   std::vector<char> name;
-  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  int fd = ::open(profile::directoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
     const std::string probe = path + ".probe-XXXXXX";
     name.assign(probe.begin(), probe.end());

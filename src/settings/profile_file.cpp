@@ -16,6 +16,14 @@
 #include "platform/code_page.h"
 
 namespace jinro::profile {
+
+std::string directoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
 namespace {
 
 // Blanks as the profile functions trim them. None of these bytes can be the
@@ -204,13 +212,6 @@ bool writeAll(int fd, std::string_view bytes) {
     done += static_cast<size_t>(w);
   }
   return true;
-}
-
-std::string directoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
 }
 
 std::string temporaryName(const std::string& target) {

@@ -104,4 +104,7 @@ std::string replaceSection(std::string_view content, std::string_view section, c
 // character; the old file is then left as it was.
 bool writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path);
 
+// The folder of a file's path: "." for a bare name, "/" for one at the root.
+std::string directoryOf(const std::string& path);
+
 }  // namespace jinro::profile
