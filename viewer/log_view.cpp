@@ -16,7 +16,7 @@
 #include "jinro/server_base_url.h"
 #include "html_nesting.h"
 #include "log_file.h"
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 namespace quill {
 

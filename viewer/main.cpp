@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "log_view.h"
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 namespace {
 

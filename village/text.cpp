@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 namespace village {
 

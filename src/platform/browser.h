@@ -1,7 +1,7 @@
 #pragma once
-// What the logic needs of the embedded web browser. URLs and headers are
-// Shift_JIS texts as the settings hold them; the adapter converts them.
-// Events come back through BrowserEventSink (browser/browser_events.h).
+// What the client needs of the embedded web browser, and what the browser
+// tells it. URLs and headers are Shift_JIS texts as the settings hold them;
+// the backend converts them.
 #include <string>
 #include <string_view>
 
@@ -10,6 +10,19 @@ namespace jinro {
 struct ScrollPosition {
   int left = 0;
   int top = 0;
+};
+
+// The browser's events, in the order the page goes through them.
+class BrowserEvents {
+ public:
+  virtual ~BrowserEvents() = default;
+  // Before each navigation of the page or of a frame; true refuses it.
+  virtual bool refuseNavigation(std::u16string_view url) = 0;
+  // A document completed; html is the root element's outer HTML as the
+  // browser holds it now.
+  virtual void documentComplete(std::u16string_view url, std::u16string_view html) = 0;
+  // A left button press on the page.
+  virtual void pageClicked() = 0;
 };
 
 class Browser {
@@ -23,7 +36,7 @@ class Browser {
   // Ends the navigation under way.
   virtual void stop() = 0;
   // Shows these Shift_JIS bytes as the page, without a request; relative
-  // links resolve against baseUrl. A document-complete event follows.
+  // links resolve against baseUrl. A completed document follows.
   virtual void showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) = 0;
   // Scroll offsets of the page shown now, and scrolling it.
   virtual ScrollPosition scrollPosition() = 0;

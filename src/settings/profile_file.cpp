@@ -7,22 +7,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
+#include "base/durable_file.h"
 
 namespace jinro::profile {
 
-std::string directoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+std::string directoryOf(const std::string& path) { return jinro::directoryOf(path); }
 
 namespace {
 
@@ -139,20 +135,33 @@ std::string cutToBuffer(std::string_view v, size_t bufferSize) {
   return std::string(cutOnCharacterBoundary(v, bufferSize - 1));
 }
 
-enum class ReadResult { ok, missing, failed };
-
-// Reads a regular file of at most kMaxFileSize bytes. Never blocks on a FIFO
-// or a device put in the file's place.
-ReadResult readWholeFile(const std::string& path, std::string& out) {
-  out.clear();
+// Reads a regular file of at most kMaxFileSize bytes: its content, nothing
+// when there is no such file, or why it could not be read. Never blocks on a
+// FIFO or a device put in the file's place.
+Result<std::optional<std::string>> readWholeFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxFileSize) {
-    ::close(fd);
-    return ReadResult::failed;
+  if (fd < 0) {
+    if (errno == ENOENT) return std::optional<std::string>();
+    return fail("cannot read " + path + ": " + std::strerror(errno));
   }
-  out.resize(static_cast<size_t>(st.st_size));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return fail("cannot read " + path + ": " + std::strerror(err));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return fail(path + " is not a regular file");
+  }
+  const auto tooLarge = [&] {
+    return fail(path + " is larger than " + std::to_string(kMaxFileSize >> 20) + " MiB, too large for a settings file");
+  };
+  if (static_cast<uint64_t>(st.st_size) > kMaxFileSize) {
+    ::close(fd);
+    return tooLarge();
+  }
+  std::string out(static_cast<size_t>(st.st_size), '\0');
   size_t got = 0;
   for (;;) {
     if (got == out.size()) {
@@ -163,142 +172,23 @@ ReadResult readWholeFile(const std::string& path, std::string& out) {
     ssize_t r = ::read(fd, out.data() + got, out.size() - got);
     if (r < 0) {
       if (errno == EINTR) continue;
+      const int err = errno;
       ::close(fd);
-      out.clear();
-      return ReadResult::failed;
+      return fail("cannot read " + path + ": " + std::strerror(err));
     }
     if (r == 0) break;
     got += static_cast<size_t>(r);
   }
   ::close(fd);
+  if (got > kMaxFileSize) return tooLarge();
   out.resize(got);
-  if (got > kMaxFileSize) {
-    out.clear();
-    return ReadResult::failed;
-  }
-  return ReadResult::ok;
+  return std::optional<std::string>(std::move(out));
 }
 
 std::string_view cutAtLineBreak(std::string_view s) {
   size_t e = 0;
   while (e < s.size() && s[e] != '\r' && s[e] != '\n' && s[e] != '\0') ++e;
   return s.substr(0, e);
-}
-
-mode_t currentUmask() {
-  // Read without changing it (umask() would, for a moment, for every thread).
-  FILE* f = std::fopen("/proc/self/status", "re");
-  mode_t mask = 022;
-  if (!f) return mask;
-  char line[256];
-  while (std::fgets(line, sizeof line, f)) {
-    if (std::strncmp(line, "Umask:", 6) == 0) {
-      mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8)) & 0777;
-      break;
-    }
-  }
-  std::fclose(f);
-  return mask;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(w);
-  }
-  return true;
-}
-
-std::string temporaryName(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
-  return target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
-}
-
-// Fills fd with the bytes and gives it the target's mode (and owner, where
-// allowed), then flushes it to the disk.
-bool fillTemporary(int fd, std::string_view bytes, const struct stat* existing, mode_t mode) {
-  if (!writeAll(fd, bytes)) return false;
-  if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
-    if (::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
-      // Not allowed: the file then belongs to us, with the same mode.
-    }
-  }
-  return ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-}
-
-// Renames the finished temporary over the target and makes the rename itself
-// durable.
-bool commitTemporary(const std::string& tempName, const std::string& target, const std::string& dir) {
-  if (::rename(tempName.c_str(), target.c_str()) != 0) {
-    ::unlink(tempName.c_str());
-    return false;
-  }
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
-}
-
-enum class Outcome { done, failed, unsupported };
-
-// The temporary has no name until its content is on disk (O_TMPFILE), so a
-// crash while writing leaves nothing behind.
-Outcome replaceThroughAnonymousFile(const std::string& target, const std::string& dir, std::string_view bytes,
-                                    const struct stat* existing, mode_t mode) {
-  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd < 0) return Outcome::unsupported;
-  if (!fillTemporary(fd, bytes, existing, mode)) {
-    ::close(fd);
-    return Outcome::failed;
-  }
-  const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
-  std::string tempName;
-  for (int attempt = 0; attempt < 100 && tempName.empty(); ++attempt) {
-    std::string name = temporaryName(target);
-    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      tempName = std::move(name);
-    } else if (errno != EEXIST) {
-      break;  // no /proc, or linking not allowed here
-    }
-  }
-  ::close(fd);
-  if (tempName.empty()) return Outcome::unsupported;
-  return commitTemporary(tempName, target, dir) ? Outcome::done : Outcome::failed;
-}
-
-Outcome replaceThroughNamedFile(const std::string& target, const std::string& dir, std::string_view bytes,
-                                const struct stat* existing, mode_t mode) {
-  int fd = -1;
-  std::string tempName;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempName = temporaryName(target);
-    fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) return Outcome::failed;
-  }
-  if (fd < 0) return Outcome::failed;
-  const bool filled = fillTemporary(fd, bytes, existing, mode);
-  if (::close(fd) != 0 || !filled) {
-    ::unlink(tempName.c_str());
-    return Outcome::failed;
-  }
-  return commitTemporary(tempName, target, dir) ? Outcome::done : Outcome::failed;
-}
-
-// Writes bytes to a new file beside target and renames it over target, so a
-// crash or a full disk leaves either the old file or the new one, whole.
-bool replaceFile(const std::string& target, std::string_view bytes, const struct stat* existing) {
-  const std::string dir = directoryOf(target);
-  const mode_t mode = existing ? (existing->st_mode & 07777) : (0666 & ~currentUmask());
-  Outcome outcome = replaceThroughAnonymousFile(target, dir, bytes, existing, mode);
-  if (outcome == Outcome::unsupported) outcome = replaceThroughNamedFile(target, dir, bytes, existing, mode);
-  return outcome == Outcome::done;
 }
 
 }  // namespace
@@ -336,9 +226,9 @@ Document Document::parse(std::string content) {
 }
 
 Document Document::load(const std::string& path) {
-  std::string content;
-  if (readWholeFile(path, content) != ReadResult::ok) return Document();
-  return parse(std::move(content));
+  Result<std::optional<std::string>> content = readWholeFile(path);
+  if (!content || !*content) return Document();
+  return parse(std::move(**content));
 }
 
 std::optional<std::string_view> Document::find(std::string_view section, std::string_view key) const {
@@ -466,13 +356,16 @@ static bool endsInLeadByte(std::string_view name) {
   return i > name.size();
 }
 
-bool writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path) {
-  if (trim(section).empty() || section.find_first_of(std::string_view("]\r\n\0", 4)) != std::string_view::npos ||
-      endsInLeadByte(section))
-    return false;
-  if (path.empty()) return false;
+Result<void> writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path) {
+  if (path.empty()) return fail("cannot save a settings section: no file name given");
+  const std::string refused = "cannot save a section to " + path + ": ";
+  if (trim(section).empty()) return fail(refused + "its name is empty");
+  if (section.find_first_of(std::string_view("]\r\n\0", 4)) != std::string_view::npos)
+    return fail(refused + "its name holds a ']', a line break or a zero byte");
+  if (endsInLeadByte(section)) return fail(refused + "its name ends in half a double-byte character");
 
-  // Write through a symbolic link to the file it names.
+  // Write through a symbolic link to the file it names, and lock that file's
+  // folder rather than the link's.
   std::string target = path;
   struct stat lst {};
   if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
@@ -483,20 +376,13 @@ bool writeSection(std::string_view section, const KeyValueList& pairs, const std
   }
 
   const DirectoryLock lock(directoryOf(target));
-  std::string content;
-  struct stat st {};
-  const struct stat* existing = nullptr;
-  switch (readWholeFile(target, content)) {
-    case ReadResult::ok:
-      if (::stat(target.c_str(), &st) != 0) return false;
-      existing = &st;
-      break;
-    case ReadResult::missing:
-      break;
-    case ReadResult::failed:
-      return false;  // never replace what we could not read
-  }
-  return replaceFile(target, replaceSection(content, section, pairs), existing);
+  // Never replace what we could not read: its other sections would be lost.
+  Result<std::optional<std::string>> content = readWholeFile(target);
+  if (!content) return fail(content.error());
+  const std::string_view old = *content ? std::string_view(**content) : std::string_view();
+  DurableWriteOptions options;
+  options.newFileMode = 0666;  // less the umask, as for any file a program creates
+  return writeFileDurably(target, replaceSection(old, section, pairs), options);
 }
 
 }  // namespace jinro::profile

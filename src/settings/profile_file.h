@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "settings/settings.h"
 
 namespace jinro::profile {
@@ -94,17 +95,21 @@ int32_t readInt(std::string_view section, std::string_view key, int32_t defaultV
 std::string replaceSection(std::string_view content, std::string_view section, const KeyValueList& pairs);
 
 // WritePrivateProfileSection: replaces the whole section (adding it, or
-// creating the file, when missing). Writes a temporary file beside the target,
-// flushes it and renames it over the target, keeping the target's permission
-// bits (and owner, where allowed). Two writers of the same file (two running
-// clients) take turns through an advisory lock on the directory, so neither
-// loses the other's section. False when that failed, when the existing
-// file could not be read whole, or when the section name is empty, holds
-// ']', CR, LF or a zero byte, or ends with the first byte of a double-byte
-// character; the old file is then left as it was.
-bool writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path);
+// creating the file, when missing). The file is replaced through
+// writeFileDurably (base/durable_file.h): a temporary file beside the target,
+// flushed and renamed over it, keeping the target's permission bits (and
+// owner, where allowed); a new file gets 0666 less the umask. Two writers of
+// the same file (two running clients) take turns through an advisory lock on
+// the directory, so neither loses the other's section. Fails, with the reason,
+// when the file could not be replaced, when the existing file could not be
+// read whole (not a regular file, unreadable, larger than kMaxFileSize), or
+// when the section name is empty, holds ']', CR, LF or a zero byte, or ends
+// with the first byte of a double-byte character; the old file is then left
+// as it was.
+Result<void> writeSection(std::string_view section, const KeyValueList& pairs, const std::string& path);
 
-// The folder of a file's path: "." for a bare name, "/" for one at the root.
+// The folder of a file's path: "." for a bare name, "/" for one at the root
+// (jinro::directoryOf of base/durable_file.h).
 std::string directoryOf(const std::string& path);
 
 }  // namespace jinro::profile

@@ -5,7 +5,8 @@
 #include <mutex>
 
 #include "jinro/server_base_url.h"
-#include "platform/executable_dir.h"
+#include "base/code_page.h"
+#include "base/executable_dir.h"
 #include "settings/profile_file.h"
 
 namespace jinro {
@@ -20,68 +21,57 @@ constexpr std::string_view kPlacement = "WINDOW_PLACEMENT";
 using K = AlarmKind;
 using F = AlarmField;
 
-// Default trigger texts, Shift_JIS.
-// 投票</font>を行ってください。
-constexpr std::string_view kTohyoTrigger =
-    "\x93\x8A\x95[</font>\x82\xF0\x8Ds\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81" "B";
-// 能力対象</font>を決定してください。
-constexpr std::string_view kKodoTrigger =
-    "\x94\x5C\x97\xCD\x91\xCE\x8F\xDB</font>\x82\xF0\x8C\x88\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
-    "\x82\xA2\x81" "B";
-// 「村　人」の勝利です！</font>
-constexpr std::string_view kSonminTrigger =
-    "\x81u\x91\xBA\x81@\x90l\x81v\x82\xCC\x8F\x9F\x97\x98\x82\xC5\x82\xB7\x81I</font>";
-// 人　狼</font>」の勝利です！</font>
-constexpr std::string_view kJinroTrigger =
-    "\x90l\x81@\x98T</font>\x81v\x82\xCC\x8F\x9F\x97\x98\x82\xC5\x82\xB7\x81I</font>";
-// 妖　狐</font>」の勝利です！</font>
-constexpr std::string_view kYokoTrigger =
-    "\x97" "d\x81@\x8C\xCF</font>\x81v\x82\xCC\x8F\x9F\x97\x98\x82\xC5\x82\xB7\x81I</font>";
-// 「引き分け」です！</font>
-constexpr std::string_view kHikiwakeTrigger = "\x81u\x88\xF8\x82\xAB\x95\xAA\x82\xAF\x81v\x82\xC5\x82\xB7\x81I</font>";
-// 猫　又</font>」の勝利です！</font>
-constexpr std::string_view kNekomataTrigger =
-    "\x94L\x81@\x96\x94</font>\x81v\x82\xCC\x8F\x9F\x97\x98\x82\xC5\x82\xB7\x81I</font>";
-// <B>村民登録書</B>
-constexpr std::string_view kSonmintorokuTrigger = "<B>\x91\xBA\x96\xAF\x93o\x98^\x8F\x91</B>";
+// The default trigger texts are the page's own words, so they are held in
+// Shift_JIS as the page and jinro.ini have them; converted once.
+const std::array<SoundKey, kSoundKeyCount>& soundKeyTable() {
+  static const std::string kTohyoTrigger = utf8ToShiftJis("投票</font>を行ってください。");
+  static const std::string kKodoTrigger = utf8ToShiftJis("能力対象</font>を決定してください。");
+  static const std::string kSonminTrigger = utf8ToShiftJis("「村　人」の勝利です！</font>");
+  static const std::string kJinroTrigger = utf8ToShiftJis("人　狼</font>」の勝利です！</font>");
+  static const std::string kYokoTrigger = utf8ToShiftJis("妖　狐</font>」の勝利です！</font>");
+  static const std::string kHikiwakeTrigger = utf8ToShiftJis("「引き分け」です！</font>");
+  static const std::string kNekomataTrigger = utf8ToShiftJis("猫　又</font>」の勝利です！</font>");
+  static const std::string kSonmintorokuTrigger = utf8ToShiftJis("<B>村民登録書</B>");
 
-constexpr std::array<SoundKey, kSoundKeyCount> kSoundKeys = {{
-    {kSound1, "night_left_trigger_string", K::night, F::leftTrigger, ".CLSTD01", 0},
-    {kSound1, "night_middle_trigger_string", K::night, F::middleTrigger, "black", 0},
-    {kSound1, "night_right_trigger_string", K::night, F::rightTrigger, "background-color", 0},
-    {kSound1, "night_sound_path", K::night, F::soundPath, "monst01.wav", 0},
-    {kSound1, "night_sound_roop_check", K::night, F::loop, "", 0},
-    {kSound1, "daytime_sound_path", K::daytime, F::soundPath, "bird.wav", 0},
-    {kSound1, "daytime_sound_roop_check", K::daytime, F::loop, "", 0},
-    {kSound1, "tohyo_trigger_string", K::tohyo, F::trigger, kTohyoTrigger, 0},
-    {kSound1, "tohyo_sound_path", K::tohyo, F::soundPath, "se-037.wav", 0},
-    {kSound1, "tohyo_sound_roop_check", K::tohyo, F::loop, "", 1},
-    {kSound1, "kodo_trigger_string", K::kodo, F::trigger, kKodoTrigger, 0},
-    {kSound1, "kodo_sound_path", K::kodo, F::soundPath, "se-037.wav", 0},
-    {kSound1, "kodo_sound_roop_check", K::kodo, F::loop, "", 1},
+  static const std::array<SoundKey, kSoundKeyCount> keys = {{
+      {kSound1, "night_left_trigger_string", K::night, F::leftTrigger, ".CLSTD01", 0},
+      {kSound1, "night_middle_trigger_string", K::night, F::middleTrigger, "black", 0},
+      {kSound1, "night_right_trigger_string", K::night, F::rightTrigger, "background-color", 0},
+      {kSound1, "night_sound_path", K::night, F::soundPath, "monst01.wav", 0},
+      {kSound1, "night_sound_roop_check", K::night, F::loop, "", 0},
+      {kSound1, "daytime_sound_path", K::daytime, F::soundPath, "bird.wav", 0},
+      {kSound1, "daytime_sound_roop_check", K::daytime, F::loop, "", 0},
+      {kSound1, "tohyo_trigger_string", K::tohyo, F::trigger, kTohyoTrigger, 0},
+      {kSound1, "tohyo_sound_path", K::tohyo, F::soundPath, "se-037.wav", 0},
+      {kSound1, "tohyo_sound_roop_check", K::tohyo, F::loop, "", 1},
+      {kSound1, "kodo_trigger_string", K::kodo, F::trigger, kKodoTrigger, 0},
+      {kSound1, "kodo_sound_path", K::kodo, F::soundPath, "se-037.wav", 0},
+      {kSound1, "kodo_sound_roop_check", K::kodo, F::loop, "", 1},
 
-    {kSound2, "sonmin_trigger_string", K::sonmin, F::trigger, kSonminTrigger, 0},
-    {kSound2, "sonmin_sound_path", K::sonmin, F::soundPath, "tamhe06.mid", 0},
-    {kSound2, "sonmin_sound_roop_check", K::sonmin, F::loop, "", 1},
-    {kSound2, "jinro_trigger_string", K::jinro, F::trigger, kJinroTrigger, 0},
-    {kSound2, "jinro_sound_path", K::jinro, F::soundPath, "tam-g09.mid", 0},
-    {kSound2, "jinro_sound_roop_check", K::jinro, F::loop, "", 1},
-    {kSound2, "yoko_trigger_string", K::yoko, F::trigger, kYokoTrigger, 0},
-    {kSound2, "yoko_sound_path", K::yoko, F::soundPath, "tam-g09.mid", 0},
-    {kSound2, "yoko_sound_roop_check", K::yoko, F::loop, "", 1},
-    {kSound2, "hikiwake_trigger_string", K::hikiwake, F::trigger, kHikiwakeTrigger, 0},
-    {kSound2, "hikiwake_sound_path", K::hikiwake, F::soundPath, "tam-g09.mid", 0},
-    {kSound2, "hikiwake_sound_roop_check", K::hikiwake, F::loop, "", 1},
+      {kSound2, "sonmin_trigger_string", K::sonmin, F::trigger, kSonminTrigger, 0},
+      {kSound2, "sonmin_sound_path", K::sonmin, F::soundPath, "tamhe06.mid", 0},
+      {kSound2, "sonmin_sound_roop_check", K::sonmin, F::loop, "", 1},
+      {kSound2, "jinro_trigger_string", K::jinro, F::trigger, kJinroTrigger, 0},
+      {kSound2, "jinro_sound_path", K::jinro, F::soundPath, "tam-g09.mid", 0},
+      {kSound2, "jinro_sound_roop_check", K::jinro, F::loop, "", 1},
+      {kSound2, "yoko_trigger_string", K::yoko, F::trigger, kYokoTrigger, 0},
+      {kSound2, "yoko_sound_path", K::yoko, F::soundPath, "tam-g09.mid", 0},
+      {kSound2, "yoko_sound_roop_check", K::yoko, F::loop, "", 1},
+      {kSound2, "hikiwake_trigger_string", K::hikiwake, F::trigger, kHikiwakeTrigger, 0},
+      {kSound2, "hikiwake_sound_path", K::hikiwake, F::soundPath, "tam-g09.mid", 0},
+      {kSound2, "hikiwake_sound_roop_check", K::hikiwake, F::loop, "", 1},
 
-    {kSound3, "nekomata_trigger_string", K::nekomata, F::trigger, kNekomataTrigger, 0},
-    {kSound3, "nekomata_sound_path", K::nekomata, F::soundPath, "tamhe06.mid", 0},
-    {kSound3, "nekomata_sound_roop_check", K::nekomata, F::loop, "", 1},
-    {kSound3, "sonmintoroku_trigger_string", K::sonmintoroku, F::trigger, kSonmintorokuTrigger, 0},
-    {kSound3, "sonmintoroku_sound_path", K::sonmintoroku, F::soundPath, "tam-g07.mid", 0},
-    {kSound3, "sonmintoroku_sound_roop_check", K::sonmintoroku, F::loop, "", 1},
-    {kSound3, "full_alarm_sound_path", K::full_alarm, F::soundPath, "bin100818210142001.wav", 0},
-    {kSound3, "full_alarm_check", K::full_alarm, F::loop, "", 1},
-}};
+      {kSound3, "nekomata_trigger_string", K::nekomata, F::trigger, kNekomataTrigger, 0},
+      {kSound3, "nekomata_sound_path", K::nekomata, F::soundPath, "tamhe06.mid", 0},
+      {kSound3, "nekomata_sound_roop_check", K::nekomata, F::loop, "", 1},
+      {kSound3, "sonmintoroku_trigger_string", K::sonmintoroku, F::trigger, kSonmintorokuTrigger, 0},
+      {kSound3, "sonmintoroku_sound_path", K::sonmintoroku, F::soundPath, "tam-g07.mid", 0},
+      {kSound3, "sonmintoroku_sound_roop_check", K::sonmintoroku, F::loop, "", 1},
+      {kSound3, "full_alarm_sound_path", K::full_alarm, F::soundPath, "bin100818210142001.wav", 0},
+      {kSound3, "full_alarm_check", K::full_alarm, F::loop, "", 1},
+  }};
+  return keys;
+}
 
 std::string* textField(AlarmSetting& a, AlarmField f) {
   switch (f) {
@@ -124,7 +114,7 @@ constexpr std::array<PlacementKey, 10> kPlacementKeys = {{
 
 }  // namespace
 
-const std::array<SoundKey, kSoundKeyCount>& soundKeys() { return kSoundKeys; }
+const std::array<SoundKey, kSoundKeyCount>& soundKeys() { return soundKeyTable(); }
 
 void setSettingsFileOverride(std::string path) {
   std::lock_guard<std::mutex> lock(overrideMutex());
@@ -142,7 +132,7 @@ std::string settingsFilePath() {
 
 void loadSoundSettings(Settings& settings) {
   const profile::Document file = profile::Document::load(settingsFilePath());
-  for (const SoundKey& k : kSoundKeys) {
+  for (const SoundKey& k : soundKeys()) {
     AlarmSetting& a = settings.alarm(k.kind);
     if (k.field == F::loop) {
       a.loop = file.readInt(k.section, k.key, k.defaultValue);
@@ -177,7 +167,7 @@ void loadWindowPlacement(WindowPlacement& p) {
   p.rcNormalBottom = read(9);
 }
 
-bool saveWindowPlacement(const WindowPlacement& p) {
+Result<void> saveWindowPlacement(const WindowPlacement& p) {
   const std::array<int64_t, 10> values = {p.flags,          p.showCmd,        p.ptMinPositionX, p.ptMinPositionY,
                                           p.ptMaxPositionX, p.ptMaxPositionY, p.rcNormalLeft,   p.rcNormalTop,
                                           p.rcNormalRight,  p.rcNormalBottom};
@@ -192,7 +182,7 @@ bool saveWindowPlacement(const WindowPlacement& p) {
   return writeSection(kPlacement, pairs);
 }
 
-bool writeSection(std::string_view section, const KeyValueList& pairs) {
+Result<void> writeSection(std::string_view section, const KeyValueList& pairs) {
   return profile::writeSection(section, pairs, settingsFilePath());
 }
 

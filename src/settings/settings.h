@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "monitor/alarm_kind.h"
+#include "base/result.h"
+#include "settings/alarm_kind.h"
 
 namespace jinro {
 
@@ -83,9 +84,9 @@ const std::array<SoundKey, kSoundKeyCount>& soundKeys();
 void loadSoundSettings(Settings& settings);
 void loadGeneralSettings(Settings& settings);
 void loadWindowPlacement(WindowPlacement& placement);
-// Returns false when the file could not be written (the old file stays whole).
-bool saveWindowPlacement(const WindowPlacement& placement);
+// A failed save leaves the old file whole and says why.
+Result<void> saveWindowPlacement(const WindowPlacement& placement);
 // Replaces the section with the pairs, in order; every other section is kept.
-bool writeSection(std::string_view section, const KeyValueList& pairs);
+Result<void> writeSection(std::string_view section, const KeyValueList& pairs);
 
 }  // namespace jinro

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "browser/navigation.h"
-#include "monitor/alarm_player.h"
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 namespace jinro {
 
@@ -70,20 +68,8 @@ KeyValueList generalSectionPairs(const GeneralDialogTexts& texts) {
   };
 }
 
-bool saveGeneralSection(const GeneralDialogTexts& texts) {
+Result<void> saveGeneralSection(const GeneralDialogTexts& texts) {
   return writeSection("ZENPAN", generalSectionPairs(texts));
-}
-
-GeneralOkResult confirmGeneralSettings(ClientController& c, const GeneralDialogTexts& texts) {
-  // The number is checked on the text exactly as it will be written, so a
-  // long run of leading zeros cannot pass the check and then lose its digits
-  // to the cut.
-  if (!parseRefreshInterval(dialogBoxText(texts.interval))) return GeneralOkResult::badInterval;
-  const bool written = saveGeneralSection(texts);
-  loadGeneralSettings(c.settings);
-  if (!written) return GeneralOkResult::writeFailed;
-  if (c.timerRunning == 1) c.sendMessage(WM_SET_AUTO_REFRESH, 0, 1);
-  return GeneralOkResult::saved;
 }
 
 // ---- sound settings ----
@@ -178,25 +164,14 @@ KeyValueList soundSectionPairs(int page, const SoundPageValues& values) {
   return pairs;
 }
 
-bool saveSoundSections(const SoundSheetPages& pages) {
-  bool ok = true;
+Result<void> saveSoundSections(const SoundSheetPages& pages) {
+  Result<void> result;
   for (int page = 0; page < kSoundPageCount; ++page) {
     if (pages[page] == nullptr) continue;
-    ok = writeSection(soundSectionName(page), soundSectionPairs(page, *pages[page])) && ok;
+    Result<void> saved = writeSection(soundSectionName(page), soundSectionPairs(page, *pages[page]));
+    if (!saved && result) result = std::move(saved);
   }
-  return ok;
-}
-
-bool confirmSoundSheet(ClientController& c, const SoundSheetPages& pages) {
-  const bool written = saveSoundSections(pages);
-  loadSoundSettings(c.settings);
-  if (!written) return false;
-  if (c.soundOn == 1) {
-    AlarmPlayer(c).stopAllAlarms();
-    c.navigationUrl = c.currentUrl;
-    navigateWithPost(c, c.navigationUrl);
-  }
-  return true;
+  return result;
 }
 
 }  // namespace jinro

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/client_controller.h"
+#include "base/result.h"
 #include "settings/settings.h"
 
 namespace jinro {
@@ -52,17 +52,10 @@ struct GeneralDialogTexts {
 GeneralDialogTexts generalDialogTextsFrom(const Settings& settings);
 // The pairs of "ZENPAN" in the file's order, each text as dialogBoxText gives it.
 KeyValueList generalSectionPairs(const GeneralDialogTexts& texts);
-// Writes "ZENPAN" from the texts. False when the file could not be written.
-bool saveGeneralSection(const GeneralDialogTexts& texts);
+// Writes "ZENPAN" from the texts.
+Result<void> saveGeneralSection(const GeneralDialogTexts& texts);
 
 enum class GeneralOkResult { saved, badInterval, writeFailed };
-
-// OK of the general dialog: checks the interval as it will be written, writes
-// "ZENPAN", reloads the general settings and, while the refresh timer runs,
-// asks the main window to restart it with the new interval. With a bad
-// interval nothing is written; with a failed write the settings are reloaded
-// (the file still holds the old ones) and the timer is left alone.
-GeneralOkResult confirmGeneralSettings(ClientController& c, const GeneralDialogTexts& texts);
 
 // ---- the sound settings sheet ("SOUND1" to "SOUND3") ----
 
@@ -101,13 +94,7 @@ KeyValueList soundSectionPairs(int page, const SoundPageValues& values);
 using SoundSheetPages = std::array<const SoundPageValues*, kSoundPageCount>;
 
 // Writes the sections of the created pages, in page order; the others keep
-// what the file holds. False when a write failed.
-bool saveSoundSections(const SoundSheetPages& pages);
-
-// OK of the sound sheet: writes the created pages' sections and reloads the
-// alarm settings; with sound on, stops every alarm and requests the current
-// page again (once). After a failed write the settings are reloaded and
-// nothing is stopped or requested; the result is then false.
-bool confirmSoundSheet(ClientController& c, const SoundSheetPages& pages);
+// what the file holds. Every section is tried; the first failure is told.
+Result<void> saveSoundSections(const SoundSheetPages& pages);
 
 }  // namespace jinro

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 namespace jinro::ui {
 

@@ -13,12 +13,9 @@
 
 namespace jinro::ui {
 
-// Caption of the settings dialogs' error boxes, "ｴﾗｰ".
-inline constexpr char kErrorCaption[] = "\xB4\xD7\xB0";
-// "設定ファイル jinro.ini に書き込めませんでした。"
-inline constexpr char kSettingsWriteFailed[] =
-    "\x90\xDD\x92\xE8\x83\x74\x83\x40\x83\x43\x83\x8B\x20\x6A\x69\x6E\x72\x6F\x2E\x69\x6E\x69\x20\x82\xC9"
-    "\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81\x42";
+// Texts of the settings dialogs' error boxes, in UTF-8 (QString::fromUtf8).
+inline constexpr char kErrorCaption[] = "ｴﾗｰ";
+inline constexpr char kSettingsWriteFailed[] = "設定ファイル jinro.ini に書き込めませんでした。";
 
 QString fromShiftJis(std::string_view shiftJis);
 // Characters Shift_JIS cannot hold become '?'.

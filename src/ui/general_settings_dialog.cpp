@@ -15,37 +15,21 @@ namespace jinro::ui {
 
 namespace {
 
-// "全般の設定"
-constexpr char kTitle[] = "\x91\x53\x94\xCA\x82\xCC\x90\xDD\x92\xE8";
-// "「Moonvale」Thornfield", the game's title
-constexpr char kGameTitle[] =
-    "\x81\x75\x4D\x6F\x6F\x6E\x76\x61\x6C\x65\x81\x76\x54\x68\x6F\x72\x6E\x66\x69\x65\x6C\x64";
-// " ノンフレーム版 のURL"
-constexpr char kNonFrameSuffix[] =
-    "\x20\x83\x6D\x83\x93\x83\x74\x83\x8C\x81\x5B\x83\x80\x94\xC5\x20\x82\xCC\x55\x52\x4C";
-// " フレーム版 のURL"
-constexpr char kFrameSuffix[] = "\x20\x83\x74\x83\x8C\x81\x5B\x83\x80\x94\xC5\x20\x82\xCC\x55\x52\x4C";
-// " メインCGI のURL"
-constexpr char kCgiSuffix[] = "\x20\x83\x81\x83\x43\x83\x93\x43\x47\x49\x20\x82\xCC\x55\x52\x4C";
-// "自動更新の間隔\n※10秒以上10000秒以下で指定してください。"
-constexpr char kIntervalLabel[] =
-    "\x8E\xA9\x93\xAE\x8D\x58\x90\x56\x82\xCC\x8A\xD4\x8A\x75\x0A\x81\xA6\x31\x30\x95\x62\x88\xC8\x8F\xE3\x31\x30"
-    "\x30\x30\x30\x95\x62\x88\xC8\x89\xBA\x82\xC5\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"
-    "\x81\x42";
-// "秒"
-constexpr char kSeconds[] = "\x95\x62";
-// "ｷｬﾝｾﾙ"
-constexpr char kCancel[] = "\xB7\xAC\xDD\xBE\xD9";
-// "自動更新の間隔は、10秒以上10000秒以下で指定してください。"
-constexpr char kIntervalError[] =
-    "\x8E\xA9\x93\xAE\x8D\x58\x90\x56\x82\xCC\x8A\xD4\x8A\x75\x82\xCD\x81\x41\x31\x30\x95\x62\x88\xC8\x8F\xE3\x31"
-    "\x30\x30\x30\x30\x95\x62\x88\xC8\x89\xBA\x82\xC5\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82"
-    "\xA2\x81\x42";
+// The dialog's texts, in UTF-8.
+constexpr char kTitle[] = "全般の設定";
+constexpr char kGameTitle[] = "「Moonvale」Thornfield";
+constexpr char kNonFrameSuffix[] = " ノンフレーム版 のURL";
+constexpr char kFrameSuffix[] = " フレーム版 のURL";
+constexpr char kCgiSuffix[] = " メインCGI のURL";
+constexpr char kIntervalLabel[] = "自動更新の間隔\n※10秒以上10000秒以下で指定してください。";
+constexpr char kSeconds[] = "秒";
+constexpr char kCancel[] = "ｷｬﾝｾﾙ";
+constexpr char kIntervalError[] = "自動更新の間隔は、10秒以上10000秒以下で指定してください。";
 
 // The game's title over its suffix: the title on the first line, the suffix
 // (without its separating blank) on the second.
 QString titledLabel(const char* suffix) {
-  return fromShiftJis(kGameTitle) + QLatin1Char('\n') + fromShiftJis(suffix).trimmed();
+  return QString::fromUtf8(kGameTitle) + QLatin1Char('\n') + QString::fromUtf8(suffix).trimmed();
 }
 
 QLineEdit* makeBox(QWidget* parent, int id, const QRect& geometry) {
@@ -110,8 +94,8 @@ void IntervalUpDown::resizeEvent(QResizeEvent*) {
 
 // ---- the dialog ----
 
-GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* parent) : QDialog(parent), c_(c) {
-  setWindowTitle(fromShiftJis(kTitle));
+GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDialog(parent), c_(c) {
+  setWindowTitle(QString::fromUtf8(kTitle));
   setFont(settingsDialogFont());
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   const DialogUnits du(font());
@@ -121,7 +105,7 @@ GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* paren
   makeLabel(this, titledLabel(kFrameSuffix), du.rect(9, 63, 105, 20));
   makeLabel(this, titledLabel(kCgiSuffix), du.rect(10, 98, 105, 20));
   // The interval's label and its note, wrapped in the room left of the box.
-  makeLabel(this, fromShiftJis(kIntervalLabel), du.rect(9, 133, 135, 40))->setWordWrap(true);
+  makeLabel(this, QString::fromUtf8(kIntervalLabel), du.rect(9, 133, 135, 40))->setWordWrap(true);
 
   startUrl_ = makeBox(this, 1001, du.rect(116, 29, 238, 14));
   frameUrl_ = makeBox(this, 1002, du.rect(116, 63, 238, 14));
@@ -130,13 +114,13 @@ GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* paren
   interval_->setAlignment(Qt::AlignRight);
   upDown_ = new IntervalUpDown(interval_, this);
   upDown_->setGeometry(du.rect(178, 133, 9, 14));
-  makeLabel(this, fromShiftJis(kSeconds), du.rect(192, 137, 12, 8));
+  makeLabel(this, QString::fromUtf8(kSeconds), du.rect(192, 137, 12, 8));
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("3"));
   ok_->setGeometry(du.rect(259, 247, 50, 14));
   ok_->setDefault(true);
-  cancel_ = new QPushButton(fromShiftJis(kCancel), this);
+  cancel_ = new QPushButton(QString::fromUtf8(kCancel), this);
   cancel_->setObjectName(QStringLiteral("4"));
   cancel_->setGeometry(du.rect(313, 247, 50, 14));
   connect(ok_, &QPushButton::clicked, this, &GeneralSettingsDialog::confirm);
@@ -148,10 +132,10 @@ GeneralSettingsDialog::GeneralSettingsDialog(ClientController& c, QWidget* paren
   setTabOrder(interval_, ok_);
   setTabOrder(ok_, cancel_);
 
-  const GeneralDialogTexts texts = generalDialogTextsFrom(c_.settings);
+  const GeneralDialogTexts texts = generalDialogTextsFrom(c_.settings());
   startUrl_->setText(fromShiftJis(texts.startUrl));
   frameUrl_->setText(fromShiftJis(texts.frameUrl));
-  upDown_->setPosition(shownRefreshInterval(c_.settings.refreshIntervalSeconds));
+  upDown_->setPosition(shownRefreshInterval(c_.settings().refreshIntervalSeconds));
   cgiUrl_->setText(fromShiftJis(texts.cgiUrl));
   for (QLineEdit* box : {startUrl_, frameUrl_, cgiUrl_}) box->setCursorPosition(0);
   startUrl_->setFocus();
@@ -176,7 +160,7 @@ void GeneralSettingsDialog::confirm() {
   texts.frameUrl = toShiftJis(frameUrl_->text());
   texts.cgiUrl = toShiftJis(cgiUrl_->text());
   texts.interval = toShiftJis(interval_->text());
-  switch (confirmGeneralSettings(c_, texts)) {
+  switch (c_.confirmGeneralSettings(texts)) {
     case GeneralOkResult::saved:
       done(kGeneralOk);
       break;
@@ -184,21 +168,21 @@ void GeneralSettingsDialog::confirm() {
       showError(kIntervalError);
       break;
     case GeneralOkResult::writeFailed:
-      c_.settingsSaveFailureShown = 1;  // told here: the close need not tell it again
+      c_.settingsSaves().markTold();  // told here: the close need not tell it again
       showError(kSettingsWriteFailed);
       break;
   }
 }
 
-void GeneralSettingsDialog::showError(const char* shiftJisText) {
-  QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(shiftJisText), QMessageBox::Ok,
-                  this);
+void GeneralSettingsDialog::showError(const char* utf8Text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kErrorCaption), QString::fromUtf8(utf8Text),
+                  QMessageBox::Ok, this);
   box.exec();
 }
 
 }  // namespace jinro::ui
 
-int runGeneralSettingsDialog(jinro::ClientController& c, QWidget* parent) {
+int runGeneralSettingsDialog(jinro::Client& c, QWidget* parent) {
   jinro::ui::GeneralSettingsDialog dialog(c, parent);
   return dialog.exec();
 }

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QWidget>
 
-#include "app/client_controller.h"
+#include "client/client.h"
 
 class QLineEdit;
 class QPushButton;
@@ -45,7 +45,7 @@ class IntervalUpDown : public QWidget {
 class GeneralSettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  GeneralSettingsDialog(ClientController& c, QWidget* parent);
+  GeneralSettingsDialog(Client& c, QWidget* parent);
   QLineEdit* box(int id) const;
   IntervalUpDown* upDown() const { return upDown_; }
   QPushButton* okButton() const { return ok_; }
@@ -58,7 +58,7 @@ class GeneralSettingsDialog : public QDialog {
   void confirm();
   void showError(const char* shiftJisText);
 
-  ClientController& c_;
+  Client& c_;
   QLineEdit* startUrl_;
   QLineEdit* frameUrl_;
   QLineEdit* cgiUrl_;

@@ -1,66 +1,58 @@
 #pragma once
 // The client's main window: menu bar, toolbar, the embedded browser below the
-// toolbar's band, and the wiring of the one controller to the desktop.
+// toolbar's band, and the status line. It shows what the client tells it and
+// forwards the player's commands to the client.
 #include <QMainWindow>
-#include <QPointer>
+#include <functional>
 #include <map>
-#include <memory>
 
-#include "app/client_controller.h"
-#include "platform/main_window.h"
+#include "platform/client_shell.h"
+#include "settings/settings.h"
 
 class QAction;
 class QCloseEvent;
 class QToolBar;
-class QWebEngineView;
 
 namespace jinro {
-class BrowserEventSink;
-class CommandHandler;
-class SdlSoundDevice;
-class X11WindowSweeper;
-namespace qt {
-class QtClipboard;
-class QtProcessLauncher;
-class QtRefreshTimer;
-class WebEngineBrowser;
-}  // namespace qt
+
+class Client;
 
 // The height of the band above the browser that holds the toolbar.
 inline constexpr int kToolbarBand = 30;
 
-class MainWindow : public QMainWindow, public MainWindowPort {
+class MainWindow : public QMainWindow, public ClientShell {
   Q_OBJECT
  public:
   MainWindow();
-  ~MainWindow() override;
 
-  // The browser; false (and nothing else made) when it cannot be created.
-  bool createBrowser();
-  // Controller, settings, events and the first navigation.
-  void startClient();
-  // After the window was shown: the saved placement.
-  void restorePlacement();
+  // The browser's view, below the toolbar's band.
+  void setBrowserView(QWidget* view);
+  // From now on the menus and the toolbar reach this client.
+  void bind(Client& client);
+  // After the window was shown: the placement saved in jinro.ini, applied
+  // once the window manager (if one runs) has framed the window, whose size
+  // the saved rectangle includes. `then` runs after it.
+  void restorePlacement(bool windowManagerRuns, std::function<void()> then = {});
 
-  ClientController& controller() { return *controller_; }
-  QWebEngineView* browserView() const;
-  QAction* commandAction(int id) const;
+  // The toolbar's button for the command if it has one, else its menu item.
+  QAction* commandAction(Command command) const;
+  QAction* menuAction(Command command) const;
 
-  // MainWindowPort
+  // ClientShell
   void setCaption(std::string_view shiftJisTitle) override;
-  void setToolbarButtonState(int buttonId, int state) override;
-  void checkMenuItem(int itemId, bool checked) override;
-  void showMessageBox(std::string_view shiftJisText, std::string_view shiftJisCaption, MessageIcon icon) override;
+  void setCommandEnabled(Command command, bool enabled) override;
+  void setCommandChecked(Command command, bool checked) override;
+  void showNotice(const Notice& notice, std::function<void()> closed) override;
   void minimize() override;
   void moveToTopLeft() override;
-  void requestClose() override;
-  void runGeneralSettingsDialog() override;
-  void runSoundSettingsSheet() override;
-  void showVersionBox() override;
+  void requestClose() override { close(); }
+  void openGeneralSettings() override;
+  void openSoundSettings() override;
+  void showVersion() override;
   WindowPlacement placement() override;
   void applyPlacement(const WindowPlacement& placement) override;
   void openWithDesktop(const std::string& path) override;
-  void showStatusText(std::string_view shiftJisText) override;
+  void showStatusText(std::string_view text) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -68,34 +60,23 @@ class MainWindow : public QMainWindow, public MainWindowPort {
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
- private slots:
-  void pumpSoundNotices();
-
  private:
   void buildMenus();
   void buildToolbar();
-  QAction* addCommand(QMenu* menu, const QString& text, int id);
-  void dispatchCommand(int id);
+  QAction* addMenuCommand(QMenu* menu, const QString& text, Command command);
+  void runCommand(Command command);
   QRect frameMargins() const;
   void noteNormalFrame();
 
-  std::unique_ptr<ClientController> controller_;
-  std::unique_ptr<CommandHandler> handler_;
-  std::unique_ptr<BrowserEventSink> sink_;
-  std::unique_ptr<SdlSoundDevice> sound_;
-  std::unique_ptr<X11WindowSweeper> sweeper_;
-  std::unique_ptr<qt::QtClipboard> clipboard_;
-  std::unique_ptr<qt::QtProcessLauncher> launcher_;
-  qt::QtRefreshTimer* timer_ = nullptr;
-  qt::WebEngineBrowser* browser_ = nullptr;
+  Client* client_ = nullptr;
   QWidget* band_ = nullptr;
   QToolBar* toolbar_ = nullptr;
-  std::map<int, QAction*> menuActions_;
-  std::map<int, QAction*> toolbarActions_;
+  std::map<Command, QAction*> menuActions_;
+  std::map<Command, QAction*> toolbarActions_;
   WindowPlacement lastPlacement_;  // ptMin/ptMax and flags as read, written back
   bool wasMaximizedBeforeMinimize_ = false;
   QRect normalMargins_;  // the frame's widths when last seen in the normal state
-  bool closing_ = false;
+  enum class Closing { no, waitingForViewers, done } closing_ = Closing::no;
 };
 
 }  // namespace jinro

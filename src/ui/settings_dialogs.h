@@ -5,10 +5,10 @@
 class QWidget;
 
 namespace jinro {
-struct ClientController;
+class Client;
 }
 
 // "全般の設定": 3 after OK, 4 after Cancel.
-int runGeneralSettingsDialog(jinro::ClientController& c, QWidget* parent);
+int runGeneralSettingsDialog(jinro::Client& c, QWidget* parent);
 // "音声の設定": QDialog::Accepted after OK, QDialog::Rejected otherwise.
-int runSoundSettingsSheet(jinro::ClientController& c, QWidget* parent);
+int runSoundSettingsSheet(jinro::Client& c, QWidget* parent);

@@ -21,62 +21,36 @@ namespace jinro::ui {
 
 namespace {
 
-// '音声の設定'
-constexpr char kSheetTitle[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8";
-// '音声の設定1'
-constexpr char kPage1[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8\x31";
-// '音声の設定2'
-constexpr char kPage2[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8\x32";
-// '音声の設定3'
-constexpr char kPage3[] = "\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8\x33";
-// '夜に変わった時'
-constexpr char kGroupNight[] = "\x96\xE9\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E";
-// '昼に変わった時'
-constexpr char kGroupDaytime[] = "\x92\x8B\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E";
-// '投票時間中'
-constexpr char kGroupTohyo[] = "\x93\x8A\x95\x5B\x8E\x9E\x8A\xD4\x92\x86";
-// '行動決定時間中'
-constexpr char kGroupKodo[] = "\x8D\x73\x93\xAE\x8C\x88\x92\xE8\x8E\x9E\x8A\xD4\x92\x86";
-// '村民勝利時'
-constexpr char kGroupSonmin[] = "\x91\xBA\x96\xAF\x8F\x9F\x97\x98\x8E\x9E";
-// '人狼勝利時'
-constexpr char kGroupJinro[] = "\x90\x6C\x98\x54\x8F\x9F\x97\x98\x8E\x9E";
-// '妖弧勝利時'
-constexpr char kGroupYoko[] = "\x97\x64\x8C\xCA\x8F\x9F\x97\x98\x8E\x9E";
-// '引き分け時'
-constexpr char kGroupHikiwake[] = "\x88\xF8\x82\xAB\x95\xAA\x82\xAF\x8E\x9E";
-// '猫又勝利時'
-constexpr char kGroupNekomata[] = "\x94\x4C\x96\x94\x8F\x9F\x97\x98\x8E\x9E";
-// '村民登録中'
-constexpr char kGroupSonmintoroku[] = "\x91\xBA\x96\xAF\x93\x6F\x98\x5E\x92\x86";
-// '事件前日の参加者定員到達アラーム'
-constexpr char kGroupFullAlarm[] = "\x8E\x96\x8C\x8F\x91\x4F\x93\xFA\x82\xCC\x8E\x51\x89\xC1\x8E\xD2\x92\xE8\x88\xF5\x93\x9E\x92\x42\x83\x41\x83\x89\x81\x5B\x83\x80";
-// '左トリガー文字列'
-constexpr char kLeftTrigger[] = "\x8D\xB6\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
-// '中央トリガー文字列'
-constexpr char kMiddleTrigger[] = "\x92\x86\x89\x9B\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
-// '右トリガー文字列'
-constexpr char kRightTrigger[] = "\x89\x45\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
-// 'トリガー文字列'
-constexpr char kTrigger[] = "\x83\x67\x83\x8A\x83\x4B\x81\x5B\x95\xB6\x8E\x9A\x97\xF1";
-// '音声ファイル(Waveのみ)'
-constexpr char kWaveFile[] = "\x89\xB9\x90\xBA\x83\x74\x83\x40\x83\x43\x83\x8B\x28\x57\x61\x76\x65\x82\xCC\x82\xDD\x29";
-// '音声ファイル(MIDIのみ)'
-constexpr char kMidiFile[] = "\x89\xB9\x90\xBA\x83\x74\x83\x40\x83\x43\x83\x8B\x28\x4D\x49\x44\x49\x82\xCC\x82\xDD\x29";
-// '開く'
-constexpr char kOpen[] = "\x8A\x4A\x82\xAD";
-// '繰り返し再生'
-constexpr char kRepeat[] = "\x8C\x4A\x82\xE8\x95\xD4\x82\xB5\x8D\xC4\x90\xB6";
-// 'アラームON'
-constexpr char kAlarmOn[] = "\x83\x41\x83\x89\x81\x5B\x83\x80\x4F\x4E";
-// '※夜に変わった時のトリガーに引っ掛からなければ昼と判定します。'
-constexpr char kDaytimeNote[] = "\x81\xA6\x96\xE9\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E\x82\xCC\x83\x67\x83\x8A\x83\x4B\x81\x5B\x82\xC9\x88\xF8\x82\xC1\x8A\x7C\x82\xA9\x82\xE7\x82\xC8\x82\xAF\x82\xEA\x82\xCE\x92\x8B\x82\xC6\x94\xBB\x92\xE8\x82\xB5\x82\xDC\x82\xB7\x81\x42";
-// '再生したい音声ファイルを選択'
-constexpr char kChooserTitle[] = "\x8D\xC4\x90\xB6\x82\xB5\x82\xBD\x82\xA2\x89\xB9\x90\xBA\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x91\x49\x91\xF0";
-// 'キャンセル'
-constexpr char kCancelSheet[] = "\x83\x4C\x83\x83\x83\x93\x83\x5A\x83\x8B";
-// '選択したファイルのパスは、259バイトを超えるか、使えない文字を含むため設定できません。'
-constexpr char kBadPath[] = "\x91\x49\x91\xF0\x82\xB5\x82\xBD\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x83\x70\x83\x58\x82\xCD\x81\x41\x32\x35\x39\x83\x6F\x83\x43\x83\x67\x82\xF0\x92\xB4\x82\xA6\x82\xE9\x82\xA9\x81\x41\x8E\x67\x82\xA6\x82\xC8\x82\xA2\x95\xB6\x8E\x9A\x82\xF0\x8A\xDC\x82\xDE\x82\xBD\x82\xDF\x90\xDD\x92\xE8\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+// The sheet's texts, in UTF-8.
+constexpr char kSheetTitle[] = "音声の設定";
+constexpr char kPage1[] = "音声の設定1";
+constexpr char kPage2[] = "音声の設定2";
+constexpr char kPage3[] = "音声の設定3";
+constexpr char kGroupNight[] = "夜に変わった時";
+constexpr char kGroupDaytime[] = "昼に変わった時";
+constexpr char kGroupTohyo[] = "投票時間中";
+constexpr char kGroupKodo[] = "行動決定時間中";
+constexpr char kGroupSonmin[] = "村民勝利時";
+constexpr char kGroupJinro[] = "人狼勝利時";
+constexpr char kGroupYoko[] = "妖弧勝利時";  // sic: 弧, as the dialog has always shown it
+constexpr char kGroupHikiwake[] = "引き分け時";
+constexpr char kGroupNekomata[] = "猫又勝利時";
+constexpr char kGroupSonmintoroku[] = "村民登録中";
+constexpr char kGroupFullAlarm[] = "事件前日の参加者定員到達アラーム";
+constexpr char kLeftTrigger[] = "左トリガー文字列";
+constexpr char kMiddleTrigger[] = "中央トリガー文字列";
+constexpr char kRightTrigger[] = "右トリガー文字列";
+constexpr char kTrigger[] = "トリガー文字列";
+constexpr char kWaveFile[] = "音声ファイル(Waveのみ)";
+constexpr char kMidiFile[] = "音声ファイル(MIDIのみ)";
+constexpr char kOpen[] = "開く";
+constexpr char kRepeat[] = "繰り返し再生";
+constexpr char kAlarmOn[] = "アラームON";
+constexpr char kDaytimeNote[] = "※夜に変わった時のトリガーに引っ掛からなければ昼と判定します。";
+constexpr char kChooserTitle[] = "再生したい音声ファイルを選択";
+constexpr char kCancelSheet[] = "キャンセル";
+constexpr char kBadPath[] =
+    "選択したファイルのパスは、259バイトを超えるか、使えない文字を含むため設定できません。";
 
 // The controls of the pages, positions and widths in dialog units.
 enum class Item { group, note, box, open, check };
@@ -177,7 +151,7 @@ bool fitsSoundPath(const QString& path) {
 // ---- the file chooser ----
 
 void configureSoundFileDialog(QFileDialog& dialog) {
-  dialog.setWindowTitle(fromShiftJis(kChooserTitle));
+  dialog.setWindowTitle(QString::fromUtf8(kChooserTitle));
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
@@ -209,7 +183,7 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
   for (const Control& control : pageControls(page)) {
     switch (control.item) {
       case Item::group: {
-        auto* group = new QGroupBox(fromShiftJis(control.text), this);
+        auto* group = new QGroupBox(QString::fromUtf8(control.text), this);
         group->setGeometry(du.rect(control.x, control.y, 352, 52));
         // The frame runs through the middle of the caption, as on the desktop
         // the layout was made for, so the first row sits inside it.
@@ -223,7 +197,7 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
         break;
       }
       case Item::note: {
-        auto* note = new QLabel(fromShiftJis(control.text), this);
+        auto* note = new QLabel(QString::fromUtf8(control.text), this);
         note->move(du.point(control.x, control.y));
         note->adjustSize();
         break;
@@ -236,14 +210,14 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
         if (it != values.texts.end()) box->setText(fromShiftJis(it->second));
         box->setCursorPosition(0);  // show the text from its start
         // The label sits left of its box, its right edge two units before it.
-        auto* label = new QLabel(fromShiftJis(control.text), this);
+        auto* label = new QLabel(QString::fromUtf8(control.text), this);
         label->adjustSize();
         const QRect boxRect = box->geometry();
         label->move(boxRect.left() - du.x(2) - label->width(), boxRect.center().y() - label->height() / 2);
         break;
       }
       case Item::open: {
-        auto* button = new QPushButton(fromShiftJis(control.text), this);
+        auto* button = new QPushButton(QString::fromUtf8(control.text), this);
         button->setObjectName(idName(control.id));
         button->setGeometry(du.rect(control.x, control.y, 33, 14));
         button->setAutoDefault(false);
@@ -252,7 +226,7 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
         break;
       }
       case Item::check: {
-        auto* check = new QCheckBox(fromShiftJis(control.text), this);
+        auto* check = new QCheckBox(QString::fromUtf8(control.text), this);
         check->setObjectName(idName(control.id));
         const QRect r = du.rect(control.x, control.y, 51, 10);
         // Never narrower than its text needs.
@@ -285,8 +259,8 @@ void SoundSettingsPage::openFor(int boxId) {
   const std::optional<QString> path = chooser_ ? chooser_(this) : chooseSoundFile(this);
   if (!path) return;
   if (!fitsSoundPath(*path)) {
-    QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(kBadPath), QMessageBox::Ok,
-                    this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kErrorCaption), QString::fromUtf8(kBadPath),
+                    QMessageBox::Ok, this);
     box.exec();
     return;
   }
@@ -295,9 +269,9 @@ void SoundSettingsPage::openFor(int boxId) {
 
 // ---- the sheet ----
 
-SoundSettingsSheet::SoundSettingsSheet(ClientController& c, QWidget* parent, SoundFileChooser chooser)
+SoundSettingsSheet::SoundSettingsSheet(Client& c, QWidget* parent, SoundFileChooser chooser)
     : QDialog(parent), c_(c), chooser_(std::move(chooser)), tabs_(new QTabWidget(this)) {
-  setWindowTitle(fromShiftJis(kSheetTitle));
+  setWindowTitle(QString::fromUtf8(kSheetTitle));
   setFont(settingsDialogFont());
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
@@ -307,12 +281,12 @@ SoundSettingsSheet::SoundSettingsSheet(ClientController& c, QWidget* parent, Sou
     holders_[i]->setMinimumSize(du.size(365, 241));
     auto* layout = new QVBoxLayout(holders_[i]);
     layout->setContentsMargins(0, 0, 0, 0);
-    tabs_->addTab(holders_[i], fromShiftJis(kPageTitles[i]));
+    tabs_->addTab(holders_[i], QString::fromUtf8(kPageTitles[i]));
   }
 
   auto* buttons = new QDialogButtonBox(this);
   ok_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-  cancel_ = buttons->addButton(fromShiftJis(kCancelSheet), QDialogButtonBox::RejectRole);
+  cancel_ = buttons->addButton(QString::fromUtf8(kCancelSheet), QDialogButtonBox::RejectRole);
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &SoundSettingsSheet::confirm);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -344,7 +318,7 @@ void SoundSettingsSheet::showEvent(QShowEvent* event) {
 
 void SoundSettingsSheet::ensurePage(int index) {
   if (index < 0 || index >= kSoundPageCount || pages_[index] != nullptr) return;
-  pages_[index] = new SoundSettingsPage(index, c_.settings, chooser_, holders_[index]);
+  pages_[index] = new SoundSettingsPage(index, c_.settings(), chooser_, holders_[index]);
   holders_[index]->layout()->addWidget(pages_[index]);
 }
 
@@ -356,9 +330,9 @@ void SoundSettingsSheet::confirm() {
     values[i] = pages_[i]->values();
     created[i] = &values[i];
   }
-  if (!confirmSoundSheet(c_, created)) {
-    c_.settingsSaveFailureShown = 1;  // told here: the close need not tell it again
-    QMessageBox box(QMessageBox::Warning, fromShiftJis(kErrorCaption), fromShiftJis(kSettingsWriteFailed),
+  if (!c_.confirmSoundSheet(created)) {
+    c_.settingsSaves().markTold();  // told here: the close need not tell it again
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kErrorCaption), QString::fromUtf8(kSettingsWriteFailed),
                     QMessageBox::Ok, this);
     box.exec();
     return;
@@ -368,7 +342,7 @@ void SoundSettingsSheet::confirm() {
 
 }  // namespace jinro::ui
 
-int runSoundSettingsSheet(jinro::ClientController& c, QWidget* parent) {
+int runSoundSettingsSheet(jinro::Client& c, QWidget* parent) {
   jinro::ui::SoundSettingsSheet sheet(c, parent);
   return sheet.exec();
 }

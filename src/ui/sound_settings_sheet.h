@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/client_controller.h"
+#include "client/client.h"
 #include "settings/settings_sections.h"
 
 class QCheckBox;
@@ -51,7 +51,7 @@ class SoundSettingsSheet : public QDialog {
   Q_OBJECT
  public:
   // An empty chooser means chooseSoundFile.
-  SoundSettingsSheet(ClientController& c, QWidget* parent, SoundFileChooser chooser = {});
+  SoundSettingsSheet(Client& c, QWidget* parent, SoundFileChooser chooser = {});
   QTabWidget* tabs() const { return tabs_; }
   // The page, or nullptr while its tab has not been shown.
   SoundSettingsPage* page(int index) const { return pages_[index]; }
@@ -66,7 +66,7 @@ class SoundSettingsSheet : public QDialog {
   void focusFirstControl();
   void confirm();
 
-  ClientController& c_;
+  Client& c_;
   SoundFileChooser chooser_;
   QTabWidget* tabs_;
   std::array<QWidget*, kSoundPageCount> holders_{};

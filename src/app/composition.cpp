@@ -1,0 +1,82 @@
+#include "app/composition.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include "backends/qt/qt_adapters.h"
+#include "backends/qt/qt_browser.h"
+#include "backends/sdl/sdl_sound_device.h"
+#include "backends/x11/x11_window_manager.h"
+#include "backends/x11/x11_window_sweeper.h"
+#include "base/executable_dir.h"
+#include "client/client.h"
+#include "ui/main_window.h"
+
+namespace jinro {
+
+ClientApplication::ClientApplication() = default;
+
+ClientApplication::~ClientApplication() {
+  // The browser's and the sound's callbacks reach the client: cut them first.
+  if (browser_) browser_->connectEvents(nullptr);
+  if (sound_) {
+    sound_->setEndHandler({});
+    sound_->setWakeup({});
+  }
+  if (timer_) timer_->setTickHandler({});
+  client_.reset();
+  window_.reset();
+}
+
+bool ClientApplication::create() {
+  window_ = std::make_unique<MainWindow>();
+  if (!qt::WebEngineBrowser::available()) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ごめりんこ"), QStringLiteral("初期化に失敗"),
+                    QMessageBox::Ok);
+    box.exec();
+    return false;
+  }
+  browser_ = new qt::WebEngineBrowser(window_->centralWidget());
+  window_->setBrowserView(browser_->view());
+
+  sound_ = std::make_unique<SdlSoundDevice>();
+  sweeper_ = std::make_unique<X11WindowSweeper>();
+  timer_ = std::make_unique<qt::QtRefreshTimer>();
+  clipboard_ = std::make_unique<qt::QtClipboard>();
+  launcher_ = std::make_unique<qt::QtProcessLauncher>();
+
+  // The sounds, readme.txt, the viewer and tmp.html live beside the program,
+  // which is also the working folder, so that bare file names resolve there.
+  const std::string programFolder = enterExecutableDirectory();
+  const Desktop desktop{*window_, *sound_, *browser_, *timer_, *clipboard_, *launcher_, *sweeper_};
+  client_ = std::make_unique<Client>(desktop, programFolder);
+  window_->bind(*client_);
+  browser_->connectEvents(client_.get());
+
+  // The sound device's notices are handed over on this thread only.
+  QPointer<ClientApplication> self(this);
+  sound_->setWakeup([self] {
+    if (!self) return;
+    QMetaObject::invokeMethod(
+        self.data(),
+        [self] {
+          if (self && self->sound_) self->sound_->pumpNotices();
+        },
+        Qt::QueuedConnection);
+  });
+  return true;
+}
+
+void ClientApplication::start() {
+  client_->start();
+  window_->show();
+  // An unwritable settings folder is told once the window is up, before the
+  // player changes anything, rather than at the first save.
+  window_->restorePlacement(windowManagerRunning(), [this] {
+    QTimer::singleShot(0, this, [this] { client_->checkSettingsWritable(); });
+  });
+}
+
+}  // namespace jinro

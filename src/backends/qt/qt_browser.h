@@ -1,0 +1,110 @@
+#pragma once
+// The embedded browser on Qt WebEngine. It carries out the client's
+// navigations and reports the page's events to BrowserEvents:
+//  - every navigation of the page and of its frames is screened before it
+//    starts (acceptNavigationRequest);
+//  - a document that loaded completely is read back (the root element's
+//    outer HTML, asynchronously) and reported unless another page started
+//    loading meanwhile;
+//  - a page shown from memory (showHtml) is not screened, but completes;
+//  - new windows open outside, in the desktop's browser;
+//  - a left button press on the page is reported.
+#include <QMutex>
+#include <QObject>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineUrlRequestInterceptor>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/browser.h"
+
+class QWebEngineView;
+class QWidget;
+
+namespace jinro::qt {
+
+// Puts the Referer of the client's own form posts on the request itself:
+// WebEngine drops a Referer given as an extra header.
+class RefererInterceptor : public QWebEngineUrlRequestInterceptor {
+ public:
+  void expect(const QUrl& url, const QByteArray& referer);
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override;
+
+ private:
+  QMutex mutex_;
+  QUrl url_;
+  QByteArray referer_;
+  bool pending_ = false;
+};
+
+class WebEngineBrowser;
+
+class ScreeningPage : public QWebEnginePage {
+  Q_OBJECT
+ public:
+  ScreeningPage(WebEngineBrowser& owner, QObject* parent);
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+  QWebEnginePage* createWindow(WebWindowType type) override;
+
+ private:
+  WebEngineBrowser& owner_;
+};
+
+class WebEngineBrowser : public QObject, public Browser {
+  Q_OBJECT
+ public:
+  explicit WebEngineBrowser(QWidget* parent);
+  ~WebEngineBrowser() override;
+
+  // False when the browser's helper process is missing: nothing can be shown.
+  static bool available();
+
+  QWebEngineView* view() const { return view_; }
+  // Events go here from now on; nullptr ends them.
+  void connectEvents(BrowserEvents* sink) { sink_ = sink; }
+
+  void navigate(const std::string& url) override;
+  void navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) override;
+  void stop() override;
+  void showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) override;
+  ScrollPosition scrollPosition() override;
+  void scrollTo(int left, int top) override;
+
+  // Counts of what happened, for the diagnostics line of the test builds.
+  uint64_t generation() const { return generation_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class ScreeningPage;
+  bool screen(const QUrl& url, bool isMainFrame);
+  void openOutside(const QUrl& url);
+  void onLoadStarted();
+  void onLoadFinished(bool ok);
+  // Runs f now, or after the screening under way when called from inside it:
+  // WebEngine must not start a navigation from its own navigation callback.
+  template <typename F>
+  void whenOutsideScreening(F f);
+  // The client's own navigations are screened when they are asked for, before
+  // anything else can happen (a timer tick, say), as the desktop's browser
+  // control did; WebEngine's later request for the same navigation then
+  // passes without a second screening.
+  void startOwnNavigation(const QUrl& target, std::function<void()> load);
+
+  QWebEngineView* view_ = nullptr;
+  ScreeningPage* page_ = nullptr;
+  RefererInterceptor interceptor_;
+  BrowserEvents* sink_ = nullptr;
+  uint64_t generation_ = 0;  // one per page load started
+  int screeningDepth_ = 0;
+  bool ownContentPending_ = false;
+  QUrl prescreened_;  // the own navigation screened already, until WebEngine asks for it
+  bool prescreenedPending_ = false;
+};
+
+}  // namespace jinro::qt

@@ -1,0 +1,524 @@
+#include "backends/sdl/sdl_sound_device.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <system_error>
+
+#include "backends/sdl/sound_file.h"
+
+namespace jinro {
+namespace {
+
+// The device whose hooks SDL_mixer calls. Set while its audio is open.
+std::atomic<SdlSoundDevice*> gActive{nullptr};
+
+constexpr int kMixRate = 44100;  // FluidSynth's own rate: no resampling of MIDI
+constexpr int kMixChunk = 1024;
+constexpr int kMaxChannels = 256;
+
+bool sameTypeName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string envValue(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+const char* kindName(soundfile::Kind k) {
+  switch (k) {
+    case soundfile::Kind::wave: return "a WAV file";
+    case soundfile::Kind::mp3: return "an MP3 file";
+    case soundfile::Kind::midi:
+    case soundfile::Kind::rmid: return "a MIDI file";
+    default: return "not a sound file";
+  }
+}
+
+}  // namespace
+
+struct SdlSoundDevice::Device {
+  bool midi = false;
+  Mix_Chunk* chunk = nullptr;
+  int channel = -1;
+  std::vector<uint8_t> smf;     // the MIDI data, kept to load it afresh for each play
+  double seconds = 0;           // when its last event is due
+  // A MIDI stream that has played cannot be started from its beginning again
+  // (the synthesiser resumes where it was halted), and loading one (a
+  // synthesiser with its soundfont) takes a noticeable while: so a fresh one
+  // is always kept ready, loaded in the background after each start.
+  Mix_Music* fresh = nullptr;                 // loaded, never played
+  std::future<Mix_Music*> loading;            // or on its way
+  Mix_Music* played = nullptr;                // the one last handed to the mixer
+
+  ~Device() { release(); }
+  void release() {
+    if (loading.valid()) {
+      if (Mix_Music* m = loading.get()) Mix_FreeMusic(m);
+    }
+    if (fresh) Mix_FreeMusic(fresh);
+    if (played) Mix_FreeMusic(played);
+    if (chunk) Mix_FreeChunk(chunk);
+    fresh = played = nullptr;
+    chunk = nullptr;
+  }
+  static Mix_Music* load(const std::vector<uint8_t>& smf) {
+    return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
+  }
+  void loadInBackground() {
+    const std::vector<uint8_t>* data = &smf;  // not changed while the device lives
+    loading = std::async(std::launch::async, [data] {
+      Mix_Music* m = load(*data);
+      SDL_TLSCleanup();  // SDL's per-thread error text, allocated by the load
+      return m;
+    });
+  }
+};
+
+SdlSoundDevice::SdlSoundDevice() = default;
+
+SdlSoundDevice::~SdlSoundDevice() {
+  if (!audioOpen_) return;
+  Mix_ChannelFinished(nullptr);
+  Mix_HookMusicFinished(nullptr);
+  Mix_SetPostMix(nullptr, nullptr);
+  Mix_HaltChannel(-1);
+  Mix_HaltMusic();
+  devices_.clear();
+  Mix_CloseAudio();
+  Mix_Quit();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  gActive.store(nullptr);
+}
+
+bool SdlSoundDevice::tryOpenAudio(const char* driver, std::string& why) {
+  if (driver) SDL_SetHint(SDL_HINT_AUDIODRIVER, driver);
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    why = SDL_GetError();
+    return false;
+  }
+  if (Mix_OpenAudio(kMixRate, AUDIO_S16SYS, 2, kMixChunk) != 0) {
+    why = Mix_GetError();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  return true;
+}
+
+bool SdlSoundDevice::ensureAudio(std::string& why) {
+  if (audioOpen_) return true;
+  SdlSoundDevice* none = nullptr;
+  if (!gActive.compare_exchange_strong(none, this)) {
+    why = "no audio output: another sound device of this program holds it";
+    return false;
+  }
+  std::string first;
+  bool ok = tryOpenAudio(nullptr, first);
+  if (!ok && envValue("SDL_AUDIODRIVER").empty()) {
+    std::string second;
+    ok = tryOpenAudio("dummy", second);
+    fallbackDriver_ = ok;
+    if (!ok) first += "; dummy driver: " + second;
+  }
+  if (!ok) {
+    gActive.store(nullptr);
+    why = "no audio output: " + first;
+    return false;
+  }
+  audioOpen_ = true;
+  Mix_Init(MIX_INIT_MID | MIX_INIT_MP3);
+  if (envValue("SDL_SOUNDFONTS").empty()) {
+    for (const char* f : kSoundFontCandidates) {
+      std::error_code ec;
+      if (std::filesystem::is_regular_file(f, ec)) {
+        Mix_SetSoundFonts(f);
+        break;
+      }
+    }
+  }
+  allocatedChannels_ = Mix_AllocateChannels(8);
+  {
+    std::lock_guard lock(mutex_);
+    channelPlaying_.assign(size_t(allocatedChannels_), Playing{});
+  }
+  freeChannels_.clear();
+  for (int ch = allocatedChannels_ - 1; ch >= 0; --ch) freeChannels_.push_back(ch);
+  Mix_ChannelFinished(&SdlSoundDevice::onChannelFinished);
+  Mix_HookMusicFinished(&SdlSoundDevice::onMusicFinished);
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) && rate > 0 && channels > 0) {
+    mixRate_ = rate;
+    mixChannels_ = channels;
+  }
+  Mix_SetPostMix(&SdlSoundDevice::onPostMix, this);
+  return true;
+}
+
+std::string SdlSoundDevice::audioDriver() const {
+  if (!audioOpen_) return {};
+  const char* d = SDL_GetCurrentAudioDriver();
+  return d ? d : "";
+}
+
+SdlSoundDevice::Device* SdlSoundDevice::find(uint32_t id) {
+  auto it = devices_.find(id);
+  return it == devices_.end() ? nullptr : it->second.get();
+}
+
+uint32_t SdlSoundDevice::openDevice(std::string_view deviceType, const std::string& path) {
+  lastError_.clear();
+  const bool wantMidi = sameTypeName(deviceType, "Sequencer");
+  if (!wantMidi && !sameTypeName(deviceType, "WaveAudio")) {
+    lastError_ = "unknown device type \"" + std::string(deviceType) + "\"";
+    return 0;
+  }
+  std::vector<uint8_t> bytes;
+  if (!soundfile::readFile(path, kMaxSoundFileBytes, bytes, lastError_)) return 0;
+
+  const soundfile::Kind kind = soundfile::sniff(bytes);
+  const bool isMidi = kind == soundfile::Kind::midi || kind == soundfile::Kind::rmid;
+  if (kind == soundfile::Kind::unknown) {
+    lastError_ = path + " is not a sound file this program plays (WAV, MP3 or MIDI)";
+    return 0;
+  }
+  if (isMidi != wantMidi) {
+    lastError_ = path + " is " + kindName(kind) + "; the " + std::string(deviceType) + " device plays " +
+                 (wantMidi ? "MIDI files only" : "WAV and MP3 files only");
+    return 0;
+  }
+
+  auto d = std::make_unique<Device>();
+  d->midi = isMidi;
+  std::string why;
+  if (kind == soundfile::Kind::wave && !soundfile::checkWave(bytes, why)) {
+    lastError_ = path + ": " + why;
+    return 0;
+  }
+  if (isMidi) {
+    soundfile::MidiInfo info;
+    if (!soundfile::checkMidi(bytes, info, why)) {
+      lastError_ = path + ": " + why;
+      return 0;
+    }
+    d->smf = std::move(info.smf);
+    d->seconds = info.seconds;
+  }
+  if (!ensureAudio(lastError_)) return 0;
+
+  if (isMidi) {
+    d->fresh = Device::load(d->smf);
+    if (!d->fresh) {
+      lastError_ = path + ": the MIDI synthesiser cannot load it: " + Mix_GetError();
+      return 0;
+    }
+  } else {
+    d->chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
+    if (!d->chunk) {
+      lastError_ = path + ": " + Mix_GetError();
+      return 0;
+    }
+    if (freeChannels_.empty()) {
+      if (allocatedChannels_ >= kMaxChannels) {
+        lastError_ = "too many sound devices are open";
+        return 0;
+      }
+      const int more = std::min(kMaxChannels, allocatedChannels_ * 2);
+      {
+        std::lock_guard lock(mutex_);
+        channelPlaying_.resize(size_t(more));
+      }
+      Mix_AllocateChannels(more);
+      for (int ch = more - 1; ch >= allocatedChannels_; --ch) freeChannels_.push_back(ch);
+      allocatedChannels_ = more;
+    }
+    d->channel = freeChannels_.back();
+    freeChannels_.pop_back();
+  }
+
+  uint32_t id = nextId_++;
+  if (nextId_ == 0) nextId_ = 1;
+  devices_[id] = std::move(d);
+  return id;
+}
+
+void SdlSoundDevice::seekToStart(uint32_t id) {
+  // Stops the play; the next play starts at the beginning (as every play does).
+  stop(id);
+}
+
+void SdlSoundDevice::play(uint32_t id, bool notify) {
+  Device* d = find(id);
+  if (!d) return;
+  if (d->midi) {
+    playMidi(id, *d, notify);
+  } else {
+    playWave(id, *d, notify);
+  }
+}
+
+void SdlSoundDevice::playWave(uint32_t id, Device& d, bool notify) {
+  std::shared_ptr<std::function<void()>> wake;
+  bool continuing = false;
+  {
+    std::lock_guard lock(mutex_);
+    Playing& p = channelPlaying_[size_t(d.channel)];
+    if (p.device == id) {  // still sounding: it goes on, the new notice replaces the old
+      if (p.notify) wake = queueLocked(kNotifySuperseded, id);
+      p.notify = notify;
+      continuing = true;
+    }
+  }
+  runWakeup(wake);
+  if (continuing) return;
+
+  // Not sounding: start it from the beginning on the device's own channel.
+  Mix_HaltChannel(d.channel);
+  {
+    std::lock_guard lock(mutex_);
+    channelPlaying_[size_t(d.channel)] = Playing{id, notify};
+  }
+  if (Mix_PlayChannel(d.channel, d.chunk, 0) < 0) failPlay(id, notify, Mix_GetError());
+}
+
+void SdlSoundDevice::playMidi(uint32_t id, Device& d, bool notify) {
+  std::shared_ptr<std::function<void()>> wake;
+  bool continuing = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (musicPlaying_.device == id) {
+      if (musicPlaying_.notify) wake = queueLocked(kNotifySuperseded, id);
+      musicPlaying_.notify = notify;
+      continuing = true;
+    }
+  }
+  runWakeup(wake);
+  if (continuing) return;
+
+  // Whatever holds the synthesiser stops (its notice is aborted).
+  haltMusic(kNotifyAborted);
+  Mix_Music* next = d.fresh;
+  d.fresh = nullptr;
+  if (!next && d.loading.valid()) next = d.loading.get();
+  if (!next) next = Device::load(d.smf);
+  if (d.played) Mix_FreeMusic(d.played);  // halted above, if it was sounding
+  d.played = next;
+  if (!next) {
+    failPlay(id, notify, std::string("the MIDI synthesiser cannot load the file: ") + Mix_GetError());
+    return;
+  }
+  d.loadInBackground();
+  musicOwner_ = id;
+  {
+    std::lock_guard lock(mutex_);
+    musicPlaying_ = Playing{id, notify};
+    musicFrames_ = 0;
+    const double due = std::min(d.seconds + kMidiEndGrace, 86400.0);
+    musicEndFrame_ = uint64_t(due * mixRate_);
+  }
+  if (Mix_PlayMusic(d.played, 1) != 0) {
+    {
+      std::lock_guard lock(mutex_);
+      if (musicPlaying_.device == id) musicPlaying_ = Playing{};
+    }
+    failPlay(id, notify, Mix_GetError());
+  }
+}
+
+void SdlSoundDevice::failPlay(uint32_t id, bool notify, std::string why) {
+  lastError_ = "cannot play: " + why;
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (Device* d = find(id); d && !d->midi && channelPlaying_[size_t(d->channel)].device == id)
+      channelPlaying_[size_t(d->channel)] = Playing{};
+    if (notify) wake = queueLocked(kNotifyFailure, id);
+  }
+  runWakeup(wake);
+}
+
+void SdlSoundDevice::haltChannel(int channel, uint32_t code) {
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    Playing& p = channelPlaying_[size_t(channel)];
+    if (p.device != 0 && p.notify) wake = queueLocked(code, p.device);
+    p = Playing{};
+  }
+  runWakeup(wake);
+  // Its finished hook now finds nothing playing there and reports nothing.
+  Mix_HaltChannel(channel);
+}
+
+void SdlSoundDevice::haltMusic(uint32_t code) {
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (musicPlaying_.device != 0 && musicPlaying_.notify) wake = queueLocked(code, musicPlaying_.device);
+    musicPlaying_ = Playing{};
+  }
+  runWakeup(wake);
+  if (musicOwner_ != 0) {
+    Mix_HaltMusic();
+    musicOwner_ = 0;
+  }
+}
+
+void SdlSoundDevice::stop(uint32_t id) {
+  Device* d = find(id);
+  if (!d) return;
+  if (!d->midi) {
+    haltChannel(d->channel, kNotifyAborted);
+  } else if (musicOwner_ == id) {
+    haltMusic(kNotifyAborted);
+  }
+}
+
+void SdlSoundDevice::close(uint32_t id) {
+  Device* d = find(id);
+  if (!d) return;
+  stop(id);
+  if (d->chunk) freeChannels_.push_back(d->channel);
+  if (musicOwner_ == id) musicOwner_ = 0;
+  devices_.erase(id);  // frees its sound, waiting for a load on its way
+}
+
+void SdlSoundDevice::setNoticeHandler(NoticeHandler handler) { handler_ = std::move(handler); }
+
+void SdlSoundDevice::setEndHandler(EndHandler handler) {
+  if (!handler) {
+    handler_ = {};
+    return;
+  }
+  handler_ = [handler = std::move(handler)](uint32_t code, uint32_t id) {
+    handler(id, code == kNotifySuccessful ? PlayEnd::finished : PlayEnd::cutShort);
+  };
+}
+
+Result<uint32_t> SdlSoundDevice::open(std::string_view deviceType, const std::string& path) {
+  const uint32_t id = openDevice(deviceType, path);
+  if (id == 0) return fail(lastError_.empty() ? std::string("the sound device gave no reason") : lastError_);
+  return id;
+}
+
+void SdlSoundDevice::setWakeup(std::function<void()> wakeup) {
+  auto w = wakeup ? std::make_shared<std::function<void()>>(std::move(wakeup)) : nullptr;
+  std::lock_guard lock(mutex_);
+  wakeup_ = std::move(w);
+}
+
+std::shared_ptr<std::function<void()>> SdlSoundDevice::queueLocked(uint32_t code, uint32_t device) {
+  queue_.push_back(Notice{code, device});
+  return wakeup_;  // may be empty; nothing is allocated here (audio thread)
+}
+
+void SdlSoundDevice::runWakeup(const std::shared_ptr<std::function<void()>>& w) {
+  if (w && *w) (*w)();
+}
+
+size_t SdlSoundDevice::pumpNotices() {
+  size_t pending;
+  {
+    std::lock_guard lock(mutex_);
+    pending = queue_.size();
+  }
+  size_t delivered = 0;
+  while (delivered < pending) {
+    Notice n;
+    {
+      std::lock_guard lock(mutex_);
+      if (queue_.empty()) break;
+      n = queue_.front();
+      queue_.pop_front();
+    }
+    ++delivered;
+    if (handler_) {
+      NoticeHandler h = handler_;  // the handler may replace itself
+      h(n.code, n.device);
+    }
+  }
+  return delivered;
+}
+
+bool SdlSoundDevice::hasPendingNotices() const {
+  std::lock_guard lock(mutex_);
+  return !queue_.empty();
+}
+
+void SdlSoundDevice::setMixTap(MixTap tap) {
+  std::lock_guard lock(tapMutex_);
+  tap_ = std::move(tap);
+}
+
+// --- audio thread ---------------------------------------------------------
+
+void SdlSoundDevice::onChannelFinished(int channel) {
+  if (SdlSoundDevice* self = gActive.load()) self->channelFinished(channel);
+}
+
+void SdlSoundDevice::onMusicFinished() {
+  if (SdlSoundDevice* self = gActive.load()) self->musicFinished();
+}
+
+void SdlSoundDevice::onPostMix(void* self, uint8_t* stream, int len) {
+  auto* dev = static_cast<SdlSoundDevice*>(self);
+  if (len <= 0) return;
+  const size_t samples = size_t(len) / sizeof(int16_t);
+  dev->musicClock(samples / size_t(dev->mixChannels_));
+  std::lock_guard lock(dev->tapMutex_);
+  if (dev->tap_) dev->tap_(reinterpret_cast<const int16_t*>(stream), samples);
+}
+
+// The synthesiser says a song has ended only when its last voice has died
+// away, which for bells or timpani can be ten seconds after the last note.
+// The song's end is when its last event is due: count the frames mixed since
+// it started and report the end then (the tail may ring on until the next
+// play).
+void SdlSoundDevice::musicClock(size_t frames) {
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (musicPlaying_.device == 0) return;
+    musicFrames_ += frames;
+    if (musicFrames_ < musicEndFrame_) return;
+    if (musicPlaying_.notify) wake = queueLocked(kNotifySuccessful, musicPlaying_.device);
+    musicPlaying_ = Playing{};
+  }
+  runWakeup(wake);
+}
+
+// Reached at a natural end only: every halt of ours empties the slot first.
+void SdlSoundDevice::channelFinished(int channel) {
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (channel < 0 || size_t(channel) >= channelPlaying_.size()) return;
+    Playing& p = channelPlaying_[size_t(channel)];
+    if (p.device != 0 && p.notify) wake = queueLocked(kNotifySuccessful, p.device);
+    p = Playing{};
+  }
+  runWakeup(wake);
+}
+
+void SdlSoundDevice::musicFinished() {
+  std::shared_ptr<std::function<void()>> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (musicPlaying_.device != 0 && musicPlaying_.notify) wake = queueLocked(kNotifySuccessful, musicPlaying_.device);
+    musicPlaying_ = Playing{};
+  }
+  runWakeup(wake);
+}
+
+}  // namespace jinro

@@ -1,0 +1,194 @@
+#pragma once
+// The sound device on SDL2_mixer.
+//
+// Device types: "WaveAudio" plays RIFF/WAVE files (MP3 is accepted as well);
+// "Sequencer" plays Standard MIDI files ("MThd", or RIFF/RMID) through
+// FluidSynth with a General MIDI soundfont. What a file is is decided by its
+// bytes, never by its name; a file of the other kind fails to open. Type names
+// are matched without regard to case, as MCI does.
+//
+// Ids: every open device gets a fresh non-zero id (ids are not reused within a
+// run); open fails, saying why, when the file is missing,
+// unreadable, damaged, of the wrong type, or when there is no audio at all.
+// Calls with id 0 or an id that is not open do nothing.
+//
+// Operations: seekToStart stops the device (a pending notice is aborted) and
+// the next play starts at the beginning. play starts the whole file from its
+// beginning; on a device that is still playing it goes on where it is and only
+// replaces the pending notice (the old one is superseded). stop ends the sound
+// at once; close releases the device. A "Sequencer" device that starts while
+// another one plays takes the synthesiser over: the other one is stopped and
+// its pending notice aborted. "WaveAudio" devices each have a mixer channel of
+// their own and may sound together.
+//
+// Notices: every play with notice ends in exactly one notice carrying the
+// device id: kNotifySuccessful when the file played to its end,
+// kNotifySuperseded when a new play with notice replaced it,
+// kNotifyAborted when the device was stopped, rewound, closed or taken
+// over, kNotifyFailure (8) when the play could not start. A MIDI file's end is
+// when its last event is due (by the file's tempo map) plus kMidiEndGrace, or
+// when the synthesiser falls silent, whichever comes first; the last notes'
+// release may ring on after the notice until the next play or stop.
+// Notices are never handed over from inside a device call or from the audio
+// thread: they wait in a queue until the main loop calls pumpNotices(), which
+// hands them, in order, to the notice handler on the calling (main) thread.
+//
+// Wiring into a main loop (all calls on the main thread):
+//   device.setNoticeHandler([&](uint32_t code, uint32_t id) { ... });
+//   device.setWakeup([obj] { QMetaObject::invokeMethod(obj, "pump", Qt::QueuedConnection); });
+//   ... and the slot "pump" calls device.pumpNotices().
+// The wakeup runs whenever a notice is queued, on whatever thread queued it:
+// often SDL's audio thread, inside the mixer's lock. It must be quick and
+// must not call back into this device or SDL_mixer; posting an event is right.
+// A loop that prefers polling may instead call pumpNotices() from a timer
+// (every 50-100 ms is plenty); hasPendingNotices() tells if it would deliver.
+//
+// Audio output: opened by the first open of a file that passes its checks.
+// SDL picks the driver; SDL_AUDIODRIVER in the environment wins. When no
+// driver of SDL's own choice works (no sound card, no sound server) and
+// SDL_AUDIODRIVER is not set, the device falls back to SDL's "dummy" driver,
+// which consumes the sound in real time without playing it, so that timing
+// and notices stay as with a card.
+// The soundfont is taken from SDL_SOUNDFONTS when set, otherwise the first of
+// kSoundFontCandidates that exists.
+//
+// One SdlSoundDevice at a time per process (SDL_mixer's end-of-play hooks are
+// process-wide); a second one cannot open audio while the first has it.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sound_device.h"
+
+struct Mix_Chunk;
+struct _Mix_Music;
+
+namespace jinro {
+
+// The device's own notices, finer than what the client needs: a play that
+// ended (successful), was replaced by another (superseded), was stopped,
+// rewound or closed (aborted), or could not start (failure).
+inline constexpr uint32_t kNotifySuccessful = 1;
+inline constexpr uint32_t kNotifySuperseded = 2;
+inline constexpr uint32_t kNotifyAborted = 4;
+inline constexpr uint32_t kNotifyFailure = 8;
+
+inline constexpr const char* kSoundFontCandidates[] = {
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+};
+
+// Time the last notes of a MIDI file are given to ring before its end is
+// reported, in seconds.
+inline constexpr double kMidiEndGrace = 0.5;
+
+// Files larger than this are refused rather than read into memory.
+inline constexpr size_t kMaxSoundFileBytes = 64u << 20;
+
+class SdlSoundDevice final : public SoundDevice {
+ public:
+  SdlSoundDevice();
+  ~SdlSoundDevice() override;
+  SdlSoundDevice(const SdlSoundDevice&) = delete;
+  SdlSoundDevice& operator=(const SdlSoundDevice&) = delete;
+
+  Result<uint32_t> open(std::string_view deviceType, const std::string& path) override;
+  void seekToStart(uint32_t deviceId) override;
+  void play(uint32_t deviceId, bool notify) override;
+  void stop(uint32_t deviceId) override;
+  void close(uint32_t deviceId) override;
+  // The client hears "finished" for a successful notice, "cut short" for the others.
+  void setEndHandler(EndHandler handler) override;
+  // Every notice with its code (kNotify...).
+  using NoticeHandler = std::function<void(uint32_t code, uint32_t deviceId)>;
+  void setNoticeHandler(NoticeHandler handler);
+
+  // Main thread: hands the notices queued so far to the handler, oldest
+  // first, and returns how many. Notices queued while the handler runs (a
+  // repeat that starts again, say) wait for the next call. Safe to call from
+  // inside the handler (a nested event loop); order is kept.
+  size_t pumpNotices();
+  bool hasPendingNotices() const;
+  // See above: called whenever a notice is queued, from any thread.
+  void setWakeup(std::function<void()> wakeup);
+
+  // The audio driver in use ("pulseaudio", "alsa", "dummy"...), "" before
+  // the audio was opened or when it could not be.
+  std::string audioDriver() const;
+  bool usingFallbackDriver() const { return fallbackDriver_; }
+
+  // Test hook: sees every buffer the mixer produces, on the audio thread:
+  // signed 16-bit samples, interleaved stereo. Empty function to remove.
+  using MixTap = std::function<void(const int16_t* samples, size_t count)>;
+  void setMixTap(MixTap tap);
+
+ private:
+  // The id of the opened device, or 0 with the reason in lastError_.
+  uint32_t openDevice(std::string_view deviceType, const std::string& path);
+  struct Device;
+  struct Playing {
+    uint32_t device = 0;  // 0: nothing playing there
+    bool notify = false;
+  };
+  struct Notice {
+    uint32_t code;
+    uint32_t device;
+  };
+
+  bool ensureAudio(std::string& why);
+  bool tryOpenAudio(const char* driver, std::string& why);
+  Device* find(uint32_t id);
+  // Ends what plays on a channel / on the synthesiser; a pending notice gets `code`.
+  void haltChannel(int channel, uint32_t code);
+  void haltMusic(uint32_t code);
+  void playWave(uint32_t id, Device& d, bool notify);
+  void playMidi(uint32_t id, Device& d, bool notify);
+  void failPlay(uint32_t id, bool notify, std::string why);
+  // Queues a notice; the caller holds mutex_. Returns the wakeup (possibly
+  // empty) to run once the lock is released.
+  std::shared_ptr<std::function<void()>> queueLocked(uint32_t code, uint32_t device);
+  static void runWakeup(const std::shared_ptr<std::function<void()>>& w);
+
+  // Audio thread entry points (SDL_mixer hooks).
+  static void onChannelFinished(int channel);
+  static void onMusicFinished();
+  static void onPostMix(void* self, uint8_t* stream, int len);
+  void channelFinished(int channel);
+  void musicFinished();
+  void musicClock(size_t frames);
+
+  // Main-thread state.
+  bool audioOpen_ = false;
+  bool fallbackDriver_ = false;
+  std::string lastError_;
+  uint32_t nextId_ = 1;
+  std::map<uint32_t, std::unique_ptr<Device>> devices_;
+  std::vector<int> freeChannels_;
+  int allocatedChannels_ = 0;
+  uint32_t musicOwner_ = 0;  // device whose music was last handed to the mixer
+  NoticeHandler handler_;
+  int mixRate_ = 44100;
+  int mixChannels_ = 2;
+
+  std::mutex tapMutex_;
+  MixTap tap_;
+
+  // Shared with the audio thread.
+  mutable std::mutex mutex_;
+  std::vector<Playing> channelPlaying_;
+  Playing musicPlaying_;
+  uint64_t musicFrames_ = 0;    // mixed since the playing song started
+  uint64_t musicEndFrame_ = 0;  // when its end is reported
+  std::deque<Notice> queue_;
+  std::shared_ptr<std::function<void()>> wakeup_;
+};
+
+}  // namespace jinro

@@ -1,0 +1,316 @@
+#include "backends/sdl/sound_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "base/code_page.h"
+
+namespace jinro::soundfile {
+namespace {
+
+bool tagAt(const std::vector<uint8_t>& b, size_t pos, const char* tag) {
+  return pos + 4 <= b.size() && std::memcmp(b.data() + pos, tag, 4) == 0;
+}
+uint32_t le32(const std::vector<uint8_t>& b, size_t p) {
+  return b[p] | (b[p + 1] << 8) | (b[p + 2] << 16) | (uint32_t(b[p + 3]) << 24);
+}
+uint16_t le16(const std::vector<uint8_t>& b, size_t p) { return uint16_t(b[p] | (b[p + 1] << 8)); }
+uint32_t be32(const std::vector<uint8_t>& b, size_t p) {
+  return (uint32_t(b[p]) << 24) | (b[p + 1] << 16) | (b[p + 2] << 8) | b[p + 3];
+}
+uint16_t be16(const std::vector<uint8_t>& b, size_t p) { return uint16_t((b[p] << 8) | b[p + 1]); }
+
+// Finds the RIFF sub-chunk `tag` at the top level. Returns false when the
+// walk leaves the file before it; `truncated` tells a chunk that is cut.
+bool findRiffChunk(const std::vector<uint8_t>& b, const char* tag, size_t& body, uint32_t& size, bool& truncated) {
+  truncated = false;
+  size_t pos = 12;
+  while (pos + 8 <= b.size()) {
+    const uint32_t len = le32(b, pos + 4);
+    const size_t start = pos + 8;
+    if (tagAt(b, pos, tag)) {
+      body = start;
+      size = len;
+      truncated = uint64_t(start) + len > b.size();
+      return true;
+    }
+    const uint64_t next = uint64_t(start) + len + (len & 1);
+    if (next > b.size()) {
+      truncated = true;
+      return false;
+    }
+    pos = size_t(next);
+  }
+  truncated = pos < b.size();  // a few stray bytes: a chunk header cut short
+  return false;
+}
+
+int openFile(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+}
+
+// A variable-length quantity of a MIDI file: at most four bytes.
+bool readVlq(const std::vector<uint8_t>& b, size_t& pos, size_t end, uint32_t& value) {
+  value = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (pos >= end) return false;
+    const uint8_t c = b[pos++];
+    value = (value << 7) | (c & 0x7F);
+    if (!(c & 0x80)) return true;
+  }
+  return false;
+}
+
+struct TempoChange {
+  uint64_t tick;
+  uint32_t microsPerQuarter;
+};
+
+// Walks one track's events; its length in ticks goes to endTick, its tempo
+// changes to tempos.
+bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, uint64_t& endTick,
+                std::vector<TempoChange>& tempos, std::string& why) {
+  const std::string cut = "a MIDI track ends in the middle of an event";
+  uint8_t status = 0;  // running status, 0 when none may be used
+  uint64_t tick = 0;
+  endTick = 0;
+  while (pos < end) {
+    uint32_t delta;
+    if (!readVlq(b, pos, end, delta) || pos >= end) return why = cut, false;
+    tick += delta;
+    endTick = tick;
+    uint8_t c = b[pos];
+    if (c & 0x80) {
+      ++pos;
+    } else if (status == 0) {
+      why = "a MIDI event has no status byte";
+      return false;
+    } else {
+      c = status;
+    }
+    if (c == 0xFF) {
+      if (pos >= end) return why = cut, false;
+      const uint8_t type = b[pos++];
+      uint32_t len;
+      if (!readVlq(b, pos, end, len) || len > end - pos) return why = cut, false;
+      if (type == 0x51 && len == 3) tempos.push_back({tick, uint32_t(b[pos] << 16 | b[pos + 1] << 8 | b[pos + 2])});
+      pos += len;
+      status = 0;
+      if (type == 0x2F) return true;  // end of track
+    } else if (c == 0xF0 || c == 0xF7) {
+      uint32_t len;
+      if (!readVlq(b, pos, end, len) || len > end - pos) return why = cut, false;
+      pos += len;
+      status = 0;
+    } else if (c >= 0xF0) {
+      why = "a MIDI track holds a system message that files may not hold";
+      return false;
+    } else {
+      const size_t data = (c & 0xF0) == 0xC0 || (c & 0xF0) == 0xD0 ? 1 : 2;
+      if (end - pos < data) return why = cut, false;
+      for (size_t i = 0; i < data; ++i) {
+        if (b[pos + i] & 0x80) {
+          why = "a MIDI event is cut short by another";
+          return false;
+        }
+      }
+      pos += data;
+      status = c;
+    }
+  }
+  // The chunk ended after a whole event but without an end-of-track event;
+  // players accept that.
+  return true;
+}
+
+// Seconds from the start to `tick`, through the tempo changes (sorted).
+double ticksToSeconds(uint64_t tick, uint16_t division, const std::vector<TempoChange>& tempos) {
+  if (division & 0x8000) {  // SMPTE: frames per second and ticks per frame
+    const int fps = -int(int8_t(division >> 8));
+    const double rate = (fps == 29 ? 29.97 : fps) * (division & 0xFF);
+    return rate > 0 ? double(tick) / rate : 0;
+  }
+  double seconds = 0;
+  uint64_t at = 0;
+  uint32_t tempo = 500000;  // 120 beats a minute until told otherwise
+  for (const TempoChange& t : tempos) {
+    if (t.tick >= tick) break;
+    seconds += double(t.tick - at) * tempo / 1e6 / division;
+    at = t.tick;
+    tempo = t.microsPerQuarter;
+  }
+  return seconds + double(tick - at) * tempo / 1e6 / division;
+}
+
+bool checkSmf(const std::vector<uint8_t>& b, double& seconds, std::string& why) {
+  if (b.size() < 14 || !tagAt(b, 0, "MThd")) {
+    why = "the MIDI header is missing or cut short";
+    return false;
+  }
+  const uint32_t headerLen = be32(b, 4);
+  if (headerLen < 6 || uint64_t(8) + headerLen > b.size()) {
+    why = "the MIDI header is damaged";
+    return false;
+  }
+  const uint16_t format = be16(b, 8);
+  const uint16_t tracks = be16(b, 10);
+  const uint16_t division = be16(b, 12);
+  if (format > 2 || tracks == 0 || division == 0) {
+    why = "the MIDI header is damaged (format, track count or time division)";
+    return false;
+  }
+  size_t pos = 8 + headerLen;
+  std::vector<TempoChange> tempos;
+  uint64_t songEnd = 0;
+  for (unsigned found = 0; found < tracks;) {
+    if (pos + 8 > b.size()) {
+      why = "the MIDI file is truncated: " + std::to_string(tracks - found) + " of its " +
+            std::to_string(tracks) + " tracks are missing";
+      return false;
+    }
+    const uint32_t len = be32(b, pos + 4);
+    const size_t body = pos + 8;
+    if (uint64_t(body) + len > b.size()) {
+      why = "the MIDI file is truncated: a track runs past the end of the file";
+      return false;
+    }
+    if (tagAt(b, pos, "MTrk")) {
+      uint64_t trackEnd = 0;
+      if (!checkTrack(b, body, body + len, trackEnd, tempos, why)) return false;
+      songEnd = std::max(songEnd, trackEnd);
+      ++found;
+    }
+    pos = body + len;  // chunks of other kinds are skipped
+  }
+  std::stable_sort(tempos.begin(), tempos.end(),
+                   [](const TempoChange& x, const TempoChange& y) { return x.tick < y.tick; });
+  seconds = ticksToSeconds(songEnd, division, tempos);
+  return true;
+}
+
+}  // namespace
+
+Kind sniff(const std::vector<uint8_t>& b) {
+  if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "WAVE")) return Kind::wave;
+  if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "RMID")) return Kind::rmid;
+  if (tagAt(b, 0, "MThd")) return Kind::midi;
+  if (b.size() >= 3 && std::memcmp(b.data(), "ID3", 3) == 0) return Kind::mp3;
+  // An MPEG audio frame header: 11 sync bits, layer not 0, bitrate not 15.
+  if (b.size() >= 4 && b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x06) != 0 && (b[2] & 0xF0) != 0xF0)
+    return Kind::mp3;
+  return Kind::unknown;
+}
+
+bool readFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out, std::string& why) {
+  out.clear();
+  if (path.empty()) {
+    why = "no sound file is set";
+    return false;
+  }
+  int fd = openFile(path);
+  if (fd < 0 && errno == ENOENT) {
+    bool ascii = true;
+    for (unsigned char c : path) ascii = ascii && c < 0x80;
+    if (!ascii) {
+      std::string utf8 = shiftJisToUtf8(path);
+      if (utf8 != path) {
+        fd = openFile(utf8);
+        if (fd < 0) errno = ENOENT;
+      }
+    }
+  }
+  if (fd < 0) {
+    why = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    why = path + " is not a regular file";
+    return false;
+  }
+  if (uint64_t(st.st_size) > maxBytes) {
+    ::close(fd);
+    why = path + " is too large for a sound file (" + std::to_string(st.st_size) + " bytes)";
+    return false;
+  }
+  out.resize(size_t(st.st_size));
+  size_t got = 0;
+  while (got < out.size()) {
+    const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += size_t(n);
+  }
+  ::close(fd);
+  out.resize(got);  // a file that shrank while being read is simply shorter
+  if (out.empty()) {
+    why = path + " is empty";
+    return false;
+  }
+  return true;
+}
+
+bool checkWave(const std::vector<uint8_t>& b, std::string& why) {
+  if (b.size() < 12 || !tagAt(b, 0, "RIFF") || !tagAt(b, 8, "WAVE")) {
+    why = "not a RIFF/WAVE file";
+    return false;
+  }
+  size_t body = 0;
+  uint32_t size = 0;
+  bool truncated = false;
+  if (!findRiffChunk(b, "fmt ", body, size, truncated) || truncated || size < 16) {
+    why = truncated ? "the WAV file is truncated before its format" : "the WAV file has no usable format chunk";
+    return false;
+  }
+  const uint16_t channels = le16(b, body + 2);
+  const uint32_t rate = le32(b, body + 4);
+  const uint16_t bits = le16(b, body + 14);
+  if (channels == 0 || rate == 0 || bits == 0) {
+    why = "the WAV file's format is damaged (no channels, rate or sample size)";
+    return false;
+  }
+  if (!findRiffChunk(b, "data", body, size, truncated)) {
+    why = truncated ? "the WAV file is truncated before its sound data" : "the WAV file has no sound data";
+    return false;
+  }
+  if (truncated) {
+    why = "the WAV file is truncated: its sound data claims " + std::to_string(size) + " bytes, " +
+          std::to_string(b.size() - body) + " are there";
+    return false;
+  }
+  if (size == 0) {
+    why = "the WAV file has no sound data";
+    return false;
+  }
+  return true;
+}
+
+bool checkMidi(const std::vector<uint8_t>& b, MidiInfo& info, std::string& why) {
+  info = MidiInfo{};
+  std::vector<uint8_t> smf;
+  if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "RMID")) {
+    size_t body = 0;
+    uint32_t size = 0;
+    bool truncated = false;
+    if (!findRiffChunk(b, "data", body, size, truncated) || truncated) {
+      why = truncated ? "the RMID file is truncated" : "the RMID file holds no MIDI data";
+      return false;
+    }
+    smf.assign(b.begin() + body, b.begin() + body + size);
+  } else {
+    smf = b;
+  }
+  double seconds = 0;
+  if (!checkSmf(smf, seconds, why)) return false;
+  info.smf = std::move(smf);
+  info.seconds = seconds;
+  return true;
+}
+
+}  // namespace jinro::soundfile

@@ -1,0 +1,76 @@
+#include "client/alarm_player.h"
+
+#include <cstdio>
+
+namespace jinro {
+
+AlarmPlayer::AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder)
+    : device_(device), settings_(settings), soundFolder_(std::move(soundFolder)) {}
+
+// The capacity alarm always repeats; any other kind when its loop flag is
+// exactly 1 (2, for instance, plays once).
+bool AlarmPlayer::repeats(AlarmKind kind) const {
+  return kind == AlarmKind::full_alarm || settings_.alarm(kind).loop == 1;
+}
+
+void AlarmPlayer::play(AlarmKind kind) {
+  stopAll();
+  const std::string& soundPath = settings_.alarm(kind).soundPath;
+  const std::string path = soundPath.empty() || soundPath.front() == '/' ? soundPath : soundFolder_ + soundPath;
+  const Result<uint32_t> opened = device_.open(deviceType(kind), path);
+  noteOpen(kind, path, opened);
+  const uint32_t id = opened ? *opened : 0;
+  if (id != 0) {
+    device_.seekToStart(id);
+    device_.play(id, repeats(kind));
+  }
+  devices_[index(kind)] = id;
+  if (kind == AlarmKind::full_alarm) capacityDevice_ = id;
+  current_ = kind;
+}
+
+void AlarmPlayer::stopAll() {
+  for (AlarmKind kind : kChannelOrder) {
+    uint32_t& id = devices_[index(kind)];
+    if (id != 0) {
+      device_.stop(id);
+      device_.close(id);
+    }
+    id = 0;
+  }
+  capacityDevice_ = 0;
+}
+
+void AlarmPlayer::stopCapacityAlarm() {
+  if (capacityDevice_ == 0) return;
+  device_.stop(capacityDevice_);
+  device_.close(capacityDevice_);
+  devices_[index(AlarmKind::full_alarm)] = 0;
+  capacityDevice_ = 0;
+}
+
+void AlarmPlayer::playEnded(uint32_t deviceId, PlayEnd end) {
+  // No open device has id 0; a closed channel is never a match.
+  if (end != PlayEnd::finished || !soundOn_ || deviceId == 0) return;
+  for (AlarmKind kind : kChannelOrder) {
+    if (devices_[index(kind)] != deviceId) continue;
+    if (repeats(kind)) {
+      device_.seekToStart(deviceId);
+      device_.play(deviceId, true);
+    }
+    return;
+  }
+}
+
+void AlarmPlayer::noteOpen(AlarmKind kind, const std::string& path, const Result<uint32_t>& opened) {
+  const std::string& soundPath = settings_.alarm(kind).soundPath;
+  const std::string reason = opened ? std::string() : opened.error();
+  if (!problems_.record(kind, soundPath, path, opened.has_value(), reason)) return;
+  if (const auto& p = problems_.problem(kind)) {
+    std::fprintf(stderr, "jinro-client: the %.*s alarm is silent: %s\n", static_cast<int>(keyPrefix(kind).size()),
+                 keyPrefix(kind).data(), p->reason.c_str());
+  }
+  if (problemsChanged_) problemsChanged_(problems_.statusText());
+}
+
+}  // namespace jinro

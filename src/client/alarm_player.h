@@ -1,0 +1,61 @@
+#pragma once
+// Sounds the alarm of one kind at a time through the sound device: played
+// once, or repeated each time it plays to its end. Owns the sound switch
+// (ON/OFF) and which alarm is current, so that one page does not start the
+// same alarm twice.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "client/alarm_problems.h"
+#include "platform/sound_device.h"
+#include "settings/settings.h"
+
+namespace jinro {
+
+class AlarmPlayer {
+ public:
+  // Sound files named by a relative path are looked for in soundFolder
+  // (ending in '/').
+  AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder);
+
+  // Called with the status line (UTF-8; "" when all is well) whenever the
+  // set of alarms that cannot sound changes.
+  void onProblemsChanged(std::function<void(const std::string&)> handler) { problemsChanged_ = std::move(handler); }
+
+  // Stops every alarm, opens the kind's file on its device and plays it from
+  // the start; the kind becomes the current alarm even when its file would
+  // not open, so that the same page does not try it again.
+  void play(AlarmKind kind);
+  void stopAll();
+  void stopCapacityAlarm();
+
+  bool isCurrent(AlarmKind kind) const { return current_ == kind; }
+  void forgetCurrent() { current_.reset(); }
+
+  bool soundOn() const { return soundOn_; }
+  void setSoundOn(bool on) { soundOn_ = on; }
+
+  // The device's notice that a play ended.
+  void playEnded(uint32_t deviceId, PlayEnd end);
+
+  const AlarmProblems& problems() const { return problems_; }
+
+ private:
+  bool repeats(AlarmKind kind) const;
+  void noteOpen(AlarmKind kind, const std::string& path, const Result<uint32_t>& opened);
+
+  SoundDevice& device_;
+  const Settings& settings_;
+  std::string soundFolder_;
+  std::array<uint32_t, kAlarmKindCount> devices_{};  // the open device of each kind, 0 for none
+  uint32_t capacityDevice_ = 0;
+  std::optional<AlarmKind> current_;
+  bool soundOn_ = true;
+  AlarmProblems problems_;
+  std::function<void(const std::string&)> problemsChanged_;
+};
+
+}  // namespace jinro

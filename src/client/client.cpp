@@ -1,0 +1,198 @@
+#include "client/client.h"
+
+#include <algorithm>
+#include <array>
+
+#include "base/code_page.h"
+#include "jinro/server_base_url.h"
+#include "page/page_limits.h"
+#include "page/page_reading.h"
+
+namespace jinro {
+
+namespace {
+
+// The HTML as the client keeps it: at most kPageTextLimit UTF-16 units,
+// never ending on the first half of a surrogate pair.
+std::u16string_view cutHtml(std::u16string_view html) {
+  if (html.size() <= kPageTextLimit) return html;
+  size_t n = kPageTextLimit;
+  const char16_t last = html[n - 1];
+  if (last >= 0xD800 && last <= 0xDBFF) --n;
+  return html.substr(0, n);
+}
+
+// The page's Shift_JIS text: converted, then cut to 511,999 bytes without
+// splitting a double-byte character. Every UTF-16 unit gives at least one
+// byte except the halves of a surrogate pair, which give one '?' together,
+// so twice the limit in units is always enough input.
+std::string toPageText(std::u16string_view html) {
+  const size_t enough = 2 * kPageTextArea;
+  std::string text = utf16ToShiftJis(html.substr(0, std::min(html.size(), enough)));
+  // The text ends at its first zero.
+  if (const size_t zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
+  text.resize(cutOnCharacterBoundary(text, kPageTextLimit).size());
+  return text;
+}
+
+}  // namespace
+
+Client::Client(const Desktop& desktop, std::string programFolder)
+    : desktop_(desktop),
+      programFolder_(std::move(programFolder)),
+      loader_(desktop.browser),
+      alarms_(desktop.sound, settings_, programFolder_),
+      refresh_(desktop.timer, loader_, settings_),
+      logs_(desktop.launcher, programFolder_),
+      speech_(loader_, desktop.clipboard),
+      monitor_(desktop.shell, alarms_, refresh_, logs_, settings_),
+      saves_(desktop.shell) {
+  ClientShell& shell = desktop_.shell;
+  alarms_.onProblemsChanged([&shell](const std::string& status) { shell.showStatusText(status); });
+  refresh_.onSwitched([&shell](bool on) {
+    shell.setCommandChecked(Command::autoRefresh, on);
+  });
+  speech_.onCopyAvailable([&shell](bool available) { shell.setCommandEnabled(Command::copySpeeches, available); });
+  desktop_.sound.setEndHandler([this](uint32_t id, PlayEnd end) { soundEnded(id, end); });
+}
+
+void Client::start() {
+  ClientShell& shell = desktop_.shell;
+  shell.setCommandEnabled(Command::copySpeeches, false);
+  shell.setCommandChecked(Command::soundOn, true);
+  loadSoundSettings(settings_);
+  loadGeneralSettings(settings_);
+  loader_.get(settings_.startUrl);
+}
+
+void Client::restorePlacement(uint32_t startShowCmd) {
+  WindowPlacement p;
+  p.showCmd = startShowCmd;
+  p.rcNormalLeft = 50;
+  p.rcNormalTop = 50;
+  p.rcNormalRight = 200;
+  p.rcNormalBottom = 200;
+  loadWindowPlacement(p);
+  p.length = 44;
+  desktop_.shell.applyPlacement(p);
+}
+
+void Client::checkSettingsWritable() { saves_.checkWritable(settingsFilePath()); }
+
+void Client::setSoundOn(bool on) {
+  desktop_.shell.setCommandChecked(Command::soundOn, on);
+  desktop_.shell.setCommandChecked(Command::soundOff, !on);
+  alarms_.stopAll();
+  alarms_.setSoundOn(on);
+  alarms_.forgetCurrent();
+  // Switched on, the page is read again so that its alarm sounds now.
+  if (on) refresh_.refresh();
+}
+
+void Client::refresh() { refresh_.refresh(); }
+
+void Client::toggleAutoRefresh() { refresh_.toggle(); }
+
+// Back to the start page, followed as a new window follows it. The sound
+// switch, automatic refresh, reverse-row mode, what a refresh posts and the
+// settings stay as they are.
+void Client::returnToTop() {
+  alarms_.stopAll();
+  alarms_.forgetCurrent();
+  monitor_.reset();
+  speech_.resetScroll();
+  refresh_.forgetCountdown();
+  // Posted with the form data of the last game page, as every return to the
+  // top always was.
+  loader_.post(settings_.startUrl, refresh_.postBody());
+}
+
+void Client::toggleReverseRows() {
+  speech_.toggleReverseRows();
+  desktop_.shell.setCommandChecked(Command::reverseRows, speech_.reverseRows());
+  refresh_.refresh();
+}
+
+void Client::copySpeeches() { speech_.copySpeeches(); }
+
+void Client::minimizeAll() {
+  desktop_.sweeper.sweep(SweepKind::minimize, kViewerWindowClass);
+  desktop_.shell.minimize();
+}
+
+void Client::moveAllTopLeft() {
+  desktop_.sweeper.sweep(SweepKind::moveTopLeft, kViewerWindowClass);
+  desktop_.shell.moveToTopLeft();
+}
+
+void Client::closeAllLogWindows() { desktop_.sweeper.sweep(SweepKind::close, kViewerWindowClass); }
+
+void Client::close() {
+  closed_ = true;
+  loader_.browserGone();
+  refresh_.stopCountdown();
+  alarms_.stopAll();
+  WindowPlacement p = desktop_.shell.placement();
+  p.length = 44;
+  if (p.showCmd == SW_SHOWMAXIMIZED) p.flags |= WPF_RESTORETOMAXIMIZED;
+  saves_.note(saveWindowPlacement(p));
+  closeAllLogWindows();
+}
+
+bool Client::refuseNavigation(std::u16string_view url) {
+  if (closed_) return false;
+  // The framed site, the site's index page and "./" are refused; the player
+  // lands on the start page instead.
+  const std::array<std::u16string, 3> refused = {
+      shiftJisToUtf16(settings_.frameUrl),
+      shiftJisToUtf16(std::string(kServerBaseUrl) + "index.html"),
+      u"./",
+  };
+  const bool refuse = std::find(refused.begin(), refused.end(), url) != refused.end();
+  if (refuse) {
+    loader_.stop();
+    returnToTop();
+  }
+  // Reaching the start page switches automatic refresh off.
+  if (url == shiftJisToUtf16(settings_.startUrl)) refresh_.switchOff();
+  speech_.leavingPage();
+  return refuse;
+}
+
+void Client::documentComplete(std::u16string_view url, std::u16string_view html) {
+  if (closed_) return;
+  if (speech_.ownPageCompleted()) return;
+  refresh_.pageCompleted();
+
+  const std::u16string_view kept = cutHtml(html);
+  logs_.pageCompleted(kept);
+  std::string text = toPageText(kept);
+  const std::string pageUrl = utf16ToShiftJis(url);
+  const PageView view = monitor_.apply(readPage(settings_, text, pageUrl), speech_.reverseRows());
+  speech_.show(std::move(text), pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver());
+}
+
+GeneralOkResult Client::confirmGeneralSettings(const GeneralDialogTexts& texts) {
+  // The number is checked on the text exactly as it will be written, so a
+  // long run of leading zeros cannot pass the check and then lose its digits
+  // to the cut.
+  if (!parseRefreshInterval(dialogBoxText(texts.interval))) return GeneralOkResult::badInterval;
+  const Result<void> written = saveGeneralSection(texts);
+  loadGeneralSettings(settings_);
+  if (!written) return GeneralOkResult::writeFailed;
+  refresh_.restartCountdown();
+  return GeneralOkResult::saved;
+}
+
+bool Client::confirmSoundSheet(const SoundSheetPages& pages) {
+  const Result<void> written = saveSoundSections(pages);
+  loadSoundSettings(settings_);
+  if (!written) return false;
+  if (alarms_.soundOn()) {
+    alarms_.stopAll();
+    refresh_.refresh();
+  }
+  return true;
+}
+
+}  // namespace jinro

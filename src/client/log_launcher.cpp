@@ -1,0 +1,44 @@
+#include "client/log_launcher.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "base/code_page.h"
+#include "base/durable_file.h"
+#include "base/text_scan.h"
+#include "jinro/server_base_url.h"
+#include "page/day_log.h"
+#include "page/page_reading_impl.h"
+#include "page/row_reversal.h"
+
+namespace jinro {
+
+LogLauncher::LogLauncher(ProcessLauncher& launcher, std::string folder)
+    : launcher_(launcher), folder_(std::move(folder)) {
+  if (!folder_.empty() && folder_.back() != '/') folder_.push_back('/');
+}
+
+void LogLauncher::pageCompleted(std::u16string_view html) {
+  previous_ = std::move(current_);
+  current_.assign(html);
+}
+
+void LogLauncher::launch(bool reverseRows) {
+  std::string log(analysis::pageView(utf16ToShiftJis(previous_)));
+  const std::string title = dayLogTitle(log);
+  if (reverseRows) reverseRowsAndFixLinks(log, false);
+  replaceAll(log, "./", kServerBaseUrl);
+
+  const std::string htmlPath = folder_ + kLogFileName;
+  if (const Result<void> written = writeFileDurably(htmlPath, logFileBytes(log)); !written) {
+    std::fprintf(stderr, "jinro-client: %s\n", written.error().c_str());
+    // Never show an older day's log under this day's title: without the file
+    // the viewer says the log is missing.
+    unlink(htmlPath.c_str());
+    if (access(htmlPath.c_str(), F_OK) == 0) return;
+  }
+  launcher_.startDetached(folder_ + kViewerProgramName, {htmlPath, shiftJisToUtf8(title)});
+}
+
+}  // namespace jinro

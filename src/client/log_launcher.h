@@ -1,0 +1,34 @@
+#pragma once
+// The log of the day that just ended: the page before the current one (the
+// day's last refresh) written to tmp.html and shown by the log viewer,
+// quill_pane, started beside it.
+#include <string>
+#include <string_view>
+
+#include "platform/process_launcher.h"
+
+namespace jinro {
+
+inline constexpr char kLogFileName[] = "tmp.html";
+inline constexpr char kViewerProgramName[] = "quill_pane";
+
+class LogLauncher {
+ public:
+  // folder (ending in '/') receives tmp.html and holds quill_pane.
+  LogLauncher(ProcessLauncher& launcher, std::string folder);
+
+  // Every completed page, in order: the one before the last is the log.
+  void pageCompleted(std::u16string_view html);
+
+  // Writes the log and starts the viewer on it; in reverse-row mode the log
+  // is shown newest first, like the page.
+  void launch(bool reverseRows);
+
+ private:
+  ProcessLauncher& launcher_;
+  std::string folder_;
+  std::u16string current_;
+  std::u16string previous_;
+};
+
+}  // namespace jinro

@@ -1,0 +1,107 @@
+#include "client/page_monitor.h"
+
+namespace jinro {
+
+namespace {
+
+Notice capacityNotice() {
+  return {"参加者定員到達アラームをセットしました。自動更新をONにしてください。\n"
+          "アラームが鳴り始めた後に音を止めるには、ゲーム画面のどこかをクリックしてください。",
+          "お知らせ", MessageIcon::information};
+}
+
+}  // namespace
+
+PageMonitor::PageMonitor(ClientShell& shell, AlarmPlayer& alarms, AutoRefresh& refresh, LogLauncher& logs,
+                         const Settings& settings)
+    : shell_(shell), alarms_(alarms), refresh_(refresh), logs_(logs), settings_(settings) {}
+
+void PageMonitor::reset() {
+  lastPhase_.reset();
+  awaitingFirstGamePage_ = true;
+  gameOver_ = false;
+  capacityNoticePending_ = true;
+}
+
+void PageMonitor::playUnlessCurrent(AlarmKind kind) {
+  if (alarms_.soundOn() && !alarms_.isCurrent(kind)) alarms_.play(kind);
+}
+
+// The capacity alarm sounds whatever the sound switch says: the player armed
+// it, and it stops with a click on the page. Automatic refresh then stops, so
+// that the lobby page stays as it is.
+void PageMonitor::soundCapacityAlarmIfFull(bool lobbyFull) {
+  if (!lobbyFull || alarms_.isCurrent(AlarmKind::full_alarm)) return;
+  alarms_.play(AlarmKind::full_alarm);
+  refresh_.switchOff();
+}
+
+PageView PageMonitor::apply(const PageReading& page, bool reverseRows) {
+  PageView view;
+  if (!page.titled) return view;
+  shell_.setCaption(page.caption);
+  refresh_.setCurrentUrl(page.url);
+
+  if (page.preDay) {
+    if (settings_.alarm(AlarmKind::full_alarm).loop == 1) {
+      if (capacityNoticePending_) {
+        // The player reads the notice before the alarm can sound: the check
+        // of this page waits until the box is closed.
+        capacityNoticePending_ = false;
+        std::weak_ptr<PageMonitor*> self = self_;
+        shell_.showNotice(capacityNotice(), [self, full = page.lobbyFull()] {
+          if (auto monitor = self.lock()) (*monitor)->soundCapacityAlarmIfFull(full);
+        });
+      } else {
+        soundCapacityAlarmIfFull(page.lobbyFull());
+      }
+    }
+    capacityNoticePending_ = false;
+  } else {
+    alarms_.stopCapacityAlarm();
+  }
+
+  if (!page.gamePage) {
+    refresh_.setPostBody({});
+    if (!page.registrationOpen) {
+      alarms_.stopAll();
+      lastPhase_.reset();
+      alarms_.forgetCurrent();
+      return view;
+    }
+    playUnlessCurrent(AlarmKind::sonmintoroku);
+    return view;
+  }
+
+  if (page.event) {
+    if (isGameEnd(*page.event)) {
+      // The last day's log, unless the game was over before this client saw it.
+      if (!gameOver_ && !awaitingFirstGamePage_ && lastPhase_ != Phase::night) logs_.launch(reverseRows);
+      gameOver_ = true;
+    }
+    playUnlessCurrent(*page.event);
+  }
+  refresh_.setPostBody(page.postBody);
+  view.keepScroll = true;
+  if (gameOver_) return view;
+
+  if (!page.night) {
+    if (!page.preDay) view.speechCopy = true;
+    if (lastPhase_ == Phase::night) {
+      view.keepScroll = false;
+      playUnlessCurrent(AlarmKind::daytime);
+    }
+    lastPhase_ = Phase::day;
+  } else {
+    if (lastPhase_ == Phase::day) {
+      view.keepScroll = false;
+      playUnlessCurrent(AlarmKind::night);
+      if (!awaitingFirstGamePage_) logs_.launch(reverseRows);
+    }
+    lastPhase_ = Phase::night;
+  }
+  awaitingFirstGamePage_ = false;
+  return view;
+}
+
+}  // namespace jinro

@@ -1,0 +1,58 @@
+#include "client/speech_view.h"
+
+#include <algorithm>
+
+#include "page/row_reversal.h"
+#include "page/speech_text.h"
+
+namespace jinro {
+
+SpeechView::SpeechView(PageLoader& loader, Clipboard& clipboard) : loader_(loader), clipboard_(clipboard) {}
+
+void SpeechView::leavingPage() {
+  restoreScroll_ = false;
+  setCopyAvailable(false);
+  if (!skipScrollSave_) saved_ = loader_.scrollPosition();
+  skipScrollSave_ = false;
+}
+
+void SpeechView::resetScroll() {
+  saved_ = {};
+  skipScrollSave_ = true;
+}
+
+bool SpeechView::ownPageCompleted() {
+  if (!ownPagePending_) return false;
+  if (restoreScroll_) loader_.scrollTo(saved_);
+  ownPagePending_ = false;
+  return true;
+}
+
+void SpeechView::show(std::string pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver) {
+  pageText_ = std::move(pageText);
+  restoreScroll_ = keepScroll;
+  if (reverseRows_) {
+    std::string rewritten = pageText_;
+    const size_t n = reverseRowsAndFixLinks(rewritten, gameOver);
+    if (n > 0) {
+      rewritten.resize(std::min(n, rewritten.size()));
+      loader_.show(rewritten, url);
+      ownPagePending_ = true;
+      // The clipboard copies the page as shown.
+      pageText_ = std::move(rewritten);
+    }
+  }
+  setCopyAvailable(speechCopy);
+  if (restoreScroll_) loader_.scrollTo(saved_);
+}
+
+void SpeechView::copySpeeches() {
+  std::string text;
+  const SpeechCopyResult result = speechText(pageText_, reverseRows_, text);
+  if (result == SpeechCopyResult::notGamePage) return;
+  // From here on a page without the speech table leaves the clipboard empty.
+  if (!clipboard_.clear()) return;
+  if (result == SpeechCopyResult::copied) clipboard_.setText(text);
+}
+
+}  // namespace jinro

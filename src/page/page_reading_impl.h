@@ -1,0 +1,278 @@
+#pragma once
+// The reading of a page, written once over a policy of text primitives (Ops,
+// with the static members of FastTextOps), so that the very same algorithm
+// can run over the fast primitives and over a plain reference implementation
+// of them. page_reading.cpp instantiates it over FastTextOps.
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/code_page.h"
+#include "base/text_scan.h"
+#include "page/page_limits.h"
+#include "page/page_reading.h"
+#include "settings/alarm_kind.h"
+#include "settings/settings.h"
+
+namespace jinro::analysis {
+
+// ---------------------------------------------------------------------------
+// Marker texts of the game's pages (Shift_JIS bytes).
+
+inline constexpr std::string_view kTitleOpen = "<title>";
+inline constexpr std::string_view kTitleClose = "</title>";
+inline const std::string kPreDayMarker = utf8ToShiftJis(">事件前日<");
+inline const std::string kCapacityMarker = utf8ToShiftJis("（定員：");
+inline const std::string kLivingMarker = utf8ToShiftJis("[生存中");
+inline const std::string kPersonMarker = utf8ToShiftJis("人");
+// The labels of the game page's two buttons: action and redisplay.
+inline const std::string kActionButton = utf8ToShiftJis("行動/更新");
+inline const std::string kRedisplayButton = utf8ToShiftJis("再表示");
+inline constexpr std::string_view kLinkAttribute = "a href";
+inline constexpr std::string_view kValueAttribute = "value";
+
+// The login form's controls, in the order the refresh body names them.
+inline constexpr std::array<std::string_view, kLoginFieldCount> kLoginControls = {
+    "TXTPNO", "TXTPASS", "VILLAGENO", "TXTLOGIN", "FORMID"};
+
+inline constexpr size_t kNumberTextLimit = 255;
+
+// ---------------------------------------------------------------------------
+// Small helpers shared by the page engine.
+
+inline std::string_view untilZero(std::string_view text) {
+  size_t z = text.find('\0');
+  return z == std::string_view::npos ? text : text.substr(0, z);
+}
+
+// The page as the searches see it: up to its first zero byte, and at most
+// 511,999 bytes, cut on a character boundary.
+inline std::string_view pageView(std::string_view text) {
+  text = untilZero(text);
+  if (text.size() > kPageTextLimit) text = cutOnCharacterBoundary(text, kPageTextLimit);
+  return text;
+}
+
+// The start of the character after the one starting at pos.
+inline size_t nextCharStart(std::string_view text, size_t pos) {
+  return pos + (isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1);
+}
+
+template <class Ops>
+bool contains(std::string_view text, std::string_view pattern) {
+  return Ops::findText(text, 0, pattern) != kNotFound;
+}
+
+// Leading white space, an optional sign, then decimal digits up to the first
+// other byte; no digits give 0. At most 255 bytes are read; values beyond the
+// range of long saturate.
+inline long parseNumberText(std::string_view text) {
+  text = untilZero(text).substr(0, kNumberTextLimit);
+  size_t i = 0;
+  const size_t n = text.size();
+  auto space = [](char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); };
+  while (i < n && space(text[i])) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  constexpr unsigned long long kMax = static_cast<unsigned long long>(LONG_MAX);
+  unsigned long long value = 0;
+  for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
+    const unsigned digit = static_cast<unsigned>(text[i] - '0');
+    if (value <= kMax) value = value > (kMax - digit) / 10 ? kMax + 1 : value * 10 + digit;
+  }
+  if (negative) return value > kMax ? LONG_MIN : -static_cast<long>(value);
+  return value > kMax ? LONG_MAX : static_cast<long>(value);
+}
+
+// The refresh body from the login values: the form fields of the action
+// button first when the page has it, then the five login fields in fixed
+// order, values as they stand. The body holds at most 1023 bytes; a field
+// that would not fit whole is left out with every field after it.
+inline std::string postBodyFrom(const LoginValues& values, bool hasActionButton) {
+  static constexpr std::array<std::string_view, kLoginFieldCount> kNames = {
+      "TXTPNO=", "TXTPASS=", "VILLAGENO=", "TXTLOGIN=", "FORMID="};
+  std::string body;
+  body.reserve(kTextField);
+  if (hasActionButton) body = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&";
+  for (size_t i = 0; i < kLoginFieldCount; ++i) {
+    std::string_view value = cutOnCharacterBoundary(untilZero(values[i]), kLoginValueLimit);
+    size_t need = (i ? 1 : 0) + kNames[i].size() + value.size();
+    if (body.size() + need > kPostBodyLimit) break;
+    if (i) body += '&';
+    body += kNames[i];
+    body += value;
+  }
+  return body;
+}
+
+// ---------------------------------------------------------------------------
+// The searching algorithms.
+
+// The value of the form control named name: the tag around the first
+// occurrence of the name that is not inside a link, its "value" attribute,
+// quoted or bare, at most 255 bytes. Empty when there is none. The text is a
+// page view (see pageView). The name is searched from the start of the text,
+// or from searchFrom when the caller knows that no occurrence of the name
+// starts before it and that a search from the start walks through it.
+template <class Ops>
+std::string extractFieldValueWith(std::string_view text, std::string_view name, size_t searchFrom = 0) {
+  name = untilZero(name);
+  const size_t n = text.size();
+  size_t link = kNotFound;  // the last "a href" found
+  size_t lt = kNotFound;  // nearest "<" before the occurrence
+  size_t ltScanned = 0;   // "<" looked for in [0, ltScanned)
+  size_t gt = kNotFound;  // first ">" after the occurrence's first byte
+  bool gtKnown = false;
+
+  for (size_t pos = Ops::findText(text, searchFrom, name); pos != kNotFound;
+       pos = Ops::findText(text, nextCharStart(text, pos), name)) {
+    if (pos > ltScanned) {
+      size_t r = text.substr(ltScanned, pos - ltScanned).rfind('<');
+      if (r != std::string_view::npos) lt = ltScanned + r;
+      ltScanned = pos;
+    }
+    if (lt == kNotFound) continue;  // not inside any tag
+    if (!gtKnown || (gt != kNotFound && gt <= pos)) {
+      gt = text.find('>', pos + 1);
+      gtKnown = true;
+    }
+    if (gt == kNotFound) return {};  // an unclosed tag holds no value
+    // A link: the first "a href" from the tag's start ends within the tag.
+    // One found for an earlier tag that lies after this tag's "<" is this
+    // tag's first too, and inside it: a search walks the text a character at
+    // a time, and two walks that pass the same "<" (never a lead byte) take
+    // the same character starts after it; the earlier search ended at a ">"
+    // no later than this one. So the page is searched once for "a href",
+    // however many links hold the name.
+    if (link == kNotFound || link <= lt) link = Ops::findText(text.substr(0, gt), lt, kLinkAttribute);
+    if (link != kNotFound) continue;  // the name is part of a link
+
+    // "value" from the tag's start; found after the tag's end, it can only
+    // give an empty value, so the search stops at the ">".
+    std::string_view tagText = text.substr(0, gt);
+    size_t v = Ops::findText(tagText, lt, kValueAttribute);
+    if (v == kNotFound) return {};
+    size_t eq = tagText.find('=', v + kValueAttribute.size());
+    if (eq == std::string_view::npos) return {};
+    size_t p = eq + 1;
+    while (p < n && text[p] == ' ') ++p;
+    if (p >= gt) return {};
+    size_t start = 0;
+    size_t end = 0;
+    if (text[p] == '"' || text[p] == '\'') {
+      start = p + 1;
+      end = text.find('"', start);
+      if (end == std::string_view::npos) end = text.find('\'', start);
+    } else {
+      start = p;
+      end = text.find_first_of("> ", p + 1);
+    }
+    if (end == std::string_view::npos || end > gt) return {};
+    return std::string(cutOnCharacterBoundary(text.substr(start, end - start), kLoginValueLimit));
+  }
+  return {};
+}
+
+// The number between a marker and the next "人" after it; with
+// skipOneSpace, a space right after the marker is stepped over first.
+// A missing marker gives 0.
+template <class Ops>
+long numberAfterMarker(std::string_view text, std::string_view marker, bool skipOneSpace) {
+  size_t at = Ops::findText(text, 0, marker);
+  if (at == kNotFound) return 0;
+  size_t start = at + marker.size();
+  if (skipOneSpace && start < text.size() && text[start] == ' ') ++start;
+  size_t end = Ops::findText(text, start, kPersonMarker);
+  if (end == kNotFound) return 0;
+  return parseNumberText(text.substr(start, end - start));
+}
+
+// Night when the night kind's middle text starts after the end of the first
+// left text and no later than the end of the first right text.
+template <class Ops>
+bool isNightPageWith(const Settings& settings, std::string_view text) {
+  const AlarmSetting& night = settings.alarm(AlarmKind::night);
+  std::string_view left = untilZero(night.leftTrigger);
+  std::string_view middle = untilZero(night.middleTrigger);
+  std::string_view right = untilZero(night.rightTrigger);
+  size_t l = Ops::findText(text, 0, left);
+  if (l == kNotFound) return false;
+  size_t r = Ops::findText(text, 0, right);
+  if (r == kNotFound) return false;
+  size_t m = Ops::findText(text, l + left.size(), middle);
+  if (m == kNotFound) return false;
+  return m <= r + right.size();
+}
+
+inline constexpr std::array<AlarmKind, 7> kPageEventOrder = {
+    AlarmKind::jinro, AlarmKind::hikiwake, AlarmKind::sonmin, AlarmKind::yoko,
+    AlarmKind::nekomata, AlarmKind::tohyo, AlarmKind::kodo};
+
+// Victories and the draw first, then vote and action: the first whose
+// trigger text the page holds.
+template <class Ops>
+std::optional<AlarmKind> pageEventWith(const Settings& settings, std::string_view text) {
+  for (AlarmKind kind : kPageEventOrder) {
+    if (contains<Ops>(text, untilZero(settings.alarm(kind).trigger))) return kind;
+  }
+  return std::nullopt;
+}
+
+// The five login values. The three names that begin with "TXT" are searched
+// from the first "TXT" of the page: a search from the start finds none of
+// them before it, and walks through it.
+template <class Ops>
+LoginValues readLoginValuesWith(std::string_view text) {
+  LoginValues values;
+  const size_t firstTxt = Ops::findText(text, 0, "TXT");
+  for (size_t i = 0; i < kLoginFieldCount; ++i) {
+    std::string_view name = kLoginControls[i];
+    if (name.substr(0, 3) != "TXT") {
+      values[i] = extractFieldValueWith<Ops>(text, name);
+    } else if (firstTxt != kNotFound) {
+      values[i] = extractFieldValueWith<Ops>(text, name, firstTxt);
+    }
+  }
+  return values;
+}
+
+template <class Ops>
+PageReading readPageWith(const Settings& settings, std::string_view pageText, std::string_view pageUrl) {
+  std::string_view text = pageView(pageText);
+  PageReading page;
+
+  // Without a title the page is not read at all.
+  size_t open = Ops::findText(text, 0, kTitleOpen);
+  if (open == kNotFound) return page;
+  const size_t titleStart = open + kTitleOpen.size();
+  size_t close = Ops::findText(text, titleStart, kTitleClose);
+  if (close == kNotFound) return page;
+  page.titled = true;
+  page.caption.assign(cutOnCharacterBoundary(text.substr(titleStart, close - titleStart), kTitleLimit));
+  page.url.assign(cutOnCharacterBoundary(untilZero(pageUrl), kUrlLimit));
+
+  page.preDay = contains<Ops>(text, kPreDayMarker);
+  if (page.preDay) {
+    page.capacity = numberAfterMarker<Ops>(text, kCapacityMarker, false);
+    page.living = numberAfterMarker<Ops>(text, kLivingMarker, true);
+  }
+
+  const bool hasActionButton = contains<Ops>(text, kActionButton);
+  page.gamePage = hasActionButton || contains<Ops>(text, kRedisplayButton);
+  if (!page.gamePage) {
+    page.registrationOpen = contains<Ops>(text, untilZero(settings.alarm(AlarmKind::sonmintoroku).trigger));
+    return page;
+  }
+
+  page.loginValues = readLoginValuesWith<Ops>(text);
+  page.event = pageEventWith<Ops>(settings, text);
+  page.postBody = postBodyFrom(page.loginValues, hasActionButton);
+  page.night = isNightPageWith<Ops>(settings, text);
+  return page;
+}
+
+}  // namespace jinro::analysis

@@ -1,0 +1,12 @@
+#include "page/row_reversal.h"
+
+#include "jinro/server_base_url.h"
+#include "page/row_reversal_impl.h"
+
+namespace jinro {
+
+size_t reverseRowsAndFixLinks(std::string& text, bool gameOver) {
+  return reversal::reverseRowsAndFixLinksWith<FastTextOps>(text, gameOver, kServerBaseUrl);
+}
+
+}  // namespace jinro

@@ -1,0 +1,11 @@
+#include "page/speech_text.h"
+
+#include "page/speech_copy_impl.h"
+
+namespace jinro {
+
+SpeechCopyResult speechText(std::string_view pageText, bool reverseRows, std::string& out) {
+  return speech::speechTextWith<FastTextOps>(pageText, reverseRows, out);
+}
+
+}  // namespace jinro

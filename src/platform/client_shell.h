@@ -1,0 +1,51 @@
+#pragma once
+// What the client needs of its main window: the caption, the state of the
+// commands, notices, the window's state and the dialogs.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/command.h"
+#include "settings/settings.h"
+
+namespace jinro {
+
+enum class MessageIcon { none, information, error };
+
+struct Notice {
+  std::string text;     // UTF-8
+  std::string caption;  // UTF-8
+  MessageIcon icon = MessageIcon::none;
+};
+
+class ClientShell {
+ public:
+  virtual ~ClientShell() = default;
+  // Caption from the page's title, Shift_JIS bytes.
+  virtual void setCaption(std::string_view shiftJisTitle) = 0;
+  virtual void setCommandEnabled(Command command, bool enabled) = 0;
+  virtual void setCommandChecked(Command command, bool checked) = 0;
+  // A message box owned by the main window. It returns at once; `closed`
+  // runs when the player has dismissed it. Pages, timer ticks and sound
+  // notices go on while it is shown.
+  virtual void showNotice(const Notice& notice, std::function<void()> closed = {}) = 0;
+  virtual void minimize() = 0;
+  // Top-left corner to screen (0, 0), size kept, shown and raised.
+  virtual void moveToTopLeft() = 0;
+  // Starts the closing sequence (as the close box does).
+  virtual void requestClose() = 0;
+  virtual void openGeneralSettings() = 0;
+  virtual void openSoundSettings() = 0;
+  virtual void showVersion() = 0;
+  // The window's placement now (normal rectangle as the frame's rectangle on
+  // screen; maximised and minimised states in showCmd), and applying one.
+  virtual WindowPlacement placement() = 0;
+  virtual void applyPlacement(const WindowPlacement& placement) = 0;
+  // Opens a file with the desktop's default program.
+  virtual void openWithDesktop(const std::string& path) = 0;
+  // A line at the window's foot for a lasting condition the player should
+  // know of (an alarm whose sound file cannot play), UTF-8; "" clears it.
+  virtual void showStatusText(std::string_view text) = 0;
+};
+
+}  // namespace jinro

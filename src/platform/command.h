@@ -1,0 +1,24 @@
+#pragma once
+// What the player can ask of the client from the menus and the toolbar. The
+// shell shows each command's state (enabled, checked); the client sets it.
+namespace jinro {
+
+enum class Command {
+  soundOn,
+  soundOff,
+  manualRefresh,
+  autoRefresh,
+  exit,
+  minimizeAll,
+  moveAllTopLeft,
+  closeAllLogWindows,
+  generalSettings,
+  soundSettings,
+  openReadme,
+  version,
+  returnToTop,
+  reverseRows,
+  copySpeeches,
+};
+
+}  // namespace jinro

@@ -1,0 +1,201 @@
+#pragma once
+// Test doubles of the platform interfaces: they record what the client asked
+// for, and let a test fire what the desktop would report.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/browser.h"
+#include "platform/client_shell.h"
+#include "platform/clipboard.h"
+#include "platform/process_launcher.h"
+#include "platform/refresh_timer.h"
+#include "platform/sound_device.h"
+#include "platform/window_sweeper.h"
+
+namespace jinro::fake {
+
+class FakeSoundDevice : public SoundDevice {
+ public:
+  struct Call {
+    std::string op;  // open, seek, play, playNotify, stop, close
+    uint32_t id = 0;
+    std::string detail;  // device type and path for open
+  };
+  // Opens fail for paths listed here with another device type, or with a reason.
+  std::map<std::string, std::string> fileTypes;  // path -> "WaveAudio" / "Sequencer"
+  std::map<std::string, std::string> failures;   // path -> reason
+  bool acceptUnknownFiles = true;
+  std::vector<Call> calls;
+  uint32_t nextId = 1;
+  EndHandler handler;
+
+  Result<uint32_t> open(std::string_view deviceType, const std::string& path) override {
+    const std::string detail = std::string(deviceType) + ":" + path;
+    auto failure = failures.find(path);
+    auto it = fileTypes.find(path);
+    const bool ok = failure == failures.end() && (it != fileTypes.end() ? it->second == deviceType : acceptUnknownFiles);
+    if (!ok) {
+      calls.push_back({"open", 0, detail});
+      return fail(failure != failures.end() ? failure->second : "cannot open " + path);
+    }
+    const uint32_t id = nextId++;
+    calls.push_back({"open", id, detail});
+    return id;
+  }
+  void seekToStart(uint32_t id) override { calls.push_back({"seek", id, {}}); }
+  void play(uint32_t id, bool notify) override { calls.push_back({notify ? "playNotify" : "play", id, {}}); }
+  void stop(uint32_t id) override { calls.push_back({"stop", id, {}}); }
+  void close(uint32_t id) override { calls.push_back({"close", id, {}}); }
+  void setEndHandler(EndHandler h) override { handler = std::move(h); }
+  void fireEnd(uint32_t id, PlayEnd end = PlayEnd::finished) {
+    if (handler) handler(id, end);
+  }
+  // The paths opened and played, in order ("" for none).
+  std::vector<std::string> played() const {
+    std::vector<std::string> out;
+    std::map<uint32_t, std::string> paths;
+    for (const auto& c : calls) {
+      if (c.op == "open" && c.id) paths[c.id] = c.detail.substr(c.detail.find(':') + 1);
+      if (c.op == "play" || c.op == "playNotify") out.push_back(paths[c.id]);
+    }
+    return out;
+  }
+  size_t count(const std::string& op) const {
+    size_t n = 0;
+    for (const auto& c : calls) n += c.op == op;
+    return n;
+  }
+};
+
+class FakeShell : public ClientShell {
+ public:
+  std::string caption;
+  std::map<Command, bool> enabled;
+  std::map<Command, bool> checked;
+  std::vector<Notice> notices;
+  std::vector<std::function<void()>> openNotices;  // closing callbacks of the boxes still shown
+  std::vector<std::string> events;  // minimize, moveToTopLeft, close, generalDialog, soundSheet, version, open:<path>
+  std::string status;
+  WindowPlacement currentPlacement;
+  std::vector<WindowPlacement> applied;
+
+  void setCaption(std::string_view t) override { caption = std::string(t); }
+  void setCommandEnabled(Command c, bool on) override { enabled[c] = on; }
+  void setCommandChecked(Command c, bool on) override { checked[c] = on; }
+  void showNotice(const Notice& n, std::function<void()> closed) override {
+    notices.push_back(n);
+    openNotices.push_back(std::move(closed));
+  }
+  // The player closes the oldest box still shown.
+  void closeNotice() {
+    if (openNotices.empty()) return;
+    auto closed = std::move(openNotices.front());
+    openNotices.erase(openNotices.begin());
+    if (closed) closed();
+  }
+  void minimize() override { events.push_back("minimize"); }
+  void moveToTopLeft() override { events.push_back("moveToTopLeft"); }
+  void requestClose() override { events.push_back("close"); }
+  void openGeneralSettings() override { events.push_back("generalDialog"); }
+  void openSoundSettings() override { events.push_back("soundSheet"); }
+  void showVersion() override { events.push_back("version"); }
+  WindowPlacement placement() override { return currentPlacement; }
+  void applyPlacement(const WindowPlacement& p) override { applied.push_back(p); }
+  void openWithDesktop(const std::string& path) override { events.push_back("open:" + path); }
+  void showStatusText(std::string_view text) override { status = std::string(text); }
+};
+
+class FakeBrowser : public Browser {
+ public:
+  struct Navigation {
+    std::string url;
+    bool post = false;
+    std::string body;
+    std::string headers;
+  };
+  std::vector<Navigation> navigations;
+  std::vector<std::pair<std::string, std::string>> shown;  // html, base
+  ScrollPosition scroll;
+  std::vector<ScrollPosition> scrolledTo;
+  int stops = 0;
+
+  void navigate(const std::string& url) override { navigations.push_back({url, false, {}, {}}); }
+  void navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) override {
+    navigations.push_back({url, true, std::string(body), std::string(headers)});
+  }
+  void stop() override { ++stops; }
+  void showHtml(std::string_view html, const std::string& base) override { shown.emplace_back(std::string(html), base); }
+  ScrollPosition scrollPosition() override { return scroll; }
+  void scrollTo(int left, int top) override { scrolledTo.push_back({left, top}); }
+};
+
+class FakeTimer : public RefreshTimer {
+ public:
+  bool running = false;
+  uint64_t interval = 0;
+  int starts = 0;
+  std::function<void()> tick;
+  void start(uint64_t ms) override {
+    running = true;
+    interval = ms;
+    ++starts;
+  }
+  void stop() override { running = false; }
+  void setTickHandler(std::function<void()> t) override { tick = std::move(t); }
+  void fire() {
+    if (running && tick) tick();
+  }
+};
+
+class FakeClipboard : public Clipboard {
+ public:
+  bool available = true;
+  bool hasText = false;
+  std::string text;
+  bool clear() override {
+    if (!available) return false;
+    hasText = false;
+    text.clear();
+    return true;
+  }
+  bool setText(std::string_view t) override {
+    if (!available) return false;
+    hasText = true;
+    text = std::string(t);
+    return true;
+  }
+};
+
+class FakeLauncher : public ProcessLauncher {
+ public:
+  std::vector<std::pair<std::string, std::vector<std::string>>> launches;
+  int64_t startDetached(const std::string& program, const std::vector<std::string>& args) override {
+    launches.emplace_back(program, args);
+    return 1000 + static_cast<int64_t>(launches.size());
+  }
+};
+
+class FakeSweeper : public WindowSweeper {
+ public:
+  std::vector<std::pair<SweepKind, std::string>> sweeps;
+  int sweep(SweepKind kind, std::string_view cls) override {
+    sweeps.emplace_back(kind, std::string(cls));
+    return 0;
+  }
+};
+
+// One set of fakes, the desktop of a client under test.
+struct FakeDesktop {
+  FakeShell shell;
+  FakeSoundDevice sound;
+  FakeBrowser browser;
+  FakeTimer timer;
+  FakeClipboard clipboard;
+  FakeLauncher launcher;
+  FakeSweeper sweeper;
+};
+
+}  // namespace jinro::fake

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs scripts/check-layers.sh, with the project's layer graph, over a
+# throw-away tree: first with only allowed includes, then with a few
+# includes against the graph and a folder that is not a layer.
+set -euo pipefail
+check=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/check-layers.sh
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+
+fail() { echo "test_check_layers: $*" >&2; exit 1; }
+
+mkdir -p "$tree/src/base" "$tree/src/page" "$tree/tests/fakes"
+printf '#pragma once\n' > "$tree/src/base/text.h"
+printf '#pragma once\n' > "$tree/src/page/reading.h"
+cat > "$tree/src/page/reading.cpp" <<'EOF'
+#include <string>
+#include "reading.h"
+#include "base/text.h"
+#include "jinro/server_base_url.h"
+EOF
+printf '#include "base/text.h"\n#include "fakes/other.h"\n' > "$tree/tests/fakes/fakes.h"
+
+out=$(bash "$check" "$tree") || fail "allowed includes were refused: $out"
+[ "$out" = "layers: 4 files checked, no include against the graph" ] || fail "unexpected report: $out"
+
+cat >> "$tree/src/page/reading.cpp" <<'EOF'
+  #  include "ui/main_window.h"
+#include "fakes/fakes.h"
+#include "monitor/alarm_player.h"
+EOF
+mkdir "$tree/src/monitor" && printf '#pragma once\n' > "$tree/src/monitor/alarm_player.h"
+status=0
+out=$(bash "$check" "$tree") || status=$?
+[ "$status" -eq 1 ] || fail "exit status $status for includes against the graph"
+expected='src/monitor/alarm_player.h: in folder src/monitor, which is not a layer of scripts/layers.txt
+src/page/reading.cpp:5: includes "ui/main_window.h" (layer page may not include layer ui)
+src/page/reading.cpp:6: includes "fakes/fakes.h" (layer page may not include layer tests/fakes)
+src/page/reading.cpp:7: includes "monitor/alarm_player.h" (layer page may not include unknown folder monitor)
+layers: 5 files checked, 4 against the graph'
+[ "$out" = "$expected" ] || fail "unexpected report:
+$out"
+echo "test_check_layers: ok"
