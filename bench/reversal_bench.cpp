@@ -6,8 +6,8 @@
 #include <string>
 
 #include "jinro/server_base_url.h"
-#include "logs/row_reversal.h"
-#include "logs/row_reversal_impl.h"
+#include "page/row_reversal.h"
+#include "page/row_reversal_impl.h"
 #include "page_fixtures.h"
 #include "reference/row_reversal_reference.h"
 #include "reference/text_scan_reference.h"

@@ -1,10 +1,12 @@
 // findText on a full page (511,999 bytes), against the reference that copies
-// and lowers the rest of the page at every call.
+// and lowers the rest of the page at every call; UTF-16 to Shift_JIS of a
+// 500 kB page, table against iconv.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
-#include "monitor/text_scan.h"
+#include "base/code_page.h"
+#include "base/text_scan.h"
 #include "page_fixtures.h"
 #include "reference/text_scan_reference.h"
 
@@ -54,6 +56,23 @@ void BM_ReplaceAll_DotSlash(benchmark::State& state) {
   }
 }
 
+// A full page as the browser hands it over, converted back to Shift_JIS as
+// the client does with every completed page.
+const std::u16string& fullPageUtf16() {
+  static const std::u16string page = jinro::shiftJisToUtf16(jinro::fixtures::dayPage(500000, 1000));
+  return page;
+}
+
+void BM_Utf16ToShiftJis_500k(benchmark::State& state) {
+  const std::u16string& page = fullPageUtf16();
+  for (auto _ : state) benchmark::DoNotOptimize(jinro::utf16ToShiftJis(page));
+  state.counters["page_units"] = static_cast<double>(page.size());
+}
+void BM_Utf16ToShiftJisIconv_500k(benchmark::State& state) {
+  const std::u16string& page = fullPageUtf16();
+  for (auto _ : state) benchmark::DoNotOptimize(jinro::detail::utf16ToShiftJisIconv(page));
+}
+
 BENCHMARK(BM_FindText_Absent)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindText_NearEnd)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindText_JapaneseAbsent)->Unit(benchmark::kMicrosecond);
@@ -62,5 +81,7 @@ BENCHMARK(BM_FindText_MarkerNearStart)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReferenceFindText_Absent)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReferenceFindText_NearEnd)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReplaceAll_DotSlash)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Utf16ToShiftJis_500k)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Utf16ToShiftJisIconv_500k)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "logs/log_launch.h"
+#include "page/day_log.h"
 
 namespace {
 

@@ -11,8 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/page_analysis.h"
-#include "monitor/page_analysis_impl.h"
+#include "page/page_limits.h"
+#include "page/page_reading.h"
+#include "page/page_reading_impl.h"
 #include "reference/text_scan_reference.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 #include "settings/profile_file.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "jinro/server_base_url.h"
-#include "logs/row_reversal.h"
+#include "page/row_reversal.h"
 #include "reference/row_reversal_reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

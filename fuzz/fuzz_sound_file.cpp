@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/sound_file.h"
+#include "backends/sdl/sound_file.h"
 
 namespace {
 

@@ -1,15 +1,17 @@
 // The clipboard text of arbitrary pages in both row orders, against the same
-// algorithm over the reference primitives, and the copy command through the
-// fake clipboard.
+// algorithm over the reference primitives, and the copy command of the speech
+// view through the fake clipboard.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include "logs/speech_copy.h"
-#include "logs/speech_copy_impl.h"
-#include "platform/fake/fakes.h"
+#include "client/speech_view.h"
+#include "fakes/fakes.h"
+#include "page/page_limits.h"
+#include "page/speech_copy_impl.h"
+#include "page/speech_text.h"
 #include "reference/text_scan_reference.h"
 
 namespace {
@@ -34,17 +36,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (r != rr) fail("result differs from the reference primitives");
     if (r == jinro::SpeechCopyResult::copied && out != ref) fail("text differs from the reference primitives");
 
-    jinro::fake::FakePlatform fakes;
-    jinro::ClientController c(fakes.ports());
-    c.pageText.assign(page);
-    c.reverseRows = reverse;
-    fakes.clipboard.text = "old";
-    fakes.clipboard.hasText = true;
-    jinro::copySpeeches(c);
-    if (r == jinro::SpeechCopyResult::notGamePage && fakes.clipboard.text != "old") fail("clipboard touched");
-    if (r == jinro::SpeechCopyResult::markersMissing && (fakes.clipboard.hasText || fakes.clipboard.clears != 1))
+    jinro::fake::FakeBrowser browser;
+    jinro::fake::FakeClipboard clipboard;
+    jinro::PageLoader loader(browser);
+    jinro::SpeechView view(loader, clipboard);
+    if (reverse) view.toggleReverseRows();
+    view.show(std::string(page), "http://a.example/cgi_jinro.cgi", false, true, false);
+    // In reverse-row mode the page is copied as the view showed it.
+    const std::string& shown = browser.shown.empty() ? std::string(page) : browser.shown.back().first;
+    std::string expected;
+    const jinro::SpeechCopyResult shownResult = jinro::speechText(shown, reverse, expected);
+    clipboard.text = "old";
+    clipboard.hasText = true;
+    view.copySpeeches();
+    if (shownResult == jinro::SpeechCopyResult::notGamePage && (!clipboard.hasText || clipboard.text != "old"))
+      fail("clipboard touched");
+    if (shownResult == jinro::SpeechCopyResult::markersMissing && (clipboard.hasText || !clipboard.text.empty()))
       fail("clipboard not emptied");
-    if (r == jinro::SpeechCopyResult::copied && fakes.clipboard.text != out) fail("clipboard text");
+    if (shownResult == jinro::SpeechCopyResult::copied && clipboard.text != expected) fail("clipboard text");
+    if (!reverse && shownResult == jinro::SpeechCopyResult::copied && clipboard.text != out) fail("clipboard text");
   }
   return 0;
 }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "monitor/text_scan.h"
+#include "base/text_scan.h"
 #include "reference/text_scan_reference.h"
 
 namespace {

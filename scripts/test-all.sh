@@ -12,7 +12,10 @@ export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
 export SDL_AUDIODRIVER=dummy
 
-# 1. The logic and its unit tests under AddressSanitizer and UBSan.
+# The layer graph first: it takes a second and says where an include went wrong.
+bash scripts/check-layers.sh
+
+# The logic and its unit tests under AddressSanitizer and UBSan.
 cmake -S . -B build-asan -DJINRO_SANITIZE=ON -DJINRO_BUILD_GUI=OFF -DJINRO_BUILD_BENCH=OFF \
       -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-asan -j"$jobs" --target jinro_unit_tests
@@ -21,7 +24,7 @@ cmake --build build-asan -j"$jobs" --target jinro_unit_tests
 grep -E "tests passed|tests failed" build-asan/ctest.log | sed "s/^/sanitizer build: /"
 bash scripts/fuzz-smoke.sh
 
-# 2. Everything, tested under a display.
+# Everything, tested under a display.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 cd build

@@ -122,12 +122,11 @@ void setSettingsFileOverride(std::string path) {
 }
 
 std::string settingsFilePath() {
-  std::string dir = enterExecutableDirectory();
   {
     std::lock_guard<std::mutex> lock(overrideMutex());
     if (!overridePath().empty()) return overridePath();
   }
-  return dir + "jinro.ini";
+  return executableDirectory() + "jinro.ini";
 }
 
 void loadSoundSettings(Settings& settings) {

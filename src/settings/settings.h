@@ -55,13 +55,11 @@ inline constexpr uint32_t SW_SHOWMAXIMIZED = 3;
 
 using KeyValueList = std::vector<std::pair<std::string, std::string>>;
 
-// Full path of jinro.ini in the executable's directory; makes that directory
-// the current directory, so bare sound file names resolve there.
+// Full path of jinro.ini in the executable's directory.
 std::string settingsFilePath();
 
 // Points every load and save at another file (tests, tools); an empty path
-// returns to jinro.ini beside the executable. The executable's directory is
-// still made the current directory.
+// returns to jinro.ini beside the executable.
 void setSettingsFileOverride(std::string path);
 
 // Which field of an AlarmSetting a key of the sound sections holds.

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "jinro/server_base_url.h"
-#include "platform/fake/fakes.h"
+#include "fakes/fakes.h"
 #include "settings/settings.h"
 #include "ui/dialog_units.h"
 #include "ui/general_settings_dialog.h"
@@ -56,15 +56,6 @@ struct MessageBoxAnswer {
   }
 };
 
-// Records the restart the main window would make from the reloaded settings.
-struct MainWindowStandIn : MessageTarget {
-  ClientController* c = nullptr;
-  intptr_t sendMessage(uint32_t message, uintptr_t, intptr_t lParam) override {
-    if (message == WM_SET_AUTO_REFRESH && lParam == 1) c->ports.timer->start(c->settings.refreshIntervalSeconds * 1000ull);
-    return 0;
-  }
-};
-
 }  // namespace
 
 class TestGeneralSettingsDialog : public QObject {
@@ -73,9 +64,8 @@ class TestGeneralSettingsDialog : public QObject {
  private:
   QTemporaryDir dir_;
   std::string ini_;
-  fake::FakePlatform* fake_ = nullptr;
-  ClientController* c_ = nullptr;
-  MainWindowStandIn standIn_;
+  fake::FakeDesktop* fake_ = nullptr;
+  Client* c_ = nullptr;
 
   std::string file() const {
     std::ifstream in(ini_, std::ios::binary);
@@ -83,9 +73,10 @@ class TestGeneralSettingsDialog : public QObject {
     s << in.rdbuf();
     return s.str();
   }
+  // The file as the client reads it when it starts.
   void setFile(const std::string& text) {
-    std::ofstream out(ini_, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(ini_, std::ios::binary | std::ios::trunc) << text;
+    c_->start();
   }
   std::unique_ptr<GeneralSettingsDialog> openDialog() {
     auto d = std::make_unique<GeneralSettingsDialog>(*c_, nullptr);
@@ -106,12 +97,11 @@ class TestGeneralSettingsDialog : public QObject {
     ini_ = dir_.filePath(QStringLiteral("jinro.ini")).toStdString();
     std::remove(ini_.c_str());
     setSettingsFileOverride(ini_);
-    fake_ = new fake::FakePlatform;
-    c_ = new ClientController(fake_->ports());
-    standIn_.c = c_;
-    fake_->messages.forwardTo = &standIn_;
-    loadSoundSettings(c_->settings);
-    loadGeneralSettings(c_->settings);
+    fake_ = new fake::FakeDesktop;
+    c_ = new Client({fake_->shell, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
+                     fake_->sweeper},
+                    dir_.path().toStdString() + "/");
+    c_->start();
   }
   void cleanup() {
     delete c_;
@@ -152,7 +142,6 @@ class TestGeneralSettingsDialog : public QObject {
     for (auto [stored, shown] : {std::pair<const char*, const char*>{"5", "10"}, {"70000", "10000"}, {"-3", "10"},
                                  {"0060", "60"}}) {
       setFile(std::string("[ZENPAN]\r\njidokosin_kankaku=") + stored + "\r\n");
-      loadGeneralSettings(c_->settings);
       auto d = openDialog();
       QCOMPARE(d->box(1004)->text(), QString::fromLatin1(shown));
       if (std::string(stored) == "70000") {
@@ -171,7 +160,7 @@ class TestGeneralSettingsDialog : public QObject {
       QVERIFY(!d->isVisible());
       QCOMPARE(d->result(), ui::kGeneralOk);
       QVERIFY(file().find(std::string("jidokosin_kankaku=") + good + "\r\n") != std::string::npos);
-      QCOMPARE(c_->settings.refreshIntervalSeconds, static_cast<uint32_t>(std::stoi(good)));
+      QCOMPARE(c_->settings().refreshIntervalSeconds, static_cast<uint32_t>(std::stoi(good)));
     }
     const std::string before = file();
     for (const char* bad : {"9", "10001", "", "1O", "-10"}) {
@@ -215,33 +204,33 @@ class TestGeneralSettingsDialog : public QObject {
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
     QCOMPARE(d->result(), ui::kGeneralOk);
     QVERIFY(file().find("jidokosin_kankaku=060\r\n") != std::string::npos);
-    QCOMPARE(c_->settings.refreshIntervalSeconds, 60u);
+    QCOMPARE(c_->settings().refreshIntervalSeconds, 60u);
   }
 
   void okRestartsARunningTimerOnlyWithTheNewInterval() {
-    c_->timerRunning = 1;
+    c_->toggleAutoRefresh();
+    QCOMPARE(fake_->timer.starts, 1);
     auto d = openDialog();
     typeInterval(*d, "25");
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
-    QCOMPARE(fake_->messages.count(WM_SET_AUTO_REFRESH, 0), size_t{1});
-    QCOMPARE(fake_->timer.starts, 1);
+    QCOMPARE(fake_->timer.starts, 2);
     QCOMPARE(fake_->timer.interval, uint64_t{25000});
+    QVERIFY(fake_->timer.running);
 
-    c_->timerRunning = 0;
+    c_->toggleAutoRefresh();
     auto again = openDialog();
     typeInterval(*again, "30");
     QTest::mouseClick(again->okButton(), Qt::LeftButton);
     QCOMPARE(again->result(), ui::kGeneralOk);
-    QCOMPARE(fake_->messages.messages.size(), size_t{1});  // nothing more
-    QCOMPARE(fake_->timer.starts, 1);
-    QCOMPARE(c_->settings.refreshIntervalSeconds, 30u);
+    QCOMPARE(fake_->timer.starts, 2);  // nothing more
+    QVERIFY(!fake_->timer.running);
+    QCOMPARE(c_->settings().refreshIntervalSeconds, 30u);
   }
 
   void cancelEscapeAndCloseBoxChangeNothing() {
     setFile("[ZENPAN]\r\nURL_frame=http://old/\r\nmine=1\r\n");
-    loadGeneralSettings(c_->settings);
     const std::string before = file();
-    const Settings was = c_->settings;
+    const Settings was = c_->settings();
     auto d = openDialog();
     d->box(1001)->setText("http://new/1");
     d->box(1002)->setText("http://new/2");
@@ -255,9 +244,9 @@ class TestGeneralSettingsDialog : public QObject {
     QVERIFY(!d->isVisible());
     QCOMPARE(d->result(), ui::kGeneralCancel);
     QCOMPARE(file(), before);
-    QCOMPARE(c_->settings.startUrl, was.startUrl);
-    QCOMPARE(c_->settings.refreshIntervalSeconds, was.refreshIntervalSeconds);
-    QVERIFY(fake_->messages.messages.empty());
+    QCOMPARE(c_->settings().startUrl, was.startUrl);
+    QCOMPARE(c_->settings().refreshIntervalSeconds, was.refreshIntervalSeconds);
+    QVERIFY(fake_->shell.notices.empty());
   }
 
   void enterIsOk() {
@@ -267,7 +256,7 @@ class TestGeneralSettingsDialog : public QObject {
     QTest::keyClick(d->box(1003), Qt::Key_Return);
     QVERIFY(!d->isVisible());
     QCOMPARE(d->result(), ui::kGeneralOk);
-    QCOMPARE(c_->settings.cgiUrl, std::string("http://enter/"));
+    QCOMPARE(c_->settings().cgiUrl, std::string("http://enter/"));
   }
 
   void typedUrlIsCutWithoutSplittingACharacter() {
@@ -276,8 +265,8 @@ class TestGeneralSettingsDialog : public QObject {
     for (int i = 0; i < 200; ++i) url += QChar(0x6751);  // 村
     d->box(1001)->setText(url);
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
-    QCOMPARE(c_->settings.startUrl.size(), size_t{10 + 2 * 124});
-    QCOMPARE(ui::fromShiftJis(c_->settings.startUrl), url.left(10 + 124));
+    QCOMPARE(c_->settings().startUrl.size(), size_t{10 + 2 * 124});
+    QCOMPARE(ui::fromShiftJis(c_->settings().startUrl), url.left(10 + 124));
   }
 
   void modalLoopKeepsTimersRunning() {

@@ -1,61 +1,73 @@
-// The main window as built: title, menu bar (texts, order, command ids),
-// toolbar (ids, glyphs, the one tooltip, start states), the 30-pixel band
-// above the browser, toolbar states as the dispatcher sets them, and the
+// The main window as built: title, menu bar (texts, order, commands),
+// toolbar (button names, glyphs, the one tooltip, start states), the 30-pixel
+// band above the browser, command states as the client sets them, and the
 // placement round trip.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
-#include <QWebEngineView>
+#include <memory>
 
-#include "app/ids.h"
-#include "platform/qt/qt_text.h"
+#include "client/client.h"
+#include "fakes/fakes.h"
 #include "ui/main_window.h"
 
-using jinro::qt::fromShiftJis;
+using jinro::Command;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase() {
+    QVERIFY(dir_.isValid());
+    jinro::setSettingsFileOverride(dir_.filePath(QStringLiteral("jinro.ini")).toStdString());
     window_ = new jinro::MainWindow();
-    QVERIFY(window_->createBrowser());
-    window_->startClient();
+    view_ = new QWidget();
+    window_->setBrowserView(view_);
+    client_ = std::make_unique<jinro::Client>(
+        jinro::Desktop{*window_, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher,
+                       fake_.sweeper},
+        dir_.path().toStdString() + "/");
+    window_->bind(*client_);
+    client_->start();
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_));
   }
   void cleanupTestCase() {
-    window_->controller().ports.browser = nullptr;
     delete window_;
+    client_.reset();
+    jinro::setSettingsFileOverride("");
   }
 
   void titleUntilTheFirstPage() {
-    QCOMPARE(window_->windowTitle(), fromShiftJis("\x81uMoonvale\x81vThornfield"));  // 「Moonvale」Thornfield
+    QCOMPARE(window_->windowTitle(), QStringLiteral("「Moonvale」Thornfield"));
   }
 
-  void menuBarTextsOrderAndIds() {
+  void menuBarTextsOrderAndCommands() {
     struct Item {
       QString text;
-      int id;  // 0: separator
+      Command command;
+      bool separator = false;
     };
+    const Item separator{QString(), Command::exit, true};
     const QList<QPair<QString, QList<Item>>> expected = {
-        {fromShiftJis("\xCC\xA7\xB2\xD9(&F)"),  // ﾌｧｲﾙ(&F)
-         {{fromShiftJis("\x8E\xE8\x93\xAE\x8DX\x90V(&H)"), 40005},  // 手動更新(&H)
-          {fromShiftJis("\x8E\xA9\x93\xAE\x8DX\x90V(&A)"), 40006},  // 自動更新(&A)
-          {QString(), 0},
-          {fromShiftJis("\x8FI\x97\xB9(&Q)"), 40007}}},  // 終了(&Q)
-        {fromShiftJis("\x89\xB9\x90\xBA(&S)"), {{QStringLiteral("ON"), 40001}, {QStringLiteral("OFF"), 40002}}},
-        {fromShiftJis("\x90\xDD\x92\xE8(&C)"),
-         {{fromShiftJis("\x91S\x94\xCA\x82\xCC\x90\xDD\x92\xE8(&G)"), 40010},
-          {fromShiftJis("\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8(&S)"), 40011}}},
-        {fromShiftJis("\xB3\xA8\xDD\xC4\xDE\xB3(&W)"),
-         {{fromShiftJis("\x91S\xB3\xA8\xDD\xC4\xDE\xB3\x82\xF0\x8D\xC5\x8F\xAC\x89\xBB(&L)"), 40008},
-          {fromShiftJis("\x91S\xDB\xB8\xDE\xB3\xA8\xDD\xC4\xDE\xB3\x82\xF0\x95\xC2\x82\xB6\x82\xE9(&C)"), 40016},
-          {fromShiftJis("\x91S\xB3\xA8\xDD\xC4\xDE\xB3\x82\xF0\x8D\xB6\x8F\xE3\x82\xD6\x88\xDA\x93\xAE(&T)"), 50019}}},
-        {fromShiftJis("\xCD\xD9\xCC\xDF(&H)"),
-         {{fromShiftJis("Readme\x82\xF0\x8AJ\x82\xAD(&R)"), 40013},
-          {fromShiftJis("\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&V)"), 40014}}},
+        {QStringLiteral("ﾌｧｲﾙ(&F)"),
+         {{QStringLiteral("手動更新(&H)"), Command::manualRefresh},
+          {QStringLiteral("自動更新(&A)"), Command::autoRefresh},
+          separator,
+          {QStringLiteral("終了(&Q)"), Command::exit}}},
+        {QStringLiteral("音声(&S)"), {{QStringLiteral("ON"), Command::soundOn}, {QStringLiteral("OFF"), Command::soundOff}}},
+        {QStringLiteral("設定(&C)"),
+         {{QStringLiteral("全般の設定(&G)"), Command::generalSettings},
+          {QStringLiteral("音声の設定(&S)"), Command::soundSettings}}},
+        {QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"),
+         {{QStringLiteral("全ｳｨﾝﾄﾞｳを最小化(&L)"), Command::minimizeAll},
+          {QStringLiteral("全ﾛｸﾞｳｨﾝﾄﾞｳを閉じる(&C)"), Command::closeAllLogWindows},
+          {QStringLiteral("全ｳｨﾝﾄﾞｳを左上へ移動(&T)"), Command::moveAllTopLeft}}},
+        {QStringLiteral("ﾍﾙﾌﾟ(&H)"),
+         {{QStringLiteral("Readmeを開く(&R)"), Command::openReadme},
+          {QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)"), Command::version}}},
     };
     const QList<QAction*> menus = window_->menuBar()->actions();
     QCOMPARE(menus.size(), expected.size());
@@ -65,18 +77,18 @@ class MainWindowTest : public QObject {
       QCOMPARE(items.size(), expected[i].second.size());
       for (int j = 0; j < items.size(); ++j) {
         const Item& want = expected[i].second[j];
-        if (want.id == 0) {
+        if (want.separator) {
           QVERIFY(items[j]->isSeparator());
         } else {
           QCOMPARE(items[j]->text(), want.text);
-          QCOMPARE(items[j]->data().toInt(), want.id);
+          QCOMPARE(items[j], window_->menuAction(want.command));
         }
       }
     }
     // Only "ON" starts checked.
     for (QAction* menu : menus) {
       for (QAction* item : menu->menu()->actions()) {
-        QCOMPARE(item->isChecked(), item->data().toInt() == jinro::IDM_SOUND_ON);
+        QCOMPARE(item->isChecked(), item == window_->menuAction(Command::soundOn));
       }
     }
   }
@@ -84,27 +96,29 @@ class MainWindowTest : public QObject {
   void toolbarButtonsTooltipAndStartStates() {
     QToolBar* bar = window_->findChild<QToolBar*>(QStringLiteral("toolbar_50006"));
     QVERIFY(bar);
-    QList<int> ids;
+    QStringList names;
     for (QAction* a : bar->actions()) {
-      if (a->data().isValid()) ids << a->data().toInt();
+      if (!a->objectName().isEmpty()) names << a->objectName();
     }
-    QCOMPARE(ids, (QList<int>{50007, 50008, 50009, 50013, 50034}));
-    for (int id : ids) {
-      QAction* a = window_->commandAction(id);
+    QCOMPARE(names, (QStringList{"button_50007", "button_50008", "button_50009", "button_50013", "button_50034"}));
+    const QList<Command> commands = {Command::manualRefresh, Command::autoRefresh, Command::returnToTop,
+                                     Command::reverseRows, Command::copySpeeches};
+    for (int i = 0; i < commands.size(); ++i) {
+      QAction* a = window_->commandAction(commands[i]);
+      QCOMPARE(a->objectName(), names[i]);
       QVERIFY(!a->icon().isNull());
       QVERIFY(a->text().isEmpty());
-      if (id == jinro::ID_TB_AUTO_REFRESH) {
-        // 発言や行動を入力・送信する時は、自動更新を手動で切ってください。
+      if (commands[i] == Command::autoRefresh) {
         QCOMPARE(a->toolTip(), QString::fromUtf8("発言や行動を入力・送信する時は、自動更新を手動で切ってください。"));
       } else {
         QVERIFY(a->toolTip().isEmpty());
       }
-      QCOMPARE(a->isEnabled(), id != jinro::ID_TB_COPY_SPEECH);
+      QCOMPARE(a->isEnabled(), commands[i] != Command::copySpeeches);
       QVERIFY(!a->isChecked());
     }
     // The buttons sit left to right with the separators' gaps between them.
     QList<int> xs;
-    for (int id : ids) xs << bar->widgetForAction(window_->commandAction(id))->x();
+    for (Command c : commands) xs << bar->widgetForAction(window_->commandAction(c))->x();
     for (int i = 1; i < xs.size(); ++i) QVERIFY(xs[i] > xs[i - 1]);
     QVERIFY(xs[0] >= 48);  // six separators of 8 pixels before the first button
   }
@@ -112,33 +126,42 @@ class MainWindowTest : public QObject {
   void browserBelowTheThirtyPixelBand() {
     window_->resize(800, 600);
     QTest::qWait(100);
-    QWebEngineView* view = window_->browserView();
-    QVERIFY(view);
     QWidget* central = window_->centralWidget();
-    QCOMPARE(view->geometry(), QRect(0, jinro::kToolbarBand, central->width(), central->height() - jinro::kToolbarBand));
+    QCOMPARE(view_->geometry(), QRect(0, jinro::kToolbarBand, central->width(), central->height() - jinro::kToolbarBand));
   }
 
-  void toolbarStatesFollowTheDispatcher() {
-    QAction* reverse = window_->commandAction(jinro::ID_TB_REVERSE);
-    window_->setToolbarButtonState(jinro::ID_TB_REVERSE, jinro::TBSTATE_CHECKED_ENABLED);
-    QVERIFY(reverse->isChecked() && reverse->isEnabled());
-    window_->setToolbarButtonState(jinro::ID_TB_REVERSE, jinro::TBSTATE_ENABLED);
-    QVERIFY(!reverse->isChecked() && reverse->isEnabled());
-    QAction* copy = window_->commandAction(jinro::ID_TB_COPY_SPEECH);
-    window_->setToolbarButtonState(jinro::ID_TB_COPY_SPEECH, jinro::TBSTATE_ENABLED);
+  void commandStatesFollowTheClient() {
+    QAction* copy = window_->commandAction(Command::copySpeeches);
+    window_->setCommandEnabled(Command::copySpeeches, true);
     QVERIFY(copy->isEnabled());
-    window_->setToolbarButtonState(jinro::ID_TB_COPY_SPEECH, jinro::TBSTATE_DISABLED);
+    window_->setCommandEnabled(Command::copySpeeches, false);
     QVERIFY(!copy->isEnabled());
 
-    // The automatic refresh button as the dispatcher toggles it.
-    QAction* autoRefresh = window_->commandAction(jinro::ID_TB_AUTO_REFRESH);
+    // The automatic refresh button: the client switches and the window shows it.
+    QAction* autoRefresh = window_->commandAction(Command::autoRefresh);
     autoRefresh->trigger();
+    QVERIFY(fake_.timer.running);
     QVERIFY(autoRefresh->isChecked());
-    QCOMPARE(window_->controller().autoRefreshOn, 1);
-    QVERIFY(window_->commandAction(jinro::IDM_AUTO_REFRESH)->isChecked());
+    QVERIFY(window_->menuAction(Command::autoRefresh)->isChecked());
     autoRefresh->trigger();
+    QVERIFY(!fake_.timer.running);
     QVERIFY(!autoRefresh->isChecked());
-    QCOMPARE(window_->controller().timerRunning, 0);
+    QVERIFY(!window_->menuAction(Command::autoRefresh)->isChecked());
+
+    // Reverse-row mode, pressed and released, each time reading the page again.
+    QAction* reverse = window_->commandAction(Command::reverseRows);
+    fake_.browser.navigations.clear();
+    reverse->trigger();
+    QVERIFY(reverse->isChecked() && reverse->isEnabled());
+    reverse->trigger();
+    QVERIFY(!reverse->isChecked());
+    QCOMPARE(fake_.browser.navigations.size(), size_t{2});
+
+    // Sound OFF from the menu: only one of the pair is checked.
+    window_->menuAction(Command::soundOff)->trigger();
+    QVERIFY(window_->menuAction(Command::soundOff)->isChecked());
+    QVERIFY(!window_->menuAction(Command::soundOn)->isChecked());
+    QVERIFY(!client_->alarms().soundOn());
   }
 
   void placementRoundTrip() {
@@ -163,7 +186,11 @@ class MainWindowTest : public QObject {
   }
 
  private:
+  QTemporaryDir dir_;
+  jinro::fake::FakeDesktop fake_;  // all but the shell, which is the window
   jinro::MainWindow* window_ = nullptr;
+  QWidget* view_ = nullptr;  // owned by the window
+  std::unique_ptr<jinro::Client> client_;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -16,7 +16,7 @@
 #include <map>
 #include <sstream>
 
-#include "platform/fake/fakes.h"
+#include "fakes/fakes.h"
 #include "settings/settings.h"
 #include "ui/dialog_units.h"
 #include "ui/settings_dialogs.h"
@@ -64,8 +64,8 @@ class TestSoundSettingsSheet : public QObject {
  private:
   QTemporaryDir dir_;
   std::string ini_;
-  fake::FakePlatform* fake_ = nullptr;
-  ClientController* c_ = nullptr;
+  fake::FakeDesktop* fake_ = nullptr;
+  Client* c_ = nullptr;
 
   std::string file() const {
     std::ifstream in(ini_, std::ios::binary);
@@ -102,12 +102,15 @@ class TestSoundSettingsSheet : public QObject {
     }
     return all;
   }
+  // A game page at action time: its alarm plays, and a refresh posts its form.
   void arrangeSoundOnWithAPlayingAlarm() {
-    c_->soundOn = 1;
-    c_->currentUrl = "http://village/cgi_jinro.cgi";
-    c_->postBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=2";
-    c_->postBodyLength = static_cast<uint32_t>(c_->postBody.size());
-    c_->alarmChannels[index(AlarmKind::kodo)].deviceId = 9;
+    c_->documentComplete(u"http://village/cgi_jinro.cgi",
+                         u"<html><head><title>村</title></head><body><form>"
+                         u"<input type=\"submit\" value=\"行動/更新\"><input type=\"hidden\" name=\"TXTPNO\" value=\"2\">"
+                         u"</form><font>能力対象</font>を決定してください。</body></html>");
+    QCOMPARE(fake_->sound.count("playNotify"), size_t{1});
+    fake_->sound.calls.clear();
+    fake_->browser.navigations.clear();
   }
 
  private slots:
@@ -116,10 +119,11 @@ class TestSoundSettingsSheet : public QObject {
     ini_ = dir_.filePath(QStringLiteral("jinro.ini")).toStdString();
     std::ofstream(ini_, std::ios::binary | std::ios::trunc) << kFile;
     setSettingsFileOverride(ini_);
-    fake_ = new fake::FakePlatform;
-    c_ = new ClientController(fake_->ports());
-    loadSoundSettings(c_->settings);
-    loadGeneralSettings(c_->settings);
+    fake_ = new fake::FakeDesktop;
+    c_ = new Client({fake_->shell, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
+                     fake_->sweeper},
+                    dir_.path().toStdString() + "/");
+    c_->start();
   }
   void cleanup() {
     delete c_;
@@ -187,12 +191,13 @@ class TestSoundSettingsSheet : public QObject {
     QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
     QVERIFY(now.find("kodo_trigger_string=KODO\r\n") != std::string::npos);
     QVERIFY(now.find("tohyo_sound_roop_check=0\r\n") != std::string::npos);
-    QCOMPARE(c_->settings.alarm(AlarmKind::kodo).trigger, std::string("KODO"));
-    QCOMPARE(c_->settings.alarm(AlarmKind::tohyo).loop, 0);
+    QCOMPARE(c_->settings().alarm(AlarmKind::kodo).trigger, std::string("KODO"));
+    QCOMPARE(c_->settings().alarm(AlarmKind::tohyo).loop, 0);
     QCOMPARE(fake_->browser.navigations.size(), size_t{1});
-    QCOMPARE(fake_->browser.navigations[0].url, c_->currentUrl);
+    QCOMPARE(fake_->browser.navigations[0].url, std::string("http://village/cgi_jinro.cgi"));
     QVERIFY(fake_->browser.navigations[0].post);
-    QCOMPARE(fake_->browser.navigations[0].body, c_->postBody);
+    QCOMPARE(fake_->browser.navigations[0].body, c_->autoRefresh().postBody());
+    QVERIFY(c_->autoRefresh().postBody().find("TXTPNO=2") != std::string::npos);
     QCOMPARE(fake_->sound.count("stop"), size_t{1});
   }
 
@@ -211,26 +216,27 @@ class TestSoundSettingsSheet : public QObject {
     QVERIFY(now.find("sonmin_trigger_string=S2\r\n") != std::string::npos);  // kept through its page
     QVERIFY(now.find("yoko_trigger_string=") != std::string::npos);         // now written whole
     QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
-    QCOMPARE(c_->settings.alarm(AlarmKind::full_alarm).loop, 0);
+    QCOMPARE(c_->settings().alarm(AlarmKind::full_alarm).loop, 0);
     QCOMPARE(fake_->browser.navigations.size(), size_t{1});
     QCOMPARE(fake_->sound.count("stop"), size_t{1});
   }
 
   void soundOffWritesAndReloadsOnly() {
     arrangeSoundOnWithAPlayingAlarm();
-    c_->soundOn = 0;
+    c_->setSoundOn(false);
+    fake_->sound.calls.clear();
     auto sheet = openSheet();
     showTab(*sheet, 1);
     sheet->page(1)->box(1010)->setText("DRAW");
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
-    QCOMPARE(c_->settings.alarm(AlarmKind::hikiwake).trigger, std::string("DRAW"));
+    QCOMPARE(c_->settings().alarm(AlarmKind::hikiwake).trigger, std::string("DRAW"));
     QVERIFY(fake_->browser.navigations.empty());
     QVERIFY(fake_->sound.calls.empty());
   }
 
   void cancelEscapeAndCloseBoxChangeNothing() {
     arrangeSoundOnWithAPlayingAlarm();
-    const Settings was = c_->settings;
+    const Settings was = c_->settings();
     for (int way = 0; way < 3; ++way) {
       auto sheet = openSheet();
       sheet->page(0)->box(1016)->setText("CHANGED");
@@ -243,13 +249,13 @@ class TestSoundSettingsSheet : public QObject {
       QCOMPARE(sheet->result(), int(QDialog::Rejected));
     }
     QCOMPARE(file(), kFile);
-    QCOMPARE(c_->settings.alarm(AlarmKind::night).leftTrigger, was.alarm(AlarmKind::night).leftTrigger);
+    QCOMPARE(c_->settings().alarm(AlarmKind::night).leftTrigger, was.alarm(AlarmKind::night).leftTrigger);
     QVERIFY(fake_->browser.navigations.empty());
     QVERIFY(fake_->sound.calls.empty());
   }
 
   void typedTriggerOf300BytesIsWrittenAsItsFirst259() {
-    c_->soundOn = 0;
+    c_->setSoundOn(false);
     auto sheet = openSheet();
     showTab(*sheet, 2);
     QString typed = QStringLiteral("x");  // then 人: byte 259 ends a character
@@ -264,8 +270,8 @@ class TestSoundSettingsSheet : public QObject {
     box->insert(typed.mid(1));
     sheet->page(2)->box(1041)->setText(even);
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
-    QCOMPARE(c_->settings.alarm(AlarmKind::sonmintoroku).trigger, ui::toShiftJis(typed).substr(0, 259));
-    QCOMPARE(c_->settings.alarm(AlarmKind::nekomata).trigger, ui::toShiftJis(even).substr(0, 258));
+    QCOMPARE(c_->settings().alarm(AlarmKind::sonmintoroku).trigger, ui::toShiftJis(typed).substr(0, 259));
+    QCOMPARE(c_->settings().alarm(AlarmKind::nekomata).trigger, ui::toShiftJis(even).substr(0, 258));
   }
 
   void eachOpenButtonFillsItsOwnGroupsBoxOnly() {
@@ -342,7 +348,7 @@ class TestSoundSettingsSheet : public QObject {
   }
 
   void runsModallyFromItsEntryPoint() {
-    c_->soundOn = 0;
+    c_->setSoundOn(false);
     whenModal<SoundSettingsSheet>([](SoundSettingsSheet* s) { s->okButton()->click(); });
     QCOMPARE(runSoundSettingsSheet(*c_, nullptr), int(QDialog::Accepted));
     QVERIFY(file().find("night_left_trigger_string=.CLSTD01\r\n") != std::string::npos);

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/client_controller.h"
-#include "logs/row_reversal.h"
+#include "page/page_limits.h"
+#include "page/row_reversal.h"
 #include "reference/text_scan_reference.h"
 
 namespace jinro::reference {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 namespace jinro::reference {
 namespace {

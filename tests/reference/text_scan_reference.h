@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/text_scan.h"
+#include "base/text_scan.h"
 
 namespace jinro::reference {
 

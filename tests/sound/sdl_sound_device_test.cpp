@@ -1,6 +1,6 @@
 // The SDL sound device and the alarm player on it, with real mixing: SDL's
 // dummy driver consumes the sound in real time and a post-mix tap measures it.
-#include "platform/sdl/sdl_sound_device.h"
+#include "backends/sdl/sdl_sound_device.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,8 @@
 #include <thread>
 
 #include "../../tools/soundgen/sound_writers.h"
-#include "app/ids.h"
-#include "monitor/alarm_player.h"
-#include "platform/executable_dir.h"
+#include "base/executable_dir.h"
+#include "client/alarm_player.h"
 
 namespace jinro {
 namespace {
@@ -71,6 +70,18 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// The id of an open that should succeed; 0, with a failure, when it did not.
+uint32_t opened(const Result<uint32_t>& r) {
+  EXPECT_TRUE(r) << r.error();
+  return r ? *r : 0;
+}
+
+// Why an open that should fail failed; a failure and "" when it opened.
+std::string refusal(const Result<uint32_t>& r) {
+  EXPECT_FALSE(r) << "opened as device " << *r;
+  return r ? std::string() : r.error();
+}
 
 // A plain tone, loud enough to measure.
 std::string writeTone(const TempDir& dir, const std::string& name, double seconds, double freq = 440) {
@@ -151,16 +162,13 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
   const std::string wav = writeTone(dir, "tone.mid", 0.2);  // the name lies: it is a WAV
   const std::string mid = writeShortSong(dir, "song.wav");  // and this one is MIDI
 
-  EXPECT_EQ(dev->open("Sequencer", wav), 0u);
-  EXPECT_NE(dev->lastError().find("WAV file"), std::string::npos) << dev->lastError();
-  EXPECT_EQ(dev->open("WaveAudio", mid), 0u);
-  EXPECT_NE(dev->lastError().find("MIDI file"), std::string::npos) << dev->lastError();
+  EXPECT_NE(refusal(dev->open("Sequencer", wav)).find("WAV file"), std::string::npos);
+  EXPECT_NE(refusal(dev->open("WaveAudio", mid)).find("MIDI file"), std::string::npos);
 
-  const uint32_t a = dev->open("WaveAudio", wav);
-  EXPECT_NE(a, 0u) << dev->lastError();
-  EXPECT_EQ(dev->lastError(), "");
-  const uint32_t b = dev->open("sequencer", mid);  // type names ignore case
-  EXPECT_NE(b, 0u) << dev->lastError();
+  const uint32_t a = opened(dev->open("WaveAudio", wav));
+  const uint32_t b = opened(dev->open("sequencer", mid));  // type names ignore case
+  EXPECT_NE(a, 0u);
+  EXPECT_NE(b, 0u);
   EXPECT_NE(a, b);
 
   // MP3 (as the sound file chooser offers it): forty silent frames.
@@ -170,25 +178,20 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
     mp3.resize(mp3.size() + 413, 0);
   }
   soundgen::writeFile(dir / "quiet.mp3", mp3);
-  EXPECT_NE(dev->open("WaveAudio", dir / "quiet.mp3"), 0u) << dev->lastError();
-  EXPECT_EQ(dev->open("Sequencer", dir / "quiet.mp3"), 0u);
+  EXPECT_NE(opened(dev->open("WaveAudio", dir / "quiet.mp3")), 0u);
+  EXPECT_NE(refusal(dev->open("Sequencer", dir / "quiet.mp3")), "");
 
-  EXPECT_EQ(dev->open("WaveAudio", dir / "missing.wav"), 0u);
-  EXPECT_NE(dev->lastError().find("cannot open"), std::string::npos) << dev->lastError();
-  EXPECT_EQ(dev->open("CDAudio", wav), 0u);
-  EXPECT_NE(dev->lastError().find("unknown device type"), std::string::npos);
+  EXPECT_NE(refusal(dev->open("WaveAudio", dir / "missing.wav")).find("cannot open"), std::string::npos);
+  EXPECT_NE(refusal(dev->open("CDAudio", wav)).find("unknown device type"), std::string::npos);
 
   // Garbage, a cut WAV and a cut MIDI file: refused with the reason.
   soundgen::writeFile(dir / "garbage.wav", {'<', 'h', 't', 'm', 'l', '>', 0, 1, 2, 3, 4, 5});
-  EXPECT_EQ(dev->open("WaveAudio", dir / "garbage.wav"), 0u);
-  EXPECT_NE(dev->lastError().find("not a sound file"), std::string::npos) << dev->lastError();
+  EXPECT_NE(refusal(dev->open("WaveAudio", dir / "garbage.wav")).find("not a sound file"), std::string::npos);
   auto truncate = [](const std::string& path, size_t keep) { fs::resize_file(path, keep); };
   truncate(wav, fs::file_size(wav) / 2);
-  EXPECT_EQ(dev->open("WaveAudio", wav), 0u);
-  EXPECT_NE(dev->lastError().find("truncated"), std::string::npos) << dev->lastError();
+  EXPECT_NE(refusal(dev->open("WaveAudio", wav)).find("truncated"), std::string::npos);
   truncate(mid, fs::file_size(mid) - 5);
-  EXPECT_EQ(dev->open("Sequencer", mid), 0u);
-  EXPECT_NE(dev->lastError().find("truncated"), std::string::npos) << dev->lastError();
+  EXPECT_NE(refusal(dev->open("Sequencer", mid)).find("truncated"), std::string::npos);
 
   // Commands to id 0 or to ids never given do nothing.
   for (uint32_t id : {0u, 9999u}) {
@@ -202,13 +205,13 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
 }
 
 TEST_F(SdlSoundDeviceTest, WavePlaysToItsEndAndReportsSuccess) {
-  const uint32_t id = dev->open("WaveAudio", writeTone(dir, "tone.wav", 0.4));
-  ASSERT_NE(id, 0u) << dev->lastError();
+  const uint32_t id = opened(dev->open("WaveAudio", writeTone(dir, "tone.wav", 0.4)));
+  ASSERT_NE(id, 0u);
   dev->seekToStart(id);
   dev->play(id, true);
   EXPECT_GT(loudnessOver(150ms), 0.1);  // the tone's RMS is 0.35
   ASSERT_TRUE(pumpUntil([&] { return !notices.empty(); }));
-  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuccessful, id}}));
   EXPECT_GT(wakeups.load(), 0);
   EXPECT_LT(loudnessOver(100ms), 0.001);
 
@@ -222,8 +225,8 @@ TEST_F(SdlSoundDeviceTest, WavePlaysToItsEndAndReportsSuccess) {
 
 TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
   const std::string path = writeTone(dir, "tone.wav", 2.0);
-  const uint32_t id = dev->open("WaveAudio", path);
-  ASSERT_NE(id, 0u) << dev->lastError();
+  const uint32_t id = opened(dev->open("WaveAudio", path));
+  ASSERT_NE(id, 0u);
 
   dev->play(id, true);
   waitForAudio(100ms);
@@ -231,7 +234,7 @@ TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
   dev->stop(id);        // aborts the second
   EXPECT_TRUE(notices.empty());  // nothing is handed over inside a device call
   EXPECT_LT(loudnessOver(100ms), 0.001);
-  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUPERSEDED, id}, {MCI_NOTIFY_ABORTED, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuperseded, id}, {kNotifyAborted, id}}));
 
   notices.clear();
   dev->play(id, true);
@@ -241,13 +244,13 @@ TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
   pumpFor(50ms);
   dev->close(id);
   pumpFor(50ms);
-  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_ABORTED, id}, {MCI_NOTIFY_ABORTED, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifyAborted, id}, {kNotifyAborted, id}}));
   dev->play(id, true);  // closed: nothing
   pumpFor(50ms);
   EXPECT_EQ(notices.size(), 2u);
 
   // A closed device's id is not given again.
-  const uint32_t again = dev->open("WaveAudio", path);
+  const uint32_t again = opened(dev->open("WaveAudio", path));
   EXPECT_NE(again, 0u);
   EXPECT_NE(again, id);
 }
@@ -257,25 +260,28 @@ TEST_F(SdlSoundDeviceTest, ManyWaveDevicesSoundTogetherAndEachReportsItsEnd) {
   const std::string path = writeTone(dir, "tone.wav", 0.1);
   std::vector<uint32_t> ids;
   for (int i = 0; i < 20; ++i) {
-    ids.push_back(dev->open("WaveAudio", path));
-    ASSERT_NE(ids.back(), 0u) << dev->lastError();
+    ids.push_back(opened(dev->open("WaveAudio", path)));
+    ASSERT_NE(ids.back(), 0u);
   }
   for (uint32_t id : ids) dev->play(id, true);
   ASSERT_TRUE(pumpUntil([&] { return notices.size() >= ids.size(); }));
-  for (uint32_t id : ids) EXPECT_EQ(count(MCI_NOTIFY_SUCCESSFUL, id), 1u) << id;
+  for (uint32_t id : ids) EXPECT_EQ(count(kNotifySuccessful, id), 1u) << id;
 
   // The mixer's channels run out at some point: a clear refusal, and a
   // closed device makes room again.
-  uint32_t id = 0;
-  for (int i = 0; i < 1000 && (id = dev->open("WaveAudio", path)) != 0; ++i) ids.push_back(id);
-  EXPECT_EQ(id, 0u);
-  EXPECT_NE(dev->lastError().find("too many"), std::string::npos) << dev->lastError();
+  std::string why;
+  for (int i = 0; i < 1000 && why.empty(); ++i) {
+    const Result<uint32_t> r = dev->open("WaveAudio", path);
+    if (r) ids.push_back(*r);
+    else why = r.error();
+  }
+  EXPECT_NE(why.find("too many"), std::string::npos) << why;
   dev->close(ids.back());
-  EXPECT_NE(dev->open("WaveAudio", path), 0u) << dev->lastError();
+  EXPECT_NE(opened(dev->open("WaveAudio", path)), 0u);
 }
 
 TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
-  const uint32_t id = dev->open("WaveAudio", writeTone(dir, "tone.wav", 2.0));
+  const uint32_t id = opened(dev->open("WaveAudio", writeTone(dir, "tone.wav", 2.0)));
   ASSERT_NE(id, 0u);
   dev->play(id, true);
   dev->play(id, true);
@@ -287,20 +293,20 @@ TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
     dev->pumpNotices();
   };
   EXPECT_EQ(dev->pumpNotices(), 1u);  // the rest went out from the nested pump
-  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUPERSEDED, id},
-                                          {MCI_NOTIFY_SUPERSEDED, id},
-                                          {MCI_NOTIFY_ABORTED, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuperseded, id},
+                                          {kNotifySuperseded, id},
+                                          {kNotifyAborted, id}}));
 }
 
 TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheStart) {
   const std::string song = writeShortSong(dir, "song.mid");
-  const uint32_t id = dev->open("Sequencer", song);
-  ASSERT_NE(id, 0u) << dev->lastError();
+  const uint32_t id = opened(dev->open("Sequencer", song));
+  ASSERT_NE(id, 0u);
   dev->seekToStart(id);
   meter.reset();
   dev->play(id, true);
   ASSERT_TRUE(pumpUntil([&] { return !notices.empty(); }));
-  EXPECT_EQ(notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuccessful, id}}));
   EXPECT_GT(meter.rms(), 0.01);
   // The end is the song's (half a second) and the grace after it, not the
   // moment the bells have died away, seconds later. Measured in mixed sound.
@@ -320,31 +326,29 @@ TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheSta
 
   // A second sequencer device takes the synthesiser over; the first one's
   // pending notice is aborted.
-  const uint32_t other = dev->open("Sequencer", song);
-  ASSERT_NE(other, 0u) << dev->lastError();
+  const uint32_t other = opened(dev->open("Sequencer", song));
+  ASSERT_NE(other, 0u);
   dev->play(id, true);
   pumpFor(50ms);
   dev->play(other, true);
   dev->close(other);
   pumpFor(50ms);
-  EXPECT_EQ(count(MCI_NOTIFY_ABORTED, id), 1u);
-  EXPECT_EQ(count(MCI_NOTIFY_ABORTED, other), 1u);
-  EXPECT_EQ(count(MCI_NOTIFY_SUCCESSFUL, id), 1u);
+  EXPECT_EQ(count(kNotifyAborted, id), 1u);
+  EXPECT_EQ(count(kNotifyAborted, other), 1u);
+  EXPECT_EQ(count(kNotifySuccessful, id), 1u);
 }
 
 TEST_F(SdlSoundDeviceTest, DefaultSoundsOpenOnTheirDevicesOnly) {
   const std::string bin = executableDirectory();
   for (const char* name : {"monst01.wav", "bird.wav", "se-037.wav", "bin100818210142001.wav"}) {
-    const uint32_t id = dev->open("WaveAudio", bin + name);
-    EXPECT_NE(id, 0u) << name << ": " << dev->lastError();
-    dev->close(id);
-    EXPECT_EQ(dev->open("Sequencer", bin + name), 0u) << name;
+    SCOPED_TRACE(name);
+    dev->close(opened(dev->open("WaveAudio", bin + name)));
+    refusal(dev->open("Sequencer", bin + name));
   }
   for (const char* name : {"tamhe06.mid", "tam-g09.mid", "tam-g07.mid"}) {
-    const uint32_t id = dev->open("Sequencer", bin + name);
-    EXPECT_NE(id, 0u) << name << ": " << dev->lastError();
-    dev->close(id);
-    EXPECT_EQ(dev->open("WaveAudio", bin + name), 0u) << name;
+    SCOPED_TRACE(name);
+    dev->close(opened(dev->open("Sequencer", bin + name)));
+    refusal(dev->open("WaveAudio", bin + name));
   }
 }
 
@@ -357,14 +361,13 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
   {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SdlSoundDevice dev;
-    EXPECT_EQ(dev.open("WaveAudio", tone), 0u);
-    EXPECT_NE(dev.lastError().find("no audio output"), std::string::npos) << dev.lastError();
+    EXPECT_NE(refusal(dev.open("WaveAudio", tone)).find("no audio output"), std::string::npos);
   }
   {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);
     SdlSoundDevice dev;
-    EXPECT_NE(dev.open("WaveAudio", tone), 0u) << dev.lastError();
+    EXPECT_NE(opened(dev.open("WaveAudio", tone)), 0u);
     EXPECT_EQ(dev.audioDriver(), "disk");
     EXPECT_FALSE(dev.usingFallbackDriver());
   }
@@ -373,7 +376,7 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
     // dummy driver takes over), the device works.
     unsetenv("SDL_AUDIODRIVER");
     SdlSoundDevice dev;
-    EXPECT_NE(dev.open("WaveAudio", tone), 0u) << dev.lastError();
+    EXPECT_NE(opened(dev.open("WaveAudio", tone)), 0u);
     EXPECT_NE(dev.audioDriver(), "");
   }
   if (old) {
@@ -383,79 +386,93 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
   }
 }
 
-// The alarm player on the real device.
+// The alarm player on the real device: sound files named by a relative path
+// are the default ones beside the executable.
 class AlarmSoundTest : public SdlSoundDeviceTest {
  protected:
   void SetUp() override {
     SdlSoundDeviceTest::SetUp();
-    Ports ports;
-    ports.sound = dev.get();
-    c = std::make_unique<ClientController>(ports);
-    player = std::make_unique<AlarmPlayer>(*c);
-    onNotice = [this](uint32_t code, uint32_t id) { player->handleCompletion(code, id); };
+    player = std::make_unique<AlarmPlayer>(*dev, settings, executableDirectory());
+    // The client's own wiring: a play's end, as the client hears it.
+    dev->setEndHandler([this](uint32_t id, PlayEnd end) {
+      ends.push_back({id, end});
+      player->playEnded(id, end);
+    });
   }
   void TearDown() override {
-    player->stopAllAlarms();
+    player->stopAll();
     SdlSoundDeviceTest::TearDown();
   }
-  std::unique_ptr<ClientController> c;
+  size_t finished() const {
+    size_t n = 0;
+    for (const auto& e : ends) n += e.second == PlayEnd::finished;
+    return n;
+  }
+  // The reason the kind's alarm is silent, "" when it is not.
+  std::string silentBecause(AlarmKind kind) const {
+    const auto& problem = player->problems().problem(kind);
+    return problem ? problem->reason : std::string();
+  }
+
+  Settings settings;
   std::unique_ptr<AlarmPlayer> player;
+  std::vector<std::pair<uint32_t, PlayEnd>> ends;
 };
 
 TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {
-  c->settings.alarm(AlarmKind::tohyo).soundPath = writeTone(dir, "vote.wav", 0.25);
-  c->settings.alarm(AlarmKind::tohyo).loop = 1;
-  player->playAlarm(AlarmKind::tohyo);
-  const uint32_t id = c->alarmChannels[index(AlarmKind::tohyo)].deviceId;
-  ASSERT_NE(id, 0u) << dev->lastError();
-  ASSERT_TRUE(pumpUntil([&] { return count(MCI_NOTIFY_SUCCESSFUL, id) >= 2; }));
-  EXPECT_GT(loudnessOver(200ms), 0.1);  // the third round sounds
+  settings.alarm(AlarmKind::tohyo).soundPath = writeTone(dir, "vote.wav", 0.25);
+  settings.alarm(AlarmKind::tohyo).loop = 1;
+  player->play(AlarmKind::tohyo);
+  ASSERT_EQ(silentBecause(AlarmKind::tohyo), "");
+  ASSERT_TRUE(pumpUntil([&] { return finished() >= 2; }));
+  EXPECT_EQ(ends[0].first, ends[1].first);  // the same device, played again
+  EXPECT_GT(loudnessOver(200ms), 0.1);      // the third round sounds
 
-  player->stopAllAlarms();
+  player->stopAll();
   pumpFor(50ms);
-  const size_t seen = notices.size();
-  EXPECT_EQ(notices.back(), (Notice{MCI_NOTIFY_ABORTED, id}));
+  const size_t seen = ends.size();
+  EXPECT_EQ(ends.back(), std::make_pair(ends[0].first, PlayEnd::cutShort));
   EXPECT_LT(loudnessOver(400ms), 0.001);
-  EXPECT_EQ(notices.size(), seen);
+  EXPECT_EQ(ends.size(), seen);
 }
 
-TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceAndStaysOpen) {
-  c->settings.alarm(AlarmKind::daytime).soundPath = writeTone(dir, "day.wav", 0.2);
-  c->settings.alarm(AlarmKind::daytime).loop = 0;
-  player->playAlarm(AlarmKind::daytime);
-  EXPECT_NE(c->alarmChannels[index(AlarmKind::daytime)].deviceId, 0u);
+TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceWithoutANotice) {
+  settings.alarm(AlarmKind::daytime).soundPath = writeTone(dir, "day.wav", 0.2);
+  settings.alarm(AlarmKind::daytime).loop = 0;
+  player->play(AlarmKind::daytime);
+  EXPECT_EQ(silentBecause(AlarmKind::daytime), "");
   EXPECT_GT(loudnessOver(100ms), 0.1);
   waitForAudio(300ms);
   EXPECT_LT(loudnessOver(300ms), 0.001);
-  EXPECT_TRUE(notices.empty());
-  EXPECT_EQ(c->currentAlarm, 50031);
+  EXPECT_TRUE(ends.empty());
+  EXPECT_TRUE(player->isCurrent(AlarmKind::daytime));
 }
 
 TEST_F(AlarmSoundTest, CapacityAlarmIsSilencedAloneAndAWrongFileStaysSilent) {
-  c->settings.alarm(AlarmKind::full_alarm).soundPath = writeTone(dir, "siren.wav", 0.3);
-  player->playAlarm(AlarmKind::full_alarm);
-  ASSERT_NE(c->capacityAlarmDevice, 0u) << dev->lastError();
-  ASSERT_TRUE(pumpUntil([&] { return count(MCI_NOTIFY_SUCCESSFUL, c->capacityAlarmDevice) >= 1; }));
+  settings.alarm(AlarmKind::full_alarm).soundPath = writeTone(dir, "siren.wav", 0.3);
+  settings.alarm(AlarmKind::full_alarm).loop = 0;
+  player->play(AlarmKind::full_alarm);
+  ASSERT_EQ(silentBecause(AlarmKind::full_alarm), "");
+  ASSERT_TRUE(pumpUntil([&] { return finished() >= 1; }));
   EXPECT_GT(loudnessOver(100ms), 0.1);  // repeated although its loop flag is 0
   player->stopCapacityAlarm();
   EXPECT_LT(loudnessOver(400ms), 0.001);
-  EXPECT_EQ(c->currentAlarm, 50033);
+  EXPECT_TRUE(player->isCurrent(AlarmKind::full_alarm));
 
   // "bird.wav" on a victory kind is opened on the sequencer and fails.
-  c->settings.alarm(AlarmKind::sonmin).soundPath = "bird.wav";
-  player->playAlarm(AlarmKind::sonmin);
-  EXPECT_EQ(c->alarmChannels[index(AlarmKind::sonmin)].deviceId, 0u);
-  EXPECT_NE(dev->lastError().find("WAV file"), std::string::npos) << dev->lastError();
-  EXPECT_EQ(c->currentAlarm, 50026);
+  settings.alarm(AlarmKind::sonmin).soundPath = "bird.wav";
+  player->play(AlarmKind::sonmin);
+  EXPECT_NE(silentBecause(AlarmKind::sonmin).find("WAV file"), std::string::npos) << silentBecause(AlarmKind::sonmin);
+  EXPECT_TRUE(player->isCurrent(AlarmKind::sonmin));
   EXPECT_LT(loudnessOver(200ms), 0.001);
 }
 
 TEST_F(AlarmSoundTest, DefaultMidiAlarmSounds) {
-  c->settings.alarm(AlarmKind::sonmintoroku).soundPath = "tam-g07.mid";  // beside the executable
-  player->playAlarm(AlarmKind::sonmintoroku);
-  ASSERT_NE(c->alarmChannels[index(AlarmKind::sonmintoroku)].deviceId, 0u) << dev->lastError();
+  settings.alarm(AlarmKind::sonmintoroku).soundPath = "tam-g07.mid";
+  player->play(AlarmKind::sonmintoroku);
+  ASSERT_EQ(silentBecause(AlarmKind::sonmintoroku), "");
   EXPECT_GT(loudnessOver(600ms), 0.01);
-  player->stopAllAlarms();
+  player->stopAll();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The checks that keep damaged or mistaken sound files away from the mixer.
-#include "platform/sdl/sound_file.h"
+#include "backends/sdl/sound_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

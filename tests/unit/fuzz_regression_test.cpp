@@ -8,8 +8,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "monitor/page_analysis.h"
-#include "platform/code_page.h"
+#include "base/code_page.h"
+#include "page/page_limits.h"
+#include "page/page_reading.h"
 #include "settings/profile_file.h"
 
 namespace jinro {

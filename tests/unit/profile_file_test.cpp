@@ -364,7 +364,7 @@ TEST_F(ProfileFileTest, KillDuringSaveLeavesOldOrNewFile) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (unsigned i = 0;; ++i) writeSection("SOUND1", (i % 2) ? a : b, path_);
+      for (unsigned i = 0;; ++i) (void)writeSection("SOUND1", (i % 2) ? a : b, path_);
     }
     usleep(200 + rng() % 8000);
     kill(child, SIGKILL);

@@ -1,4 +1,4 @@
-#include "logs/row_reversal.h"
+#include "page/row_reversal.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "../../bench/page_fixtures.h"
 #include "jinro/server_base_url.h"
-#include "logs/row_reversal_impl.h"
+#include "page/row_reversal_impl.h"
 #include "reference/case_count.h"
 #include "reference/row_reversal_reference.h"
 #include "reference/text_scan_reference.h"

@@ -9,7 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/fake/fakes.h"
+#include "client/client.h"
+#include "fakes/fakes.h"
 
 namespace fs = std::filesystem;
 using namespace jinro;
@@ -47,19 +48,24 @@ class SettingsFileTest : public ::testing::Test {
     ini_ = dir_ / "jinro.ini";
     fs::remove(ini_);
     setSettingsFileOverride(ini_.string());
-    c_.ports = fake_.ports();
-    loadSoundSettings(c_.settings);
-    loadGeneralSettings(c_.settings);
+    reload();
   }
   void TearDown() override {
     setSettingsFileOverride("");
     fs::remove_all(dir_);
   }
 
+  // The client loads the file it is pointed at and requests the start page.
+  void reload() {
+    client_.start();
+    fake_.browser.navigations.clear();
+  }
+
   fs::path dir_;
   fs::path ini_;
-  fake::FakePlatform fake_;
-  ClientController c_;
+  fake::FakeDesktop fake_;
+  Client client_{{fake_.shell, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
+                 "/nonexistent/"};
 };
 
 // The texts of the general dialog as the user left them.
@@ -129,39 +135,46 @@ TEST(RefreshInterval, ArrowsStepAndWrapAtBothEnds) {
 
 TEST_F(SettingsFileTest, GeneralOkWritesZenpanInOrderAsTyped) {
   writeFile(ini_, "[SOUND1]\r\nnight_sound_path=x.wav\r\n[ZENPAN]\r\nmy_key=1\r\njidokosin_kankaku=30\r\n[OTHER]\r\na=b\r\n");
-  ASSERT_EQ(confirmGeneralSettings(c_, texts("060")), GeneralOkResult::saved);
+  reload();
+  client_.toggleAutoRefresh();
+  ASSERT_EQ(client_.confirmGeneralSettings(texts("060")), GeneralOkResult::saved);
   const std::string file = readFile(ini_);
   EXPECT_EQ(sectionOf(file, "ZENPAN"),
             "URL_non_frame=http://a.example/index2.html\r\nURL_frame=http://a.example/\r\n"
             "jidokosin_kankaku=060\r\nURL_cgi=http://a.example/cgi_jinro.cgi\r\n");
   EXPECT_EQ(sectionOf(file, "SOUND1"), "night_sound_path=x.wav\r\n");
   EXPECT_EQ(sectionOf(file, "OTHER"), "a=b\r\n");
-  // Reloaded at once.
-  EXPECT_EQ(c_.settings.refreshIntervalSeconds, 60u);
-  EXPECT_EQ(c_.settings.cgiUrl, "http://a.example/cgi_jinro.cgi");
+  // Reloaded at once, and the running countdown starts again on the new interval.
+  EXPECT_EQ(client_.settings().refreshIntervalSeconds, 60u);
+  EXPECT_EQ(client_.settings().cgiUrl, "http://a.example/cgi_jinro.cgi");
+  EXPECT_EQ(fake_.timer.starts, 2);
+  EXPECT_EQ(fake_.timer.interval, 60000u);
 }
 
 TEST_F(SettingsFileTest, GeneralOkWithABadIntervalWritesNothing) {
   const std::string before = "[ZENPAN]\r\njidokosin_kankaku=30\r\n";
   writeFile(ini_, before);
-  loadGeneralSettings(c_.settings);
-  c_.timerRunning = 1;
+  reload();
+  client_.toggleAutoRefresh();
   // The last one passes as a number, but the 259-byte cut would leave only zeros.
   for (const std::string& bad : {std::string("9"), std::string("10001"), std::string(""), std::string("6O"),
                                  std::string(257, '0') + "060"}) {
-    EXPECT_EQ(confirmGeneralSettings(c_, texts(bad)), GeneralOkResult::badInterval) << bad;
+    EXPECT_EQ(client_.confirmGeneralSettings(texts(bad)), GeneralOkResult::badInterval) << bad;
   }
   EXPECT_EQ(readFile(ini_), before);
-  EXPECT_EQ(c_.settings.refreshIntervalSeconds, 30u);
-  EXPECT_TRUE(fake_.messages.messages.empty());
+  EXPECT_EQ(client_.settings().refreshIntervalSeconds, 30u);
+  EXPECT_EQ(fake_.timer.starts, 1);
+  EXPECT_TRUE(fake_.shell.notices.empty());
 }
 
 TEST_F(SettingsFileTest, GeneralOkThatCannotWriteReportsItAndRestartsNothing) {
   setSettingsFileOverride((dir_ / "missing" / "jinro.ini").string());
-  c_.timerRunning = 1;
-  EXPECT_EQ(confirmGeneralSettings(c_, texts("20")), GeneralOkResult::writeFailed);
-  EXPECT_TRUE(fake_.messages.messages.empty());
-  EXPECT_EQ(c_.settings.refreshIntervalSeconds, 10u);  // the file's (default) value
+  client_.toggleAutoRefresh();
+  EXPECT_EQ(client_.confirmGeneralSettings(texts("20")), GeneralOkResult::writeFailed);
+  // The dialog tells the failure; the client shows nothing of its own.
+  EXPECT_TRUE(fake_.shell.notices.empty());
+  EXPECT_EQ(client_.settings().refreshIntervalSeconds, 10u);  // the file's (default) value
+  EXPECT_EQ(fake_.timer.starts, 1);
 }
 
 TEST(SoundFields, PagesHoldTheSectionsKeysInFileOrder) {
@@ -194,11 +207,11 @@ TEST(SoundFields, ChecksShowOnlyAFlagOfExactlyOne) {
 
 TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
   writeFile(ini_, "[SOUND2]\r\nsonmin_trigger_string=keep\r\nstray=1\r\n[SOUND3]\r\nfull_alarm_check=0\r\n");
-  loadSoundSettings(c_.settings);
-  SoundPageValues page1 = soundPageValuesFrom(c_.settings, 0);
+  reload();
+  SoundPageValues page1 = soundPageValuesFrom(client_.settings(), 0);
   page1.texts[1033] = "\x93\x8A\x95\x5B";  // 投票
   page1.checks[1019] = true;
-  ASSERT_TRUE(confirmSoundSheet(c_, {&page1, nullptr, nullptr}));
+  ASSERT_TRUE(client_.confirmSoundSheet({&page1, nullptr, nullptr}));
   const std::string file = readFile(ini_);
   EXPECT_EQ(sectionOf(file, "SOUND2"), "sonmin_trigger_string=keep\r\nstray=1\r\n");
   EXPECT_EQ(sectionOf(file, "SOUND3"), "full_alarm_check=0\r\n");
@@ -208,39 +221,43 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
             "night_right_trigger_string=background-color\r\n");
   EXPECT_NE(s1.find("night_sound_roop_check=1\r\n"), std::string::npos);
   EXPECT_NE(s1.find("tohyo_trigger_string=\x93\x8A\x95\x5B\r\n"), std::string::npos);
-  EXPECT_EQ(c_.settings.alarm(AlarmKind::tohyo).trigger, "\x93\x8A\x95\x5B");
-  EXPECT_EQ(c_.settings.alarm(AlarmKind::night).loop, 1);
-  EXPECT_EQ(c_.settings.alarm(AlarmKind::full_alarm).loop, 0);
+  EXPECT_EQ(client_.settings().alarm(AlarmKind::tohyo).trigger, "\x93\x8A\x95\x5B");
+  EXPECT_EQ(client_.settings().alarm(AlarmKind::night).loop, 1);
+  EXPECT_EQ(client_.settings().alarm(AlarmKind::full_alarm).loop, 0);
 
   // All three pages: every section rewritten whole; the stray key is gone.
-  SoundPageValues page2 = soundPageValuesFrom(c_.settings, 1);
-  SoundPageValues page3 = soundPageValuesFrom(c_.settings, 2);
+  SoundPageValues page2 = soundPageValuesFrom(client_.settings(), 1);
+  SoundPageValues page3 = soundPageValuesFrom(client_.settings(), 2);
   page3.checks[1044] = true;
-  ASSERT_TRUE(confirmSoundSheet(c_, {&page1, &page2, &page3}));
+  ASSERT_TRUE(client_.confirmSoundSheet({&page1, &page2, &page3}));
   const std::string after = readFile(ini_);
   EXPECT_EQ(after.find("stray"), std::string::npos);
   EXPECT_NE(sectionOf(after, "SOUND2").find("sonmin_trigger_string=keep\r\n"), std::string::npos);
-  EXPECT_EQ(c_.settings.alarm(AlarmKind::full_alarm).loop, 1);
+  EXPECT_EQ(client_.settings().alarm(AlarmKind::full_alarm).loop, 1);
 }
 
-TEST_F(SettingsFileTest, SoundOkWithSoundOffOnlyWritesAndReloads) {
-  c_.currentUrl = "http://a.example/cgi_jinro.cgi";
-  c_.alarmChannels[index(AlarmKind::tohyo)].deviceId = 7;
-  SoundPageValues p1 = soundPageValuesFrom(c_.settings, 0);
+TEST_F(SettingsFileTest, SoundOkRefreshesThePageOnlyWithTheSoundOn) {
+  SoundPageValues p1 = soundPageValuesFrom(client_.settings(), 0);
   p1.texts[1016] = "NIGHT";
-  for (uint8_t off : {0, 2}) {  // a flag is set only when exactly 1
-    c_.soundOn = off;
-    ASSERT_TRUE(confirmSoundSheet(c_, {&p1, nullptr, nullptr}));
-  }
-  EXPECT_EQ(c_.settings.alarm(AlarmKind::night).leftTrigger, "NIGHT");
+  client_.setSoundOn(false);
+  fake_.sound.calls.clear();
+  ASSERT_TRUE(client_.confirmSoundSheet({&p1, nullptr, nullptr}));
+  EXPECT_EQ(client_.settings().alarm(AlarmKind::night).leftTrigger, "NIGHT");
   EXPECT_TRUE(fake_.browser.navigations.empty());
   EXPECT_TRUE(fake_.sound.calls.empty());
+
+  // With the sound on, the page is read again so that its alarm sounds now.
+  client_.setSoundOn(true);
+  fake_.browser.navigations.clear();
+  ASSERT_TRUE(client_.confirmSoundSheet({&p1, nullptr, nullptr}));
+  ASSERT_EQ(fake_.browser.navigations.size(), 1u);
+  EXPECT_TRUE(fake_.browser.navigations[0].post);
 }
 
 TEST_F(SettingsFileTest, SoundOkThatCannotWriteRequestsNothing) {
   setSettingsFileOverride((dir_ / "missing" / "jinro.ini").string());
-  c_.soundOn = 1;
-  SoundPageValues p1 = soundPageValuesFrom(c_.settings, 0);
-  EXPECT_FALSE(confirmSoundSheet(c_, {&p1, nullptr, nullptr}));
+  ASSERT_TRUE(client_.alarms().soundOn());
+  SoundPageValues p1 = soundPageValuesFrom(client_.settings(), 0);
+  EXPECT_FALSE(client_.confirmSoundSheet({&p1, nullptr, nullptr}));
   EXPECT_TRUE(fake_.browser.navigations.empty());
 }

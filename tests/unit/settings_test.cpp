@@ -13,8 +13,8 @@
 #include <string>
 
 #include "jinro/server_base_url.h"
-#include "platform/code_page.h"
-#include "platform/executable_dir.h"
+#include "base/code_page.h"
+#include "base/executable_dir.h"
 
 namespace jinro {
 namespace {
@@ -233,11 +233,12 @@ TEST_F(SettingsTest, HostileFileLoadsWithoutHarm) {
   EXPECT_TRUE(fs::is_directory(path_));
 }
 
-TEST(SettingsFilePath, IsBesideTheExecutableAndEntersItsDirectory) {
+TEST(SettingsFilePath, IsBesideTheExecutableWhereverThePlayerStartsIt) {
   const fs::path before = fs::current_path();
   fs::current_path(fs::temp_directory_path());
-  const std::string path = settingsFilePath();
-  EXPECT_EQ(path, executableDirectory() + "jinro.ini");
+  EXPECT_EQ(settingsFilePath(), executableDirectory() + "jinro.ini");
+  // The program then works from its own folder, where the sounds lie.
+  EXPECT_EQ(enterExecutableDirectory(), executableDirectory());
   EXPECT_EQ(fs::current_path().string() + "/", executableDirectory());
   fs::current_path(before);
 }

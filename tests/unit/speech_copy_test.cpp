@@ -1,11 +1,12 @@
-#include "logs/speech_copy.h"
+#include "page/speech_text.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "platform/code_page.h"
-#include "platform/fake/fakes.h"
+#include "base/code_page.h"
+#include "client/speech_view.h"
+#include "fakes/fakes.h"
 
 namespace jinro {
 namespace {
@@ -105,51 +106,41 @@ TEST(SpeechText, SpaceGoesBetweenNAndOpeningQuoteOnly) {
             sj("◆さん 「ん 「ん 「」\r\n"));
 }
 
+// The copy command on the page the view shows.
 class SpeechCopy : public ::testing::Test {
  protected:
-  void SetUp() override { c.ports = fp.ports(); }
-  fake::FakePlatform fp;
-  ClientController c;
+  void show(const std::string& page) { view.show(page, "http://a.example/cgi_jinro.cgi", false, true, false); }
+  fake::FakeBrowser browser;
+  fake::FakeClipboard clipboard;
+  PageLoader loader{browser};
+  SpeechView view{loader, clipboard};
 };
 
-TEST_F(SpeechCopy, PutsTheTextOnTheClipboard) {
-  c.pageText = dayPage(kTwoRows);
-  copySpeeches(c);
-  EXPECT_EQ(fp.clipboard.clears, 1);
-  EXPECT_TRUE(fp.clipboard.hasText);
-  EXPECT_EQ(fp.clipboard.text, sj("◆パンさん 「おはようございます」\r\n◆ルミ「やあ &amp; どうも」\r\n"));
+TEST_F(SpeechCopy, PutsTheShownPagesSpeechesOnTheClipboard) {
+  show(dayPage(kTwoRows));
+  view.copySpeeches();
+  EXPECT_TRUE(clipboard.hasText);
+  EXPECT_EQ(clipboard.text, sj("◆パンさん 「おはようございます」\r\n◆ルミ「やあ &amp; どうも」\r\n"));
 }
 
-TEST_F(SpeechCopy, NotAGamePageLeavesTheClipboardAlone) {
-  fp.clipboard.setText("kept");
-  c.pageText = sj("<title>t</title>番地<table cellspacing=0><td width=160><b>◆</b>a</td></tr><td colspan=2>");
-  copySpeeches(c);
-  EXPECT_EQ(fp.clipboard.clears, 0);
-  EXPECT_EQ(fp.clipboard.text, "kept");
+TEST_F(SpeechCopy, OnlyAGamePageWithoutTheMarkersEmptiesTheClipboard) {
+  ASSERT_TRUE(clipboard.setText("kept"));
+  show(sj("<title>t</title>番地<table cellspacing=0><td width=160><b>◆</b>a</td></tr><td colspan=2>"));
+  view.copySpeeches();
+  EXPECT_EQ(clipboard.text, "kept");  // not a game page
+
+  show(sj("<title>t</title><input type=submit value=\"再表示\">"));
+  view.copySpeeches();
+  EXPECT_FALSE(clipboard.hasText);
 }
 
-TEST_F(SpeechCopy, MissingMarkersLeaveTheClipboardEmpty) {
-  fp.clipboard.setText("kept");
-  c.pageText = sj("<title>t</title><input type=submit value=\"再表示\">");
-  copySpeeches(c);
-  EXPECT_EQ(fp.clipboard.clears, 1);
-  EXPECT_FALSE(fp.clipboard.hasText);
-}
-
-TEST_F(SpeechCopy, ReverseRowModeIsReadFromTheController) {
-  c.reverseRows = 1;
-  c.pageText = dayPage("<tr><td width=160><b>◆</b>a</td></tr><tr><td>◆ 幽霊の間</td></tr>");
-  copySpeeches(c);
-  EXPECT_EQ(fp.clipboard.text, sj("◆a\r\n"));
-}
-
-TEST_F(SpeechCopy, AClipboardThatCannotOpenIsLeftAsItIs) {
-  fp.clipboard.available = false;
-  c.pageText = dayPage(kTwoRows);
-  copySpeeches(c);
-  EXPECT_FALSE(fp.clipboard.hasText);
-  c.ports.clipboard = nullptr;
-  copySpeeches(c);
+TEST_F(SpeechCopy, ReverseRowModeCopiesThePageAsShownNewestFirst) {
+  view.toggleReverseRows();
+  show(dayPage("<tr><td width=160><b>◆</b>a</td></tr><tr><td width=160><b>◆</b>b</td></tr>"
+               "<tr><td>◆ 幽霊の間</td></tr><tr><td>g</td></tr>"));
+  ASSERT_EQ(browser.shown.size(), 1u);
+  view.copySpeeches();
+  EXPECT_EQ(clipboard.text, sj("◆b\r\n◆a\r\n"));
 }
 
 TEST(SpeechTextHostile, BigAndRandomPagesStayWithinTheArea) {

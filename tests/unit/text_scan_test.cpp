@@ -1,4 +1,4 @@
-#include "monitor/text_scan.h"
+#include "base/text_scan.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "monitor/text_scan.h"
+#include "base/text_scan.h"
 #include "village.h"
 
 namespace village {

@@ -107,7 +107,8 @@ class SdlSoundDevice final : public SoundDevice {
   void close(uint32_t deviceId) override;
   // The client hears "finished" for a successful notice, "cut short" for the others.
   void setEndHandler(EndHandler handler) override;
-  // Every notice with its code (kNotify...).
+  // Every notice with its code (kNotify...). There is one handler: this
+  // replaces the one setEndHandler gave, and the other way round.
   using NoticeHandler = std::function<void(uint32_t code, uint32_t deviceId)>;
   void setNoticeHandler(NoticeHandler handler);
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/x11/x11_window_sweeper.h"
+#include "backends/x11/x11_window_sweeper.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {

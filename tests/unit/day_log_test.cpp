@@ -1,19 +1,27 @@
-#include "logs/log_launch.h"
+// The log of the day that just ended: its title and file bytes, and what the
+// launcher writes and starts in a temporary folder.
+#include "page/day_log.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
+#include <optional>
 
+#include "base/code_page.h"
+#include "client/log_launcher.h"
+#include "fakes/fakes.h"
 #include "jinro/server_base_url.h"
-#include "platform/code_page.h"
-#include "platform/fake/fakes.h"
+#include "test_files.h"
 
 namespace jinro {
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string sj(std::string_view utf8) { return utf8ToShiftJis(utf8); }
 
@@ -34,7 +42,7 @@ TEST(DayLogTitle, TakesTheWholeDayNumberBeforeTheTag) {
 TEST(DayLogTitle, OnlyAnElementOfItsOwnCounts) {
   EXPECT_EQ(dayLogTitle(sj("第3日目の朝です")), sj("事件前日"));  // running text
   EXPECT_EQ(dayLogTitle(sj("<b>3</b>日目です")), sj("事件前日"));  // no "<" or space after
-  EXPECT_EQ(dayLogTitle(sj("")), sj("事件前日"));
+  EXPECT_EQ(dayLogTitle(""), sj("事件前日"));
   EXPECT_EQ(dayLogTitle(sj("<b>3</b>日目")), sj("事件前日"));  // nothing after it at all
   EXPECT_EQ(dayLogTitle(sj("2日目は <i>4</i>日目 <b>5</b>日目 ")), sj("4日目の記録"));
   // "日目" as bytes across two characters is no match.
@@ -57,117 +65,118 @@ TEST(LogFileBytes, EveryLineFeedBecomesCrLfAndNothingElseChanges) {
 class LogLaunch : public ::testing::Test {
  protected:
   void SetUp() override {
-    c.ports = fp.ports();
-    char tmpl[] = "/tmp/pagelogic-log-XXXXXX";
+    char tmpl[] = "/tmp/jinro-log-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir = tmpl;
-    setLogDirectory(dir);
   }
-  void TearDown() override {
-    setLogDirectory("");
-    std::filesystem::remove_all(dir);
+  void TearDown() override { fs::remove_all(dir); }
+  std::string file() const { return test_files::slurp(dir + "/tmp.html"); }
+  // The day's last refresh, then the page that follows it.
+  void dayEnds(const std::u16string& lastPage) {
+    logs->pageCompleted(lastPage);
+    logs->pageCompleted(u"<html>the next day</html>");
   }
-  std::string file() const {
-    std::ifstream in(dir + "/tmp.html", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  fake::FakePlatform fp;
-  ClientController c;
+  void useFolder(const std::string& folder) { logs.emplace(launcher, folder); }
+
   std::string dir;
+  fake::FakeLauncher launcher;
+  std::optional<LogLauncher> logs;
 };
 
-TEST_F(LogLaunch, WritesThePreviousPageWithAbsoluteLinksAndStartsTheViewer) {
+TEST_F(LogLaunch, WritesThePageBeforeTheLastWithAbsoluteLinksAndStartsTheViewer) {
+  useFolder(dir);
   const std::string page = sj(
       "<html><head><title>村</title></head>\n<body><b>12</b>日目 の記録\n"
       "<a href=\"./cgi_jinro.cgi?COMMAND=LOGVIEW\">ログ</a> <img src='./img/x.png'> ../up\n</body></html>");
-  c.previousPageHtml = shiftJisToUtf16(page);
-  launchLogViewer(c);
+  dayEnds(shiftJisToUtf16(page));
+  logs->launch(false);
 
   const std::string base = kServerBaseUrl;
   const std::string expected = sj("<html><head><title>村</title></head>\r\n<body><b>12</b>日目 の記録\r\n<a href=\"") +
                                base + sj("cgi_jinro.cgi?COMMAND=LOGVIEW\">ログ</a> <img src='") + base +
                                "img/x.png'> ." + base + "up\r\n</body></html>";
   EXPECT_EQ(file(), expected);
-  ASSERT_EQ(fp.launcher.launches.size(), 1u);
-  EXPECT_EQ(fp.launcher.launches[0].first, dir + "/quill_pane");
-  EXPECT_EQ(fp.launcher.launches[0].second, (std::vector<std::string>{dir + "/tmp.html", "12日目の記録"}));
-  EXPECT_EQ(c.viewerProcesses, std::vector<int64_t>{1000});
+  ASSERT_EQ(launcher.launches.size(), 1u);
+  EXPECT_EQ(launcher.launches[0].first, dir + "/quill_pane");
+  // The title reaches the viewer as UTF-8.
+  EXPECT_EQ(launcher.launches[0].second, (std::vector<std::string>{dir + "/tmp.html", "12日目の記録"}));
   // No temporary file is left beside it.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
-TEST_F(LogLaunch, EmptyPreviousPageWritesAnEmptyFileUnderThePreDayTitle) {
-  std::ofstream(dir + "/tmp.html") << "yesterday";
-  launchLogViewer(c);
+TEST_F(LogLaunch, WithoutAnEarlierPageAnEmptyLogReplacesTheOldOne) {
+  useFolder(dir + "/");
+  test_files::spit(dir + "/tmp.html", "yesterday");
+  logs->pageCompleted(u"<b>1</b>日目 ");
+  logs->launch(false);
   EXPECT_EQ(file(), "");
-  ASSERT_EQ(fp.launcher.launches.size(), 1u);
-  EXPECT_EQ(fp.launcher.launches[0].second[1], "事件前日");
-}
-
-TEST_F(LogLaunch, NothingHappensOnceTheGameIsOver) {
-  c.gameOver = 1;
-  c.previousPageHtml = u"<b>1</b>日目 ";
-  launchLogViewer(c);
-  EXPECT_FALSE(std::filesystem::exists(dir + "/tmp.html"));
-  EXPECT_TRUE(fp.launcher.launches.empty());
-  EXPECT_TRUE(c.viewerProcesses.empty());
-}
-
-TEST_F(LogLaunch, AViewerThatCannotStartRecordsNoProcess) {
-  fp.launcher.fail = true;
-  c.previousPageHtml = u"x";
-  launchLogViewer(c);
-  EXPECT_EQ(file(), "x");
-  EXPECT_EQ(fp.launcher.launches.size(), 1u);
-  EXPECT_TRUE(c.viewerProcesses.empty());
-}
-
-TEST_F(LogLaunch, AMissingDirectoryLeavesTheViewerToSayTheLogIsMissing) {
-  setLogDirectory(dir + "/absent");
-  c.previousPageHtml = u"x";
-  launchLogViewer(c);
-  EXPECT_FALSE(std::filesystem::exists(dir + "/absent"));
-  ASSERT_EQ(fp.launcher.launches.size(), 1u);
-  EXPECT_EQ(fp.launcher.launches[0].second[0], dir + "/absent/tmp.html");
+  ASSERT_EQ(launcher.launches.size(), 1u);
+  EXPECT_EQ(launcher.launches[0].second, (std::vector<std::string>{dir + "/tmp.html", "事件前日"}));
 }
 
 TEST_F(LogLaunch, ReverseRowModeWritesTheRowsNewestFirst) {
-  c.reverseRows = 1;
-  c.previousPageHtml = shiftJisToUtf16(
+  useFolder(dir);
+  dayEnds(shiftJisToUtf16(
       sj("<form><input type=submit value=\"再表示\"></form><table><tr><td>番地</td></tr></table><table>"
-         "<tr><td>first</td></tr><tr><td>second</td></tr><tr><td>third</td></tr></table>"));
-  launchLogViewer(c);
+         "<tr><td>first</td></tr><tr><td>second</td></tr><tr><td>third</td></tr></table>")));
+  logs->launch(true);
   const std::string f = file();
-  size_t first = f.find("first"), second = f.find("second"), third = f.find("third");
+  const size_t first = f.find("first"), second = f.find("second"), third = f.find("third");
   ASSERT_NE(first, std::string::npos);
   EXPECT_LT(third, second);
   EXPECT_LT(second, first);
 }
 
-TEST_F(LogLaunch, OversizedAndHostileLogsAreCutOnACharacter) {
+TEST_F(LogLaunch, OversizedLogsAreCutOnACharacterAndAZeroEndsThem) {
+  useFolder(dir);
   // 600,000 characters, 1.2 MB in Shift_JIS: cut to 511,999 bytes, whole characters.
   std::u16string big(600000, u'日');
   big[0] = u'a';
-  c.previousPageHtml = big;
-  launchLogViewer(c);
-  std::string f = file();
+  dayEnds(big);
+  logs->launch(false);
+  const std::string f = file();
   EXPECT_EQ(f.size(), 511999u);
   EXPECT_EQ(f.substr(f.size() - 2), "\x93\xFA");
 
-  // A zero in the page ends the log; odd UTF-16 (lone surrogates) does no harm.
-  std::mt19937 rng(3);
-  for (int i = 0; i < 50; ++i) {
-    std::u16string h(1 + rng() % 5000, u' ');
-    for (char16_t& ch : h) ch = static_cast<char16_t>(rng());
-    c.previousPageHtml = h;
-    launchLogViewer(c);
-    EXPECT_LE(file().size(), 2 * 511999u);
-  }
-  c.previousPageHtml = std::u16string(u"ab\0cd", 5);
-  launchLogViewer(c);
+  dayEnds(std::u16string(u"ab\0cd", 5));
+  logs->launch(false);
   EXPECT_EQ(file(), "ab");
+}
+
+// A day's title over an older day's log would mislead the player: when the
+// new log cannot be written the old one goes, and the viewer says the log is
+// missing; when the old one cannot go either, no viewer starts.
+TEST_F(LogLaunch, AFailedWriteNeverShowsAnOlderLog) {
+  useFolder(dir);
+  test_files::spit(dir + "/tmp.html", "yesterday");
+  dayEnds(shiftJisToUtf16(sj("<b>2</b>日目 ") + std::string(4096, 'x')));
+  // The write fails for its size (the limit is the child's alone).
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    logs->launch(false);
+    _exit(launcher.launches.size() == 1 && launcher.launches[0].second[0] == dir + "/tmp.html" ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the viewer was not started on the missing log";
+  EXPECT_FALSE(fs::exists(dir + "/tmp.html"));
+
+  // Something in tmp.html's place that is no file and cannot be removed.
+  fs::create_directories(dir + "/tmp.html/inside");
+  logs->launch(false);
+  EXPECT_TRUE(launcher.launches.empty());
+
+  // A folder that does not exist: nothing is created, and the viewer says so.
+  useFolder(dir + "/absent");
+  logs->launch(false);
+  EXPECT_FALSE(fs::exists(dir + "/absent"));
+  ASSERT_EQ(launcher.launches.size(), 1u);
+  EXPECT_EQ(launcher.launches[0].second[0], dir + "/absent/tmp.html");
 }
 
 }  // namespace
