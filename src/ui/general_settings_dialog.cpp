@@ -182,7 +182,9 @@ void GeneralSettingsDialog::showError(const char* utf8Text) {
 
 }  // namespace jinro::ui
 
-int runGeneralSettingsDialog(jinro::Client& c, QWidget* parent) {
-  jinro::ui::GeneralSettingsDialog dialog(c, parent);
-  return dialog.exec();
+QDialog* openGeneralSettingsDialog(jinro::Client& c, QWidget* parent) {
+  auto* dialog = new jinro::ui::GeneralSettingsDialog(c, parent);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+  return dialog;
 }

@@ -259,11 +259,11 @@ void MainWindow::moveToTopLeft() {
 }
 
 void MainWindow::openGeneralSettings() {
-  if (client_) runGeneralSettingsDialog(*client_, this);
+  if (client_) openGeneralSettingsDialog(*client_, this);
 }
 
 void MainWindow::openSoundSettings() {
-  if (client_) runSoundSettingsSheet(*client_, this);
+  if (client_) openSoundSettingsSheet(*client_, this);
 }
 
 void MainWindow::showVersion() {

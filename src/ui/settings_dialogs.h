@@ -1,14 +1,15 @@
 #pragma once
-// Entry points of the two settings dialogs, opened modally by the main
-// window. While one is open its nested event loop keeps the main window's
-// timer, sound notices and browser events running.
+// The two settings dialogs as the main window opens them: modal for the
+// player, while the program goes on (pages load, the timer ticks, alarms
+// sound). Each deletes itself when closed; the dialog is returned.
+class QDialog;
 class QWidget;
 
 namespace jinro {
 class Client;
 }
 
-// "全般の設定": 3 after OK, 4 after Cancel.
-int runGeneralSettingsDialog(jinro::Client& c, QWidget* parent);
-// "音声の設定": QDialog::Accepted after OK, QDialog::Rejected otherwise.
-int runSoundSettingsSheet(jinro::Client& c, QWidget* parent);
+// "全般の設定": finishes with 3 after OK, 4 after Cancel.
+QDialog* openGeneralSettingsDialog(jinro::Client& c, QWidget* parent);
+// "音声の設定": finishes with QDialog::Accepted after OK, QDialog::Rejected otherwise.
+QDialog* openSoundSettingsSheet(jinro::Client& c, QWidget* parent);

@@ -342,7 +342,9 @@ void SoundSettingsSheet::confirm() {
 
 }  // namespace jinro::ui
 
-int runSoundSettingsSheet(jinro::Client& c, QWidget* parent) {
-  jinro::ui::SoundSettingsSheet sheet(c, parent);
-  return sheet.exec();
+QDialog* openSoundSettingsSheet(jinro::Client& c, QWidget* parent) {
+  auto* sheet = new jinro::ui::SoundSettingsSheet(c, parent);
+  sheet->setAttribute(Qt::WA_DeleteOnClose);
+  sheet->open();
+  return sheet;
 }

@@ -347,10 +347,14 @@ class TestSoundSettingsSheet : public QObject {
     QCOMPARE(sheet->page(1)->box(1026)->text(), QStringLiteral("tam-g09.mid"));
   }
 
-  void runsModallyFromItsEntryPoint() {
+  void opensModallyFromItsEntryPoint() {
     c_->setSoundOn(false);
-    whenModal<SoundSettingsSheet>([](SoundSettingsSheet* s) { s->okButton()->click(); });
-    QCOMPARE(runSoundSettingsSheet(*c_, nullptr), int(QDialog::Accepted));
+    QDialog* sheet = openSoundSettingsSheet(*c_, nullptr);
+    QVERIFY(sheet->isModal());
+    QSignalSpy finished(sheet, &QDialog::finished);
+    static_cast<SoundSettingsSheet*>(sheet)->okButton()->click();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
     QVERIFY(file().find("night_left_trigger_string=.CLSTD01\r\n") != std::string::npos);
   }
 };
