@@ -1,27 +1,33 @@
-// analysePage on a full game page (511,999 bytes, 1,000 speech rows, the
-// login form at the end), over the fast text primitives and, with the very
-// same algorithm, over the reference primitives that copy and lower the rest
-// of the page at every search. Both run against the same fake desktop, on a
-// steady day page (the phase already known), so they do the same work.
+// The reading of a full game page (511,999 bytes, 1,000 speech rows, the
+// login form at the end) and the page monitor acting on it, over the fast
+// text primitives and, with the very same algorithm, over the reference
+// primitives that copy and lower the rest of the page at every search. Both
+// act on the same fake desktop, on a steady day page (the phase already
+// known), so they do the same work.
 // Also: the speech text of a 500 KB page and the day title of the log.
 #include <benchmark/benchmark.h>
 
-#include "unit/default_triggers.h"
-
 #include <string>
 
-#include "logs/log_launch.h"
-#include "logs/speech_copy_impl.h"
-#include "monitor/page_analysis_impl.h"
+#include "client/alarm_player.h"
+#include "client/auto_refresh.h"
+#include "client/log_launcher.h"
+#include "client/page_loader.h"
+#include "client/page_monitor.h"
+#include "fakes/fakes.h"
+#include "page/day_log.h"
+#include "page/page_reading_impl.h"
+#include "page/speech_copy_impl.h"
 #include "page_fixtures.h"
-#include "platform/code_page.h"
-#include "platform/fake/fakes.h"
 #include "reference/text_scan_reference.h"
+#include "unit/default_triggers.h"
 
 namespace {
 
 using jinro::FastTextOps;
 using jinro::reference::ReferenceTextOps;
+
+constexpr char kUrl[] = "http://127.0.0.1:8399/jinro/cgi_jinro.cgi";
 
 const std::string& fullDayPage() {
   static const std::string page = jinro::fixtures::dayPage(jinro::kPageTextLimit, 1000);
@@ -33,25 +39,39 @@ const std::string& speechPage() {
   return page;
 }
 
-void defaultTriggers(jinro::Settings& s) { jinro::test_files::applyDefaultTriggers(s); }
+// The page monitor and what it drives, on fakes. Nothing here launches the
+// log viewer (a steady day), so the folder is never written.
+struct Monitor {
+  explicit Monitor(const jinro::Settings& settings)
+      : loader(desktop.browser),
+        alarms(desktop.sound, settings, "/nonexistent/"),
+        refresh(desktop.timer, loader, settings),
+        logs(desktop.launcher, "/nonexistent/"),
+        monitor(desktop.shell, alarms, refresh, logs, settings) {}
+  jinro::fake::FakeDesktop desktop;
+  jinro::PageLoader loader;
+  jinro::AlarmPlayer alarms;
+  jinro::AutoRefresh refresh;
+  jinro::LogLauncher logs;
+  jinro::PageMonitor monitor;
+};
 
 template <class Ops>
 void analyseFullPage(benchmark::State& state) {
   const std::string& page = fullDayPage();
-  jinro::fake::FakePlatform platform;
-  jinro::ClientController c(platform.ports());
-  defaultTriggers(c.settings);
+  jinro::Settings settings;
+  jinro::test_files::applyDefaultTriggers(settings);
+  Monitor m(settings);
   // A steady day: the phase is known, nothing starts or launches.
-  c.lastPhase = jinro::kPhaseDay;
-  c.awaitingFirstGamePage = 0;
-  c.capacityNoticePending = 0;
+  m.monitor.apply(jinro::readPage(settings, page, kUrl), false);
+  jinro::PageView view;
   for (auto _ : state) {
-    jinro::analysis::analysePageWith<Ops>(c, page, "http://127.0.0.1:8399/jinro/cgi_jinro.cgi");
-    benchmark::DoNotOptimize(c.postBody.data());
+    view = m.monitor.apply(jinro::analysis::readPageWith<Ops>(settings, page, kUrl), false);
+    benchmark::DoNotOptimize(m.refresh.postBody().data());
   }
-  if (c.postBody.find("FORMID=") == std::string::npos || c.lastPhase != jinro::kPhaseDay ||
-      c.speechCopyAvailable != 1 || !platform.sound.calls.empty()) {
-    state.SkipWithError("the page was not analysed as a steady day page");
+  if (m.refresh.postBody().find("FORMID=") == std::string::npos || m.monitor.lastPhase() != jinro::Phase::day ||
+      !view.speechCopy || !m.desktop.sound.calls.empty()) {
+    state.SkipWithError("the page was not read as a steady day page");
   }
   state.counters["page_bytes"] = static_cast<double>(page.size());
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));

@@ -1,7 +1,8 @@
-// analysePage over two or three pages in a row, with random settings and
-// state, against the same algorithm over the reference primitives: both
-// controllers end in the same state and ask the desktop for the same things.
-// The state stays within its limits whatever the pages hold.
+// Two or three pages in a row, read with random settings: the fast reading
+// against the same algorithm over the reference primitives (every field of
+// the two readings equal, each within its limits), then each reading applied
+// by the page monitor, with its alarms, refresh and log launcher on fakes,
+// which must hold what the reading said.
 //
 // Input: a settings part, then the pages, parted by kPageSeparator. The
 // settings part is 8 bytes of flags, then '\n'-separated trigger texts for
@@ -13,27 +14,32 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
-#include "logs/log_launch.h"
-#include "logs/row_reversal.h"
-#include "monitor/page_analysis.h"
-#include "monitor/page_analysis_impl.h"
-#include "platform/code_page.h"
-#include "platform/fake/fakes.h"
+#include "base/code_page.h"
+#include "client/alarm_player.h"
+#include "client/auto_refresh.h"
+#include "client/log_launcher.h"
+#include "client/page_loader.h"
+#include "client/page_monitor.h"
+#include "fakes/fakes.h"
+#include "page/page_limits.h"
+#include "page/page_reading.h"
+#include "page/page_reading_impl.h"
 #include "reference/text_scan_reference.h"
 #include "settings/settings.h"
 
 namespace {
 
 using jinro::AlarmKind;
-using jinro::ClientController;
+using jinro::PageReading;
 
 constexpr std::string_view kPageSeparator = "\xFF\xFE\xFD";
 constexpr size_t kMaxPages = 3;
 
 void fail(const char* what) {
-  std::fprintf(stderr, "page analysis: %s\n", what);
+  std::fprintf(stderr, "page reading: %s\n", what);
   std::abort();
 }
 
@@ -71,59 +77,37 @@ jinro::Settings defaultSettings() {
   return s;
 }
 
-struct Side {
-  jinro::fake::FakePlatform fakes;
-  ClientController c{fakes.ports()};
-};
-
-// What the browser events do around the analysis when a page completes.
-// The page's HTML as the browser hands it over and its text come in
-// converted once for both sides (the conversion is the slow part).
-template <class Ops>
-void completePage(Side& side, const std::u16string& html, const std::string& pageText, const std::string& url) {
-  ClientController& c = side.c;
-  c.previousPageHtml = std::move(c.pageHtml);
-  c.pageHtml = html;
-  c.pageText = pageText;
-  c.restoreScroll = 0;
-  c.pageUrl = url;
-  c.speechCopyAvailable = 0;
-  const std::string text = c.pageText;
-  jinro::analysis::analysePageWith<Ops>(c, text, url);
-  if (c.reverseRows == 1) jinro::reverseRowsAndFixLinks(c.pageText, c.gameOver == 1);
+auto fields(const PageReading& p) {
+  return std::tie(p.titled, p.caption, p.url, p.preDay, p.capacity, p.living, p.gamePage, p.registrationOpen,
+                  p.loginValues, p.postBody, p.event, p.night);
 }
 
-void checkLimits(const ClientController& c) {
-  for (const std::string& v : c.loginValues)
+void checkReading(const PageReading& p) {
+  if (p.caption.size() > jinro::kTitleLimit) fail("caption longer than 255 bytes");
+  if (p.url.size() > jinro::kUrlLimit) fail("URL longer than 1,023 bytes");
+  if (p.postBody.size() > jinro::kPostBodyLimit) fail("post body longer than 1,023 bytes");
+  for (const std::string& v : p.loginValues)
     if (v.size() > jinro::kLoginValueLimit) fail("login value longer than 255 bytes");
-  if (c.postBody.size() > jinro::kTextField - 1 || c.postBodyLength != c.postBody.size()) fail("post body");
-  if (c.currentUrl.size() > jinro::kTextField - 1) fail("current URL");
-  if (c.lastPhase != jinro::kPhaseDay && c.lastPhase != jinro::kPhaseNight && c.lastPhase != jinro::kNone)
-    fail("phase");
-  if (c.pageText.size() > jinro::kPageTextLimit) fail("page text");
+  if (!p.titled && fields(p) != fields(PageReading{})) fail("an untitled page said something");
+  if (!p.gamePage && (!p.postBody.empty() || p.event || p.night || p.loginValues != jinro::LoginValues{}))
+    fail("a page that is not a game page gave game page fields");
 }
 
-void compare(const Side& a, const Side& b) {
-  const ClientController& x = a.c;
-  const ClientController& y = b.c;
-  if (x.loginValues != y.loginValues) fail("login values differ");
-  if (x.postBody != y.postBody || x.currentUrl != y.currentUrl) fail("post body or URL differ");
-  if (x.lastPhase != y.lastPhase || x.currentAlarm != y.currentAlarm || x.gameOver != y.gameOver ||
-      x.awaitingFirstGamePage != y.awaitingFirstGamePage || x.capacityNoticePending != y.capacityNoticePending ||
-      x.restoreScroll != y.restoreScroll || x.speechCopyAvailable != y.speechCopyAvailable)
-    fail("state flags differ");
-  if (x.pageText != y.pageText) fail("page texts differ");
-  if (a.fakes.shell.caption != b.fakes.shell.caption) fail("captions differ");
-  if (a.fakes.shell.messageBoxes != b.fakes.shell.messageBoxes) fail("message boxes differ");
-  if (a.fakes.sound.calls.size() != b.fakes.sound.calls.size()) fail("sound calls differ");
-  for (size_t i = 0; i < a.fakes.sound.calls.size(); ++i) {
-    const auto& p = a.fakes.sound.calls[i];
-    const auto& q = b.fakes.sound.calls[i];
-    if (p.op != q.op || p.id != q.id || p.detail != q.detail) fail("sound calls differ");
-  }
-  if (a.fakes.launcher.launches != b.fakes.launcher.launches) fail("viewer launches differ");
-  if (a.fakes.messages.messages.size() != b.fakes.messages.messages.size()) fail("messages differ");
-}
+// The page monitor and what it drives, on fakes.
+struct Monitor {
+  Monitor(const jinro::Settings& settings, const std::string& folder)
+      : loader(desktop.browser),
+        alarms(desktop.sound, settings, folder),
+        refresh(desktop.timer, loader, settings),
+        logs(desktop.launcher, folder),
+        monitor(desktop.shell, alarms, refresh, logs, settings) {}
+  jinro::fake::FakeDesktop desktop;
+  jinro::PageLoader loader;
+  jinro::AlarmPlayer alarms;
+  jinro::AutoRefresh refresh;
+  jinro::LogLauncher logs;
+  jinro::PageMonitor monitor;
+};
 
 }  // namespace
 
@@ -131,12 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string logDir = [] {
     static char dir[] = "/tmp/jinro-fuzz-logs-XXXXXX";
     if (!mkdtemp(dir)) std::abort();
-    jinro::setLogDirectory(dir);
     std::atexit([] {
       unlink((std::string(dir) + "/" + jinro::kLogFileName).c_str());
       rmdir(dir);
     });
-    return std::string(dir);
+    return std::string(dir) + "/";
   }();
   static const jinro::Settings defaults = defaultSettings();
 
@@ -165,35 +148,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int k = 0; k < jinro::kAlarmKindCount; ++k)
     settings.alarms[k].loop = (flags[0] >> (k % 8) & 1) ? ((flags[1] & 0x80) ? 2 : 1) : 0;
 
-  Side fast;
-  Side ref;
-  for (Side* s : {&fast, &ref}) {
-    ClientController& c = s->c;
-    c.settings = settings;
-    c.soundOn = flags[2] & 3;  // 2 and 3 are not "on"
-    c.autoRefreshOn = flags[2] >> 2 & 1;
-    c.reverseRows = flags[2] >> 3 & 1;
-    c.gameOver = flags[2] >> 4 & 1;
-    c.awaitingFirstGamePage = flags[2] >> 5 & 1;
-    c.capacityNoticePending = flags[2] >> 6 & 1;
-    static const int32_t phases[] = {jinro::kPhaseDay, jinro::kPhaseNight, jinro::kNone, jinro::kNone};
-    c.lastPhase = phases[flags[3] & 3];
-    c.currentAlarm = (flags[3] >> 2) % 12 == 11 ? jinro::kNone : jinro::alarmId(AlarmKind((flags[3] >> 2) % 12));
-    s->fakes.sound.acceptUnknownFiles = flags[4] & 1;
-    s->fakes.launcher.fail = flags[4] >> 1 & 1;
-  }
+  Monitor m(settings, logDir);
+  m.alarms.setSoundOn(flags[2] & 1);
+  if (flags[2] >> 2 & 1) m.refresh.toggle();
+  const bool reverseRows = flags[2] >> 3 & 1;
+  // An alarm already sounding when the first page completes.
+  if ((flags[3] >> 2) % 12 != 11) m.alarms.play(AlarmKind((flags[3] >> 2) % 12));
+  m.desktop.sound.acceptUnknownFiles = flags[4] & 1;
   const std::string url = "http://127.0.0.1:8399/jinro/cgi_jinro.cgi?" + std::to_string(flags[5]);
+
   for (size_t i = 1; i < parts.size(); ++i) {
-    const std::string page(parts[i]);
-    const std::u16string html = jinro::shiftJisToUtf16(page);
-    const std::string pageText(jinro::analysis::pageView(jinro::utf16ToShiftJis(html)));
-    completePage<jinro::FastTextOps>(fast, html, pageText, url);
-    completePage<jinro::reference::ReferenceTextOps>(ref, html, pageText, url);
-    checkLimits(fast.c);
-    compare(fast, ref);
-    if (jinro::isNightPage(fast.c, page) !=
-        jinro::analysis::isNightPageWith<jinro::reference::ReferenceTextOps>(fast.c, jinro::analysis::pageView(page)))
-      fail("isNightPage differs from the reference primitives");
+    // The page as the client holds it: through the browser's UTF-16 and back.
+    const std::u16string html = jinro::shiftJisToUtf16(parts[i]);
+    const std::string text(jinro::analysis::pageView(jinro::utf16ToShiftJis(html)));
+    const PageReading fast = jinro::readPage(settings, text, url);
+    const PageReading ref = jinro::analysis::readPageWith<jinro::reference::ReferenceTextOps>(settings, text, url);
+    if (fields(fast) != fields(ref)) fail("the reading differs from the one over the reference primitives");
+    checkReading(fast);
+
+    m.logs.pageCompleted(html);
+    m.refresh.pageCompleted();
+    const jinro::PageView view = m.monitor.apply(fast, reverseRows);
+    if (fast.titled) {
+      if (m.refresh.currentUrl() != fast.url) fail("the refresh goes elsewhere than the page");
+      if (m.refresh.postBody() != fast.postBody) fail("the refresh posts other than the page's form");
+      if (m.desktop.shell.caption != fast.caption) fail("the caption is not the page's title");
+    }
+    if (view.speechCopy && (!fast.gamePage || fast.night || fast.preDay || m.monitor.gameOver()))
+      fail("speech copy offered off a daytime game page");
+    // The player closes a notice now and then, clicks, and sounds finish.
+    if (flags[6] >> i & 1) m.desktop.shell.closeNotice();
+    if (flags[7] >> i & 1) m.monitor.reset();
+    if (flags[6] >> (i + 4) & 1) m.alarms.stopCapacityAlarm();
+    m.desktop.sound.fireEnd(m.desktop.sound.nextId - 1);
   }
   return 0;
 }

@@ -130,6 +130,7 @@ void Client::closeAllLogWindows() { desktop_.sweeper.sweep(SweepKind::close, kVi
 void Client::close() {
   closed_ = true;
   loader_.browserGone();
+  monitor_.reset();
   refresh_.stopCountdown();
   alarms_.stopAll();
   WindowPlacement p = desktop_.shell.placement();

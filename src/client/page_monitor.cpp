@@ -17,6 +17,8 @@ PageMonitor::PageMonitor(ClientShell& shell, AlarmPlayer& alarms, AutoRefresh& r
     : shell_(shell), alarms_(alarms), refresh_(refresh), logs_(logs), settings_(settings) {}
 
 void PageMonitor::reset() {
+  // A capacity notice still shown speaks of a lobby left behind.
+  self_ = std::make_shared<PageMonitor*>(this);
   lastPhase_.reset();
   awaitingFirstGamePage_ = true;
   gameOver_ = false;

@@ -40,6 +40,7 @@ struct PageReading {
   bool night = false;
 
   bool lobbyFull() const { return capacity > 0 && living > 0 && capacity == living; }
+  bool operator==(const PageReading&) const = default;
 };
 
 // Reads the page's Shift_JIS text (up to its first zero byte and 511,999

@@ -1,0 +1,521 @@
+// The client on a fake desktop, driven as the browser and the player drive
+// it; what it produced is read off the fakes, jinro.ini and a temporary
+// program folder.
+#include "client/client.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "base/code_page.h"
+#include "jinro/server_base_url.h"
+#include "page/day_log.h"
+#include "page/page_limits.h"
+#include "fakes/fakes.h"
+#include "settings/settings_sections.h"
+#include "unit/test_files.h"
+
+namespace jinro {
+namespace {
+
+using Texts = std::vector<std::string>;
+const std::string kBase = kServerBaseUrl;
+const std::string kCgi = kBase + "cgi_jinro.cgi";
+const std::string kStart = kBase + "index2.html";
+const std::string kBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pw&VILLAGENO=12&TXTLOGIN=1&FORMID=f9";
+
+std::string sj(std::string_view utf8) { return utf8ToShiftJis(utf8); }
+
+// A game page as the game writes it (Shift_JIS): the day's number, extra
+// text, the speech table after "番地" and the login form.
+std::string gamePage(bool night, std::string_view extra = "") {
+  std::string h = "<html><head><title>テスト村 12日目</title><style>\n";
+  h += night ? ".CLSTD01 { color: black; }\nbody { background-color: #000000; }\n"
+             : ".CLSTD01 { color: white; }\nbody { background-color: black; }\n";
+  h += "</style></head><body>\n<b>12</b>日目 の朝\n" + std::string(extra) +
+       "\n<table><tr><td>12番地</td></tr></table>\n<table cellpadding=0>\n"
+       "<tr><td width=160><font>◆</font>太郎</td><td>「one」</td></tr>\n"
+       "<tr><td width=160><font>◆</font>花子</td><td>「two」</td></tr>\n"
+       "<tr><td colspan=2>end</td></tr>\n</table>\n<form action=\"cgi_jinro.cgi\" method=\"post\">\n"
+       "<input type=hidden name=TXTPNO value=3><input type=hidden name=TXTPASS value=pw>\n"
+       "<input type=hidden name=VILLAGENO value=12><input type=hidden name=TXTLOGIN value=1>\n"
+       "<input type=hidden name=FORMID value=f9><input type=submit value=\"行動/更新\">\n</form></body></html>\n";
+  return sj(h);
+}
+
+std::string preDayPage(std::string_view counts) {
+  return sj("<html><head><title>事件前日</title></head><body><form><input type=\"hidden\" name=\"TXTPNO\" value=\"3\">"
+            "<input type=\"submit\" value=\"行動/更新\"></form><font size=\"+2\">事件前日</font>") +
+         sj(counts) + "</body></html>";
+}
+
+const std::string kVote = "<font color=red>投票</font>を行ってください。";
+const std::string kWolvesWin = "「<font>人　狼</font>」の勝利です！</font>";
+
+Desktop desktopOf(fake::FakeDesktop& f) {
+  return {f.shell, f.sound, f.browser, f.timer, f.clipboard, f.launcher, f.sweeper};
+}
+
+class ClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "jinro-client-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir = tmpl + "/";
+    ini = dir + "jinro.ini";
+    setSettingsFileOverride(ini);
+  }
+  void TearDown() override {
+    client.reset();
+    setSettingsFileOverride("");
+    std::filesystem::remove_all(dir);
+  }
+
+  // A new window on a jinro.ini holding these lines (written in Shift_JIS).
+  void start(std::string_view iniLines = "") {
+    if (!iniLines.empty()) test_files::spit(ini, sj(iniLines));
+    client = std::make_unique<Client>(desktopOf(d), dir);
+    client->start();
+  }
+  void complete(const std::string& page, const std::string& url = kCgi) {
+    client->documentComplete(shiftJisToUtf16(url), shiftJisToUtf16(page));
+  }
+  bool navigate(const std::string& url) { return client->refuseNavigation(shiftJisToUtf16(url)); }
+
+  // The sound files opened, in order, by their names in the program folder.
+  Texts opened() const {
+    Texts out;
+    for (const auto& c : d.sound.calls)
+      if (c.op == "open") out.push_back(c.detail.substr(c.detail.find(':') + 1 + dir.size()));
+    return out;
+  }
+  uint32_t lastDevice() const {
+    for (auto c = d.sound.calls.rbegin(); c != d.sound.calls.rend(); ++c)
+      if (c->op == "open") return c->id;
+    return 0;
+  }
+  // The device calls from the nth on, as "op:id".
+  Texts deviceCalls(size_t from) const {
+    Texts out;
+    for (size_t i = from; i < d.sound.calls.size(); ++i)
+      out.push_back(d.sound.calls[i].op + ":" + std::to_string(d.sound.calls[i].id));
+    return out;
+  }
+  bool released(uint32_t id) const {
+    const Texts all = deviceCalls(0);
+    const std::string n = std::to_string(id);
+    return std::count(all.begin(), all.end(), "stop:" + n) && std::count(all.begin(), all.end(), "close:" + n);
+  }
+  const fake::FakeBrowser::Navigation& lastNavigation() const { return d.browser.navigations.back(); }
+
+  fake::FakeDesktop d;
+  std::unique_ptr<Client> client;
+  std::string dir, ini;
+};
+
+TEST_F(ClientTest, PhaseChangesSoundOnceAndNightfallShowsTheDaysLog) {
+  start();
+  const std::string day = gamePage(false, "<a href=\"./rule.html\">r</a>");
+  complete(day);  // the first game page: its phase is only noted
+  EXPECT_TRUE(opened().empty());
+  EXPECT_TRUE(d.shell.enabled[Command::copySpeeches]);
+  EXPECT_EQ(d.shell.caption, sj("テスト村 12日目"));
+  complete(gamePage(true));
+  complete(gamePage(true));  // the same phase again
+  client->pageClicked();  // stops the capacity alarm only
+  EXPECT_EQ(opened(), (Texts{"monst01.wav"}));
+  EXPECT_EQ(d.sound.count("stop"), 0u);
+  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+  EXPECT_EQ(d.browser.scrolledTo.size(), 2u);  // kept on the same phase only
+
+  // The log is the day's last page, its relative links made absolute.
+  ASSERT_EQ(d.launcher.launches.size(), 1u);
+  EXPECT_EQ(d.launcher.launches[0].first, dir + "quill_pane");
+  EXPECT_EQ(d.launcher.launches[0].second, (Texts{dir + "tmp.html", "12日目の記録"}));
+  std::string log = day;
+  log.replace(log.find("./rule"), 2, kBase);
+  EXPECT_EQ(test_files::slurp(dir + "tmp.html"), logFileBytes(log));
+
+  // Morning on a vote page: the vote alarm gives way to the daytime alarm,
+  // and comes back on the next refresh; then nothing new.
+  const std::string vote = gamePage(false, kVote);
+  for (int i = 0; i < 3; ++i) complete(vote);
+  EXPECT_EQ(opened(), (Texts{"monst01.wav", "se-037.wav", "bird.wav", "se-037.wav"}));
+  EXPECT_EQ(d.launcher.launches.size(), 1u);
+}
+
+TEST_F(ClientTest, AVictorySoundsOnceAndShowsTheLogOfADayTheClientFollowed) {
+  start();
+  const std::string won = gamePage(true, kWolvesWin);
+  complete(gamePage(false));
+  complete(won);
+  complete(won);
+  complete(gamePage(false, kWolvesWin));
+  EXPECT_EQ(opened(), (Texts{"tam-g09.mid"}));
+  EXPECT_EQ(d.launcher.launches.size(), 1u);
+  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+
+  // Sound switched off and on: the alarm again, the log not.
+  client->setSoundOn(false);
+  client->setSoundOn(true);
+  complete(won);
+  EXPECT_EQ(opened(), (Texts{"tam-g09.mid", "tam-g09.mid"}));
+  EXPECT_EQ(d.launcher.launches.size(), 1u);
+
+  // A victory right after nightfall: that night's page already showed the log.
+  client->returnToTop();
+  complete(gamePage(false));
+  complete(gamePage(true));
+  complete(gamePage(false, "「村　人」の勝利です！</font>"));
+  EXPECT_EQ(opened().back(), "tamhe06.mid");
+  EXPECT_EQ(d.launcher.launches.size(), 2u);
+
+  // A game already over when first seen: its alarm, no log.
+  client->returnToTop();
+  complete(won);
+  EXPECT_EQ(opened().back(), "tam-g09.mid");
+  EXPECT_EQ(d.launcher.launches.size(), 2u);
+}
+
+TEST_F(ClientTest, RegistrationSoundsItsAlarmAndAnyOtherPageStopsEverything) {
+  start();
+  const std::string reg = sj("<html><title>登録</title><B>村民登録書</B></html>");
+  complete(gamePage(false));
+  complete(reg);
+  complete(reg);
+  complete(gamePage(true));  // the registration page left the phase alone
+  EXPECT_EQ(opened(), (Texts{"tam-g07.mid", "monst01.wav"}));
+  const uint32_t night = lastDevice();
+
+  complete(sj("<html><title>トップ</title><body>ようこそ</body></html>"));
+  EXPECT_EQ(d.shell.caption, sj("トップ"));
+  EXPECT_TRUE(released(night));
+  client->refresh();  // such a page has no form to post
+  EXPECT_EQ(lastNavigation().url, kCgi);
+  EXPECT_EQ(lastNavigation().body, "");
+  complete(gamePage(false));  // the phase was forgotten
+  EXPECT_EQ(opened().size(), 2u);
+}
+
+TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
+  start();
+  client->toggleAutoRefresh();
+  const std::string full = preDayPage("（定員：16人） [生存中 16人]");
+  complete(full);
+  ASSERT_EQ(d.shell.notices.size(), 1u);
+  EXPECT_EQ(d.shell.notices[0].text,
+            "参加者定員到達アラームをセットしました。自動更新をONにしてください。\n"
+            "アラームが鳴り始めた後に音を止めるには、ゲーム画面のどこかをクリックしてください。");
+  EXPECT_EQ(d.shell.notices[0].caption, "お知らせ");
+  EXPECT_EQ(d.shell.notices[0].icon, MessageIcon::information);
+  EXPECT_TRUE(opened().empty());
+  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+
+  d.shell.closeNotice();
+  EXPECT_EQ(opened(), (Texts{"bin100818210142001.wav"}));
+  EXPECT_FALSE(d.timer.running);  // the lobby page stays as it is
+  EXPECT_FALSE(d.shell.checked[Command::autoRefresh]);
+  const uint32_t alarm = lastDevice();
+  const size_t before = d.sound.calls.size();
+  d.sound.fireEnd(alarm);  // it always repeats
+  EXPECT_EQ(deviceCalls(before), (Texts{"seek:" + std::to_string(alarm), "playNotify:" + std::to_string(alarm)}));
+
+  client->pageClicked();
+  EXPECT_TRUE(released(alarm));
+  complete(full);  // neither the notice nor the alarm again
+  EXPECT_EQ(d.shell.notices.size(), 1u);
+  EXPECT_EQ(opened().size(), 1u);
+
+  // Followed afresh after a return to the top; off the pre-day page it stops.
+  client->returnToTop();
+  complete(full);
+  EXPECT_EQ(d.shell.notices.size(), 2u);
+  d.shell.closeNotice();
+  ASSERT_EQ(opened().size(), 2u);
+  complete(gamePage(false));
+  EXPECT_TRUE(released(lastDevice()));
+
+  // Disarmed in the sound settings: neither notice nor alarm.
+  SoundPageValues page = soundPageValuesFrom(client->settings(), 2);
+  page.checks.clear();
+  ASSERT_TRUE(client->confirmSoundSheet({nullptr, nullptr, &page}));
+  client->returnToTop();
+  complete(full);
+  EXPECT_EQ(d.shell.notices.size(), 2u);
+  EXPECT_EQ(opened().size(), 2u);
+}
+
+TEST_F(ClientTest, RefusedAddressesReturnToTheStartPageWithTheLastBody) {
+  start();
+  client->toggleAutoRefresh();
+  complete(gamePage(false));
+  complete(gamePage(true));
+  const uint32_t night = lastDevice();
+  for (const std::string& url : {kBase, kBase + "index.html", std::string("./")}) {
+    SCOPED_TRACE(url);
+    EXPECT_TRUE(navigate(url));
+    EXPECT_TRUE(lastNavigation().post);
+    EXPECT_EQ(lastNavigation().url, kStart);
+    EXPECT_EQ(lastNavigation().body, kBody);
+    EXPECT_EQ(lastNavigation().headers, "Content-Type: application/x-www-form-urlencoded\nReferer: " + kCgi);
+  }
+  EXPECT_EQ(d.browser.stops, 3);
+  EXPECT_TRUE(released(night));
+  for (const std::string& url : {kBase + "INDEX.html", kBase + "index.htm", std::string(".//"), kBase + "?x"})
+    EXPECT_FALSE(navigate(url)) << url;
+  EXPECT_EQ(d.browser.navigations.size(), 4u);
+  EXPECT_TRUE(d.timer.running);
+
+  // Reaching the start page switches automatic refresh off.
+  EXPECT_FALSE(navigate(kStart));
+  EXPECT_FALSE(d.timer.running);
+  EXPECT_FALSE(d.shell.checked[Command::autoRefresh]);
+  complete(gamePage(false));  // followed afresh: the first game page is silent
+  EXPECT_EQ(opened().size(), 1u);
+}
+
+TEST_F(ClientTest, ThePlayersPagesRestartTheCountdownButATimerRefreshDoesNot) {
+  start();
+  complete(gamePage(false));
+  client->refresh();
+  EXPECT_TRUE(lastNavigation().post);
+  EXPECT_EQ(lastNavigation().url, kCgi);
+  EXPECT_EQ(lastNavigation().body, kBody);
+
+  client->toggleAutoRefresh();
+  EXPECT_TRUE(d.shell.checked[Command::autoRefresh]);
+  EXPECT_EQ(d.timer.interval, 10000u);
+  const size_t navigations = d.browser.navigations.size();  // no refresh at once
+  d.timer.fire();
+  ASSERT_EQ(d.browser.navigations.size(), navigations + 1);
+  EXPECT_EQ(lastNavigation().body, kBody);
+  complete(gamePage(false));  // the tick's page
+  EXPECT_EQ(d.timer.starts, 1);
+  complete(gamePage(false));  // a page the player loaded
+  EXPECT_EQ(d.timer.starts, 2);
+
+  // A new interval applies to the running countdown at once.
+  GeneralDialogTexts texts = generalDialogTextsFrom(client->settings());
+  texts.interval = "9";
+  EXPECT_EQ(client->confirmGeneralSettings(texts), GeneralOkResult::badInterval);
+  EXPECT_EQ(d.timer.starts, 2);
+  texts.interval = "30";
+  EXPECT_EQ(client->confirmGeneralSettings(texts), GeneralOkResult::saved);
+  EXPECT_EQ(d.timer.interval, 30000u);
+  EXPECT_NE(test_files::slurp(ini).find("jidokosin_kankaku=30"), std::string::npos);
+
+  client->toggleAutoRefresh();
+  EXPECT_FALSE(d.timer.running);
+  EXPECT_FALSE(d.shell.checked[Command::autoRefresh]);
+}
+
+TEST_F(ClientTest, SpeechesAreCopiedAsShownAndReverseModeKeepsTheScroll) {
+  start();
+  EXPECT_FALSE(d.shell.enabled.at(Command::copySpeeches));
+  d.clipboard.text = "kept";
+  complete(sj("<html><title>t</title></html>"));
+  client->copySpeeches();
+  EXPECT_EQ(d.clipboard.text, "kept");  // not a game page
+  complete(gamePage(false));
+  client->copySpeeches();
+  EXPECT_EQ(d.clipboard.text, sj("◆太郎「one」\r\n◆花子「two」\r\n"));
+  navigate(kCgi);  // the first page left: no scroll position to keep yet
+  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+
+  client->toggleReverseRows();
+  EXPECT_TRUE(d.shell.checked[Command::reverseRows]);
+  EXPECT_TRUE(lastNavigation().post);  // the page is read again at once
+  d.browser.scroll = {3, 1234};
+  navigate(kCgi);
+  complete(gamePage(false));
+  ASSERT_EQ(d.browser.shown.size(), 1u);
+  const std::string shown = d.browser.shown[0].first;
+  EXPECT_EQ(d.browser.shown[0].second, kCgi);
+  EXPECT_LT(shown.find("two"), shown.find("one"));
+  EXPECT_NE(shown.find("action=\"" + kCgi), std::string::npos);
+  // The rewritten page completing is only scrolled, not read again.
+  d.shell.caption = "kept";
+  client->documentComplete(shiftJisToUtf16(kCgi), shiftJisToUtf16(shown));
+  EXPECT_EQ(d.shell.caption, "kept");
+  EXPECT_EQ(d.browser.shown.size(), 1u);
+  ASSERT_EQ(d.browser.scrolledTo.size(), 3u);
+  for (size_t i : {1, 2}) EXPECT_TRUE(d.browser.scrolledTo[i].left == 3 && d.browser.scrolledTo[i].top == 1234);
+  client->copySpeeches();
+  EXPECT_LT(d.clipboard.text.find("two"), d.clipboard.text.find("one"));
+}
+
+TEST_F(ClientTest, SoundOffStopsTheAlarmAndSilencesEverythingButTheCapacityAlarm) {
+  start("[SOUND1]\nnight_sound_roop_check=1\n");
+  complete(gamePage(false));
+  complete(gamePage(true));
+  const uint32_t night = lastDevice();
+  const size_t navigations = d.browser.navigations.size();
+  client->setSoundOn(false);
+  EXPECT_TRUE(d.shell.checked[Command::soundOff]);
+  EXPECT_FALSE(d.shell.checked[Command::soundOn]);
+  EXPECT_TRUE(released(night));
+  EXPECT_EQ(d.browser.navigations.size(), navigations);
+  d.sound.fireEnd(night);  // a late notice
+  EXPECT_EQ(d.sound.count("playNotify"), 1u);
+
+  complete(gamePage(false));
+  complete(gamePage(true));
+  EXPECT_EQ(opened(), (Texts{"monst01.wav"}));
+  EXPECT_EQ(d.launcher.launches.size(), 2u);  // the log all the same
+  complete(preDayPage("（定員：5人） [生存中 5人]"));
+  d.shell.closeNotice();
+  EXPECT_EQ(opened().back(), "bin100818210142001.wav");
+  d.sound.fireEnd(lastDevice());  // but not repeated while the sound is off
+  EXPECT_EQ(d.sound.count("playNotify"), 2u);
+
+  client->setSoundOn(true);  // the page is read again so that its alarm sounds now
+  EXPECT_TRUE(d.shell.checked[Command::soundOn]);
+  EXPECT_EQ(lastNavigation().url, kCgi);
+  EXPECT_TRUE(lastNavigation().post);
+}
+
+TEST_F(ClientTest, AnAlarmRepeatsOnAFinishedPlayOnlyWhenItsLoopFlagIsOne) {
+  start("[SOUND1]\nnight_sound_roop_check=1\ndaytime_sound_roop_check=2\n");
+  complete(gamePage(false));
+  complete(gamePage(true));
+  const uint32_t night = lastDevice();
+  size_t from = d.sound.calls.size();
+  d.sound.fireEnd(night);
+  d.sound.fireEnd(night, PlayEnd::cutShort);
+  d.sound.fireEnd(night + 40);
+  const std::string n = std::to_string(night);
+  EXPECT_EQ(deviceCalls(from), (Texts{"seek:" + n, "playNotify:" + n}));
+
+  from = d.sound.calls.size();
+  complete(gamePage(false));  // a new alarm stops the old one first
+  const std::string m = std::to_string(lastDevice());
+  EXPECT_EQ(deviceCalls(from), (Texts{"stop:" + n, "close:" + n, "open:" + m, "seek:" + m, "play:" + m}));
+  from = d.sound.calls.size();
+  d.sound.fireEnd(lastDevice());
+  d.sound.fireEnd(night);
+  EXPECT_EQ(deviceCalls(from), Texts{});
+
+  // New sound settings stop the alarm, read the page again and apply.
+  SoundPageValues page = soundPageValuesFrom(client->settings(), 0);
+  for (const SoundField& f : soundPageFields(0))
+    if (f.kind == AlarmKind::night && f.value == SoundValue::soundPath) page.texts[f.controlId] = "owl.wav";
+  EXPECT_TRUE(client->confirmSoundSheet({&page, nullptr, nullptr}));
+  EXPECT_TRUE(released(lastDevice()));
+  EXPECT_EQ(lastNavigation().url, kCgi);
+  complete(gamePage(true));
+  EXPECT_EQ(opened().back(), "owl.wav");
+}
+
+TEST_F(ClientTest, AnAlarmThatCannotSoundIsToldOnTheStatusLineAndStandardError) {
+  start("[SOUND1]\nnight_sound_path=夜.wav\n");
+  const std::string owl = dir + sj("夜.wav");
+  d.sound.failures[owl] = owl + ": the WAV file is truncated\x1b";  // shown as '?'
+  d.sound.failures[dir + "se-037.wav"] = "no audio output";
+  ::testing::internal::CaptureStderr();
+  complete(gamePage(false));
+  complete(gamePage(true));
+  complete(gamePage(true));
+  EXPECT_EQ(d.shell.status, "警報音を鳴らせません（夜に変わった時）: 夜.wav: the WAV file is truncated?");
+  EXPECT_EQ(d.sound.count("open"), 1u);  // the same page does not try again
+
+  // The latest failure is shown, with the number of the others.
+  complete(gamePage(false, kVote));
+  EXPECT_EQ(d.shell.status, "警報音を鳴らせません（投票時間中）: no audio output ほか 1 件");
+  // Mended, each one goes.
+  d.sound.failures.clear();
+  complete(gamePage(false, kVote));
+  EXPECT_EQ(d.shell.status, "警報音を鳴らせません（夜に変わった時）: 夜.wav: the WAV file is truncated?");
+  complete(gamePage(true));
+  EXPECT_EQ(d.shell.status, "");
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("the night alarm is silent: 夜.wav: the WAV file is truncated?"), std::string::npos) << err;
+  EXPECT_NE(err.find("the tohyo alarm is silent: no audio output"), std::string::npos) << err;
+}
+
+TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
+  start();
+  ASSERT_EQ(d.browser.navigations.size(), 1u);
+  EXPECT_EQ(d.browser.navigations[0].url, kStart);
+  EXPECT_FALSE(d.browser.navigations[0].post);
+  EXPECT_TRUE(d.shell.checked[Command::soundOn]);
+  client->toggleAutoRefresh();
+  complete(gamePage(false));
+  complete(gamePage(true));
+  const uint32_t night = lastDevice();
+  d.shell.currentPlacement.showCmd = SW_SHOWMAXIMIZED;
+  d.shell.currentPlacement.rcNormalLeft = -20;
+  d.shell.currentPlacement.rcNormalRight = 700;
+
+  client->minimizeAll();
+  client->moveAllTopLeft();
+  EXPECT_EQ(d.shell.events, (Texts{"minimize", "moveToTopLeft"}));
+
+  client->close();
+  EXPECT_FALSE(d.timer.running);
+  EXPECT_TRUE(released(night));
+  const std::vector<std::pair<SweepKind, std::string>> sweeps = {{SweepKind::minimize, kViewerWindowClass},
+                                                                 {SweepKind::moveTopLeft, kViewerWindowClass},
+                                                                 {SweepKind::close, kViewerWindowClass}};
+  EXPECT_EQ(d.sweeper.sweeps, sweeps);
+  // The browser is let go: nothing more is asked of it or read from it.
+  const size_t navigations = d.browser.navigations.size();
+  EXPECT_FALSE(navigate(kBase));
+  client->refresh();
+  complete(sj("<title>later</title>"));
+  EXPECT_EQ(d.browser.navigations.size(), navigations);
+  EXPECT_EQ(d.browser.stops, 0);
+  EXPECT_NE(d.shell.caption, "later");
+
+  // A maximised window comes back maximised.
+  fake::FakeDesktop next;
+  Client(desktopOf(next), dir).restorePlacement(SW_SHOWNORMAL);
+  ASSERT_EQ(next.shell.applied.size(), 1u);
+  const WindowPlacement& p = next.shell.applied[0];
+  EXPECT_EQ(p.showCmd, SW_SHOWMAXIMIZED);
+  EXPECT_EQ(p.flags & WPF_RESTORETOMAXIMIZED, WPF_RESTORETOMAXIMIZED);
+  EXPECT_EQ(p.rcNormalLeft, -20);
+  EXPECT_EQ(p.rcNormalRight, 700);
+  EXPECT_EQ(p.length, 44u);
+}
+
+TEST_F(ClientTest, ASettingsFileThatCannotBeWrittenIsToldOnce) {
+  start();
+  client->checkSettingsWritable();
+  EXPECT_TRUE(d.shell.notices.empty());
+  std::filesystem::create_directory(ini);
+  ::testing::internal::CaptureStderr();
+  client->checkSettingsWritable();
+  client->close();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(d.shell.notices.size(), 1u);
+  EXPECT_EQ(d.shell.notices[0].caption, "設定を保存できません");
+  EXPECT_EQ(d.shell.notices[0].icon, MessageIcon::error);
+  const std::string line = "the settings could not be saved to jinro.ini: ";
+  EXPECT_NE(err.find(line + ini + " is not a regular file"), std::string::npos) << err;
+  EXPECT_NE(err.find(line), err.rfind(line)) << err;  // told on standard error each time
+  // The dialogs say it themselves.
+  EXPECT_EQ(client->confirmGeneralSettings(generalDialogTextsFrom(client->settings())),
+            GeneralOkResult::writeFailed);
+  EXPECT_EQ(d.shell.notices.size(), 1u);
+}
+
+TEST_F(ClientTest, PagesAreReadAsFarAsThePageTextHolds) {
+  start();
+  // 511,999 bytes, whether from as many UTF-16 units or from half as many.
+  std::string kanji;
+  for (size_t i = 0; i < (kPageTextLimit - 15) / 2; ++i) kanji += sj("日");
+  complete("<title>" + kanji + "</title>");
+  EXPECT_EQ(d.shell.caption, kanji.substr(0, 254));
+  for (const std::string& page : {"<title>v" + kanji + "</title>", "<title>t" + std::string(kPageTextLimit - 15, ' ') +
+                                                                        "</title>"})
+    complete(page);
+  client->documentComplete(shiftJisToUtf16(kCgi), std::u16string(u"<title>w\0</title>", 17));  // ends at the zero
+  EXPECT_EQ(d.shell.caption, kanji.substr(0, 254));
+  complete("<title>t" + std::string(kPageTextLimit - 16, ' ') + "</title>");
+  EXPECT_EQ(d.shell.caption, "t" + std::string(254, ' '));
+}
+
+}  // namespace
+}  // namespace jinro
