@@ -63,10 +63,10 @@ void analyseFullPage(benchmark::State& state) {
   jinro::test_files::applyDefaultTriggers(settings);
   Monitor m(settings);
   // A steady day: the phase is known, nothing starts or launches.
-  m.monitor.apply(jinro::readPage(settings, page, kUrl), false);
+  m.monitor.analysePage(jinro::readPage(settings, page, kUrl), false);
   jinro::PageView view;
   for (auto _ : state) {
-    view = m.monitor.apply(jinro::analysis::readPageWith<Ops>(settings, page, kUrl), false);
+    view = m.monitor.analysePage(jinro::analysis::readPageWith<Ops>(settings, page, kUrl), false);
     benchmark::DoNotOptimize(m.refresh.postBody().data());
   }
   if (m.refresh.postBody().find("FORMID=") == std::string::npos || m.monitor.lastPhase() != jinro::Phase::day ||

@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags[2] >> 2 & 1) m.refresh.toggle();
   const bool reverseRows = flags[2] >> 3 & 1;
   // An alarm already sounding when the first page completes.
-  if ((flags[3] >> 2) % 12 != 11) m.alarms.play(AlarmKind((flags[3] >> 2) % 12));
+  if ((flags[3] >> 2) % 12 != 11) m.alarms.playAlarm(AlarmKind((flags[3] >> 2) % 12));
   m.desktop.sound.acceptUnknownFiles = flags[4] & 1;
   const std::string url = "http://127.0.0.1:8399/jinro/cgi_jinro.cgi?" + std::to_string(flags[5]);
 
@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     m.logs.pageCompleted(html);
     m.refresh.pageCompleted();
-    const jinro::PageView view = m.monitor.apply(fast, reverseRows);
+    const jinro::PageView view = m.monitor.analysePage(fast, reverseRows);
     if (fast.titled) {
       if (m.refresh.currentUrl() != fast.url) fail("the refresh goes elsewhere than the page");
       if (m.refresh.postBody() != fast.postBody) fail("the refresh posts other than the page's form");

@@ -13,8 +13,8 @@ bool AlarmPlayer::repeats(AlarmKind kind) const {
   return kind == AlarmKind::full_alarm || settings_.alarm(kind).loop == 1;
 }
 
-void AlarmPlayer::play(AlarmKind kind) {
-  stopAll();
+void AlarmPlayer::playAlarm(AlarmKind kind) {
+  stopAllAlarms();
   const std::string& soundPath = settings_.alarm(kind).soundPath;
   const std::string path = soundPath.empty() || soundPath.front() == '/' ? soundPath : soundFolder_ + soundPath;
   const Result<uint32_t> opened = device_.open(deviceType(kind), path);
@@ -29,7 +29,7 @@ void AlarmPlayer::play(AlarmKind kind) {
   current_ = kind;
 }
 
-void AlarmPlayer::stopAll() {
+void AlarmPlayer::stopAllAlarms() {
   for (AlarmKind kind : kChannelOrder) {
     uint32_t& id = devices_[index(kind)];
     if (id != 0) {

@@ -28,8 +28,8 @@ class AlarmPlayer {
   // Stops every alarm, opens the kind's file on its device and plays it from
   // the start; the kind becomes the current alarm even when its file would
   // not open, so that the same page does not try it again.
-  void play(AlarmKind kind);
-  void stopAll();
+  void playAlarm(AlarmKind kind);
+  void stopAllAlarms();
   void stopCapacityAlarm();
 
   bool isCurrent(AlarmKind kind) const { return current_ == kind; }

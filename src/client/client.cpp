@@ -82,7 +82,7 @@ void Client::checkSettingsWritable() { saves_.checkWritable(settingsFilePath());
 void Client::setSoundOn(bool on) {
   desktop_.shell.setCommandChecked(Command::soundOn, on);
   desktop_.shell.setCommandChecked(Command::soundOff, !on);
-  alarms_.stopAll();
+  alarms_.stopAllAlarms();
   alarms_.setSoundOn(on);
   alarms_.forgetCurrent();
   // Switched on, the page is read again so that its alarm sounds now.
@@ -97,7 +97,7 @@ void Client::toggleAutoRefresh() { refresh_.toggle(); }
 // switch, automatic refresh, reverse-row mode, what a refresh posts and the
 // settings stay as they are.
 void Client::returnToTop() {
-  alarms_.stopAll();
+  alarms_.stopAllAlarms();
   alarms_.forgetCurrent();
   monitor_.reset();
   speech_.resetScroll();
@@ -132,7 +132,7 @@ void Client::close() {
   loader_.browserGone();
   monitor_.reset();
   refresh_.stopCountdown();
-  alarms_.stopAll();
+  alarms_.stopAllAlarms();
   WindowPlacement p = desktop_.shell.placement();
   p.length = 44;
   if (p.showCmd == SW_SHOWMAXIMIZED) p.flags |= WPF_RESTORETOMAXIMIZED;
@@ -169,7 +169,7 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   logs_.pageCompleted(kept);
   std::string text = toPageText(kept);
   const std::string pageUrl = utf16ToShiftJis(url);
-  const PageView view = monitor_.apply(readPage(settings_, text, pageUrl), speech_.reverseRows());
+  const PageView view = monitor_.analysePage(readPage(settings_, text, pageUrl), speech_.reverseRows());
   speech_.show(std::move(text), pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver());
 }
 
@@ -190,7 +190,7 @@ bool Client::confirmSoundSheet(const SoundSheetPages& pages) {
   loadSoundSettings(settings_);
   if (!written) return false;
   if (alarms_.soundOn()) {
-    alarms_.stopAll();
+    alarms_.stopAllAlarms();
     refresh_.refresh();
   }
   return true;

@@ -26,7 +26,7 @@ void PageMonitor::reset() {
 }
 
 void PageMonitor::playUnlessCurrent(AlarmKind kind) {
-  if (alarms_.soundOn() && !alarms_.isCurrent(kind)) alarms_.play(kind);
+  if (alarms_.soundOn() && !alarms_.isCurrent(kind)) alarms_.playAlarm(kind);
 }
 
 // The capacity alarm sounds whatever the sound switch says: the player armed
@@ -34,11 +34,11 @@ void PageMonitor::playUnlessCurrent(AlarmKind kind) {
 // that the lobby page stays as it is.
 void PageMonitor::soundCapacityAlarmIfFull(bool lobbyFull) {
   if (!lobbyFull || alarms_.isCurrent(AlarmKind::full_alarm)) return;
-  alarms_.play(AlarmKind::full_alarm);
+  alarms_.playAlarm(AlarmKind::full_alarm);
   refresh_.switchOff();
 }
 
-PageView PageMonitor::apply(const PageReading& page, bool reverseRows) {
+PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
   PageView view;
   if (!page.titled) return view;
   shell_.setCaption(page.caption);
@@ -66,7 +66,7 @@ PageView PageMonitor::apply(const PageReading& page, bool reverseRows) {
   if (!page.gamePage) {
     refresh_.setPostBody({});
     if (!page.registrationOpen) {
-      alarms_.stopAll();
+      alarms_.stopAllAlarms();
       lastPhase_.reset();
       alarms_.forgetCurrent();
       return view;

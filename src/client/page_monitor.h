@@ -27,7 +27,7 @@ class PageMonitor {
   PageMonitor(ClientShell& shell, AlarmPlayer& alarms, AutoRefresh& refresh, LogLauncher& logs,
               const Settings& settings);
 
-  PageView apply(const PageReading& page, bool reverseRows);
+  PageView analysePage(const PageReading& page, bool reverseRows);
 
   // Back to the start page: the game is followed afresh.
   void reset();

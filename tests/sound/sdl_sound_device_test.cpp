@@ -400,7 +400,7 @@ class AlarmSoundTest : public SdlSoundDeviceTest {
     });
   }
   void TearDown() override {
-    player->stopAll();
+    player->stopAllAlarms();
     SdlSoundDeviceTest::TearDown();
   }
   size_t finished() const {
@@ -422,13 +422,13 @@ class AlarmSoundTest : public SdlSoundDeviceTest {
 TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {
   settings.alarm(AlarmKind::tohyo).soundPath = writeTone(dir, "vote.wav", 0.25);
   settings.alarm(AlarmKind::tohyo).loop = 1;
-  player->play(AlarmKind::tohyo);
+  player->playAlarm(AlarmKind::tohyo);
   ASSERT_EQ(silentBecause(AlarmKind::tohyo), "");
   ASSERT_TRUE(pumpUntil([&] { return finished() >= 2; }));
   EXPECT_EQ(ends[0].first, ends[1].first);  // the same device, played again
   EXPECT_GT(loudnessOver(200ms), 0.1);      // the third round sounds
 
-  player->stopAll();
+  player->stopAllAlarms();
   pumpFor(50ms);
   const size_t seen = ends.size();
   EXPECT_EQ(ends.back(), std::make_pair(ends[0].first, PlayEnd::cutShort));
@@ -439,7 +439,7 @@ TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {
 TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceWithoutANotice) {
   settings.alarm(AlarmKind::daytime).soundPath = writeTone(dir, "day.wav", 0.2);
   settings.alarm(AlarmKind::daytime).loop = 0;
-  player->play(AlarmKind::daytime);
+  player->playAlarm(AlarmKind::daytime);
   EXPECT_EQ(silentBecause(AlarmKind::daytime), "");
   EXPECT_GT(loudnessOver(100ms), 0.1);
   waitForAudio(300ms);
@@ -451,7 +451,7 @@ TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceWithoutANotice) {
 TEST_F(AlarmSoundTest, CapacityAlarmIsSilencedAloneAndAWrongFileStaysSilent) {
   settings.alarm(AlarmKind::full_alarm).soundPath = writeTone(dir, "siren.wav", 0.3);
   settings.alarm(AlarmKind::full_alarm).loop = 0;
-  player->play(AlarmKind::full_alarm);
+  player->playAlarm(AlarmKind::full_alarm);
   ASSERT_EQ(silentBecause(AlarmKind::full_alarm), "");
   ASSERT_TRUE(pumpUntil([&] { return finished() >= 1; }));
   EXPECT_GT(loudnessOver(100ms), 0.1);  // repeated although its loop flag is 0
@@ -461,7 +461,7 @@ TEST_F(AlarmSoundTest, CapacityAlarmIsSilencedAloneAndAWrongFileStaysSilent) {
 
   // "bird.wav" on a victory kind is opened on the sequencer and fails.
   settings.alarm(AlarmKind::sonmin).soundPath = "bird.wav";
-  player->play(AlarmKind::sonmin);
+  player->playAlarm(AlarmKind::sonmin);
   EXPECT_NE(silentBecause(AlarmKind::sonmin).find("WAV file"), std::string::npos) << silentBecause(AlarmKind::sonmin);
   EXPECT_TRUE(player->isCurrent(AlarmKind::sonmin));
   EXPECT_LT(loudnessOver(200ms), 0.001);
@@ -469,10 +469,10 @@ TEST_F(AlarmSoundTest, CapacityAlarmIsSilencedAloneAndAWrongFileStaysSilent) {
 
 TEST_F(AlarmSoundTest, DefaultMidiAlarmSounds) {
   settings.alarm(AlarmKind::sonmintoroku).soundPath = "tam-g07.mid";
-  player->play(AlarmKind::sonmintoroku);
+  player->playAlarm(AlarmKind::sonmintoroku);
   ASSERT_EQ(silentBecause(AlarmKind::sonmintoroku), "");
   EXPECT_GT(loudnessOver(600ms), 0.01);
-  player->stopAll();
+  player->stopAllAlarms();
 }
 
 }  // namespace
