@@ -31,15 +31,13 @@ bool SpeechView::ownPageCompleted() {
 void SpeechView::show(std::string pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver) {
   pageText_ = std::move(pageText);
   restoreScroll_ = keepScroll;
+  // Rewritten in place: the clipboard copies the page as shown. A page the
+  // rewriting does not fit is left as it came.
   if (reverseRows_) {
-    std::string rewritten = pageText_;
-    const size_t n = reverseRowsAndFixLinks(rewritten, gameOver);
+    const size_t n = reverseRowsAndFixLinks(pageText_, gameOver);
     if (n > 0) {
-      rewritten.resize(std::min(n, rewritten.size()));
-      loader_.show(rewritten, url);
+      loader_.show(std::string_view(pageText_).substr(0, n), url);
       ownPagePending_ = true;
-      // The clipboard copies the page as shown.
-      pageText_ = std::move(rewritten);
     }
   }
   setCopyAvailable(speechCopy);
