@@ -10,6 +10,7 @@
 #include "backends/sdl/sdl_sound_device.h"
 #include "backends/x11/x11_window_manager.h"
 #include "backends/x11/x11_window_sweeper.h"
+#include "base/code_page.h"
 #include "base/executable_dir.h"
 #include "client/client.h"
 #include "ui/main_window.h"
@@ -19,6 +20,7 @@ namespace jinro {
 ClientApplication::ClientApplication() = default;
 
 ClientApplication::~ClientApplication() {
+  if (tableBuilder_.joinable()) tableBuilder_.join();
   // The browser's and the sound's callbacks reach the client: cut them first.
   if (browser_) browser_->connectEvents(nullptr);
   if (sound_) {
@@ -70,6 +72,9 @@ bool ClientApplication::create() {
 }
 
 void ClientApplication::start() {
+  // Every page is converted with a table that takes a moment to build: built
+  // beside the start-up rather than on the first page.
+  tableBuilder_ = std::thread(prepareUtf16ToShiftJis);
   client_->start();
   window_->show();
   // An unwritable settings folder is told once the window is up, before the

@@ -4,6 +4,7 @@
 // client, and wires them together.
 #include <QObject>
 #include <memory>
+#include <thread>
 
 namespace jinro {
 
@@ -40,6 +41,7 @@ class ClientApplication : public QObject {
   std::unique_ptr<qt::QtClipboard> clipboard_;
   std::unique_ptr<qt::QtProcessLauncher> launcher_;
   std::unique_ptr<Client> client_;
+  std::thread tableBuilder_;
 };
 
 }  // namespace jinro

@@ -321,8 +321,12 @@ std::string utf8ToShiftJis(std::string_view utf8) {
     o.push_back(u'\uFFFD');
     return 1;
   });
-  return utf16ToShiftJis(u);
+  // Short texts (the program's own, converted as it starts): not worth
+  // building the table for.
+  return detail::utf16ToShiftJisIconv(u);
 }
+
+void prepareUtf16ToShiftJis() { (void)table(); }
 
 std::string_view cutOnCharacterBoundary(std::string_view text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;

@@ -19,6 +19,11 @@ std::string utf16ToShiftJis(std::u16string_view utf16);
 std::string shiftJisToUtf8(std::string_view shiftJis);
 std::string utf8ToShiftJis(std::string_view utf8);
 
+// Builds utf16ToShiftJis's table now (it takes some milliseconds), for
+// instance on another thread while the program starts, so that the first
+// page does not wait for it. Safe to call from any thread, any number of times.
+void prepareUtf16ToShiftJis();
+
 namespace detail {
 // The iconv conversion the table is built from and checked against.
 std::string utf16ToShiftJisIconv(std::u16string_view utf16);
