@@ -9,12 +9,7 @@
 
 #include <string>
 
-#include "client/alarm_player.h"
-#include "client/auto_refresh.h"
-#include "client/log_launcher.h"
-#include "client/page_loader.h"
-#include "client/page_monitor.h"
-#include "fakes/fakes.h"
+#include "support/monitor_rig.h"
 #include "page/day_log.h"
 #include "page/page_reading_impl.h"
 #include "page/speech_copy_impl.h"
@@ -39,29 +34,14 @@ const std::string& speechPage() {
   return page;
 }
 
-// The page monitor and what it drives, on fakes. Nothing here launches the
-// log viewer (a steady day), so the folder is never written.
-struct Monitor {
-  explicit Monitor(const jinro::Settings& settings)
-      : loader(desktop.browser),
-        alarms(desktop.sound, settings, "/nonexistent/"),
-        refresh(desktop.timer, loader, settings),
-        logs(desktop.launcher, "/nonexistent/"),
-        monitor(desktop.shell, alarms, refresh, logs, settings) {}
-  jinro::fake::FakeDesktop desktop;
-  jinro::PageLoader loader;
-  jinro::AlarmPlayer alarms;
-  jinro::AutoRefresh refresh;
-  jinro::LogLauncher logs;
-  jinro::PageMonitor monitor;
-};
+using Monitor = jinro::fake::MonitorRig;
 
 template <class Ops>
 void analyseFullPage(benchmark::State& state) {
   const std::string& page = fullDayPage();
   jinro::Settings settings;
   jinro::test_files::applyDefaultTriggers(settings);
-  Monitor m(settings);
+  Monitor m(settings, "/nonexistent/");  // a steady day: the log folder is never written
   // A steady day: the phase is known, nothing starts or launches.
   m.monitor.analysePage(jinro::readPage(settings, page, kUrl), false);
   jinro::PageView view;

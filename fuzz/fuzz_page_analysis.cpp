@@ -18,12 +18,7 @@
 #include <vector>
 
 #include "base/code_page.h"
-#include "client/alarm_player.h"
-#include "client/auto_refresh.h"
-#include "client/log_launcher.h"
-#include "client/page_loader.h"
-#include "client/page_monitor.h"
-#include "fakes/fakes.h"
+#include "support/monitor_rig.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
 #include "page/page_reading_impl.h"
@@ -93,21 +88,7 @@ void checkReading(const PageReading& p) {
     fail("a page that is not a game page gave game page fields");
 }
 
-// The page monitor and what it drives, on fakes.
-struct Monitor {
-  Monitor(const jinro::Settings& settings, const std::string& folder)
-      : loader(desktop.browser),
-        alarms(desktop.sound, settings, folder),
-        refresh(desktop.timer, loader, settings),
-        logs(desktop.launcher, folder),
-        monitor(desktop.shell, alarms, refresh, logs, settings) {}
-  jinro::fake::FakeDesktop desktop;
-  jinro::PageLoader loader;
-  jinro::AlarmPlayer alarms;
-  jinro::AutoRefresh refresh;
-  jinro::LogLauncher logs;
-  jinro::PageMonitor monitor;
-};
+using Monitor = jinro::fake::MonitorRig;
 
 }  // namespace
 

@@ -141,17 +141,22 @@ Result<void> replaceThroughNamedFile(const std::string& target, std::string_view
 
 }  // namespace
 
-Result<void> writeFileDurably(const std::string& path, std::string_view bytes, DurableWriteOptions options) {
-  if (path.empty()) return fail("cannot write a file without a name");
-
-  std::string target = path;
+std::string throughLink(const std::string& path) {
   struct stat lst {};
   if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
     if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
+      std::string target = real;
       ::free(real);
+      return target;
     }
   }
+  return path;
+}
+
+Result<void> writeFileDurably(const std::string& path, std::string_view bytes, DurableWriteOptions options) {
+  if (path.empty()) return fail("cannot write a file without a name");
+
+  const std::string target = throughLink(path);
 
   struct stat st {};
   const struct stat* existing = nullptr;

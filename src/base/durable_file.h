@@ -29,6 +29,10 @@ struct DurableWriteOptions {
 // Two processes replacing the same file each get a whole file in; the last
 // rename wins. Callers that read, change and write back must take turns
 // themselves.
+// The file a symbolic link names (the path itself when it is no link): a
+// save writes through the link and keeps it.
+std::string throughLink(const std::string& path);
+
 Result<void> writeFileDurably(const std::string& path, std::string_view bytes, DurableWriteOptions options = {});
 
 // Whether writeFileDurably could replace the file at path now: the file is

@@ -366,14 +366,7 @@ Result<void> writeSection(std::string_view section, const KeyValueList& pairs, c
 
   // Write through a symbolic link to the file it names, and lock that file's
   // folder rather than the link's.
-  std::string target = path;
-  struct stat lst {};
-  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
-      ::free(real);
-    }
-  }
+  const std::string target = throughLink(path);
 
   const DirectoryLock lock(directoryOf(target));
   // Never replace what we could not read: its other sections would be lost.
