@@ -49,16 +49,20 @@ struct SteadyClient {
       : client({d.shell, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, scratchFolder()) {
     client.start();
     if (reverse) client.toggleReverseRows();
-    client.documentComplete(kUrl, html);  // the first game page sets the phase
-    // A rewritten page shown from memory completes in turn.
-    if (!d.browser.shown.empty()) client.documentComplete(kUrl, u"");
+    // The game pages before this one: the first sets the phase; the page
+    // buffers have been used before, as after any refresh.
+    for (int i = 0; i < 2; ++i) {
+      client.documentComplete(kUrl, html);
+      // A rewritten page shown from memory completes in turn.
+      if (!d.browser.shown.empty()) client.documentComplete(kUrl, u"");
+    }
   }
   fake::FakeDesktop d;
   Client client;
 };
 
 // Each completion is measured on a window of its own, as a player's refresh
-// finds it: the buffers of the page before are there, no more.
+// finds it: the pages before have been seen, their buffers are there.
 void documentComplete(benchmark::State& state, size_t bytes, int rows, bool reverse) {
   const std::u16string html = shiftJisToUtf16(fixtures::dayPage(bytes, rows));
   setSettingsFileOverride(scratchFolder() + "jinro.ini");

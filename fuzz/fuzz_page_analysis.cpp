@@ -147,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fields(fast) != fields(ref)) fail("the reading differs from the one over the reference primitives");
     checkReading(fast);
 
-    m.logs.pageCompleted(html);
+    m.logs.pageCompleted(text);
     m.refresh.pageCompleted();
     const jinro::PageView view = m.monitor.analysePage(fast, reverseRows);
     if (fast.titled) {

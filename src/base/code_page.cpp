@@ -203,15 +203,20 @@ __attribute__((target("ssse3"))) char* convertSsse3(const Table& table, const ch
 }
 #endif
 
-std::string convertWithTable(const Table& table, std::u16string_view utf16, [[maybe_unused]] bool ssse3) {
-  // At most two bytes a unit.
-  std::string out(utf16.size() * 2, '\0');
+void convertWithTable(const Table& table, std::u16string_view utf16, [[maybe_unused]] bool ssse3, std::string& out) {
+  // At most two bytes a unit; a buffer used before keeps its memory.
+  out.resize(utf16.size() * 2);
   char* end = nullptr;
 #if defined(JINRO_HAVE_SSSE3_CONVERT)
   if (ssse3) end = convertSsse3(table, utf16.data(), utf16.size(), out.data());
 #endif
   if (!end) end = convertPortable(table, utf16.data(), utf16.size(), out.data());
   out.resize(static_cast<size_t>(end - out.data()));
+}
+
+std::string convertWithTable(const Table& table, std::u16string_view utf16, bool ssse3) {
+  std::string out;
+  convertWithTable(table, utf16, ssse3, out);
   return out;
 }
 
@@ -284,6 +289,15 @@ std::u16string shiftJisToUtf16(std::string_view shiftJis) {
 std::string utf16ToShiftJis(std::u16string_view utf16) {
   const Table& t = table();
   return t.usable ? convertWithTable(t, utf16, t.ssse3) : detail::utf16ToShiftJisIconv(utf16);
+}
+
+void utf16ToShiftJis(std::u16string_view utf16, std::string& out) {
+  const Table& t = table();
+  if (t.usable) {
+    convertWithTable(t, utf16, t.ssse3, out);
+  } else {
+    out = detail::utf16ToShiftJisIconv(utf16);
+  }
 }
 
 namespace detail {

@@ -15,6 +15,8 @@ namespace jinro {
 
 std::u16string shiftJisToUtf16(std::string_view shiftJis);
 std::string utf16ToShiftJis(std::u16string_view utf16);
+// The same into out, whose memory is reused from one page to the next.
+void utf16ToShiftJis(std::u16string_view utf16, std::string& out);
 
 std::string shiftJisToUtf8(std::string_view shiftJis);
 std::string utf8ToShiftJis(std::string_view utf8);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/trace.h"
+
 namespace jinro {
 
 AlarmPlayer::AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder)
@@ -14,6 +16,7 @@ bool AlarmPlayer::repeats(AlarmKind kind) const {
 }
 
 void AlarmPlayer::playAlarm(AlarmKind kind) {
+  traceMark("play-called", keyPrefix(kind));
   stopAllAlarms();
   const std::string& soundPath = settings_.alarm(kind).soundPath;
   const std::string path = soundPath.empty() || soundPath.front() == '/' ? soundPath : soundFolder_ + soundPath;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "base/code_page.h"
+#include "base/trace.h"
 #include "jinro/server_base_url.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
@@ -22,17 +23,16 @@ std::u16string_view cutHtml(std::u16string_view html) {
   return html.substr(0, n);
 }
 
-// The page's Shift_JIS text: converted, then cut to 511,999 bytes without
-// splitting a double-byte character. Every UTF-16 unit gives at least one
-// byte except the halves of a surrogate pair, which give one '?' together,
-// so twice the limit in units is always enough input.
-std::string toPageText(std::u16string_view html) {
+// The page's Shift_JIS text into text: converted, then cut to 511,999 bytes
+// without splitting a double-byte character. Every UTF-16 unit gives at least
+// one byte except the halves of a surrogate pair, which give one '?'
+// together, so twice the limit in units is always enough input.
+void toPageText(std::u16string_view html, std::string& text) {
   const size_t enough = 2 * kPageTextArea;
-  std::string text = utf16ToShiftJis(html.substr(0, std::min(html.size(), enough)));
+  utf16ToShiftJis(html.substr(0, std::min(html.size(), enough)), text);
   // The text ends at its first zero.
   if (const size_t zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
   text.resize(cutOnCharacterBoundary(text, kPageTextLimit).size());
-  return text;
 }
 
 }  // namespace
@@ -165,12 +165,14 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   if (speech_.ownPageCompleted()) return;
   refresh_.pageCompleted();
 
-  const std::u16string_view kept = cutHtml(html);
-  logs_.pageCompleted(kept);
-  std::string text = toPageText(kept);
+  toPageText(cutHtml(html), pageText_);
+  traceMark("converted");
+  logs_.pageCompleted(pageText_);
   const std::string pageUrl = utf16ToShiftJis(url);
-  const PageView view = monitor_.analysePage(readPage(settings_, text, pageUrl), speech_.reverseRows());
-  speech_.show(std::move(text), pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver());
+  const PageReading reading = readPage(settings_, pageText_, pageUrl);
+  traceMark("analysed");
+  const PageView view = monitor_.analysePage(reading, speech_.reverseRows());
+  speech_.show(pageText_, pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver());
 }
 
 GeneralOkResult Client::confirmGeneralSettings(const GeneralDialogTexts& texts) {

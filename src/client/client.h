@@ -99,6 +99,7 @@ class Client final : public BrowserEvents {
   SpeechView speech_;
   PageMonitor monitor_;
   SettingsSaves saves_;
+  std::string pageText_;  // the last page's Shift_JIS text; its memory serves the next
   bool closed_ = false;  // the window is closing: the page's events are no longer followed
 };
 

@@ -19,13 +19,14 @@ LogLauncher::LogLauncher(ProcessLauncher& launcher, std::string folder)
   if (!folder_.empty() && folder_.back() != '/') folder_.push_back('/');
 }
 
-void LogLauncher::pageCompleted(std::u16string_view html) {
-  previous_ = std::move(current_);
-  current_.assign(html);
+void LogLauncher::pageCompleted(std::string_view pageText) {
+  // Swapped, not moved: both buffers keep their memory for the pages to come.
+  std::swap(previous_, current_);
+  current_.assign(pageText);
 }
 
 void LogLauncher::launch(bool reverseRows) {
-  std::string log(analysis::pageView(utf16ToShiftJis(previous_)));
+  std::string log(analysis::pageView(previous_));
   const std::string title = dayLogTitle(log);
   if (reverseRows) reverseRowsAndFixLinks(log, false);
   replaceAll(log, "./", kServerBaseUrl);

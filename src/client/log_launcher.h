@@ -17,8 +17,9 @@ class LogLauncher {
   // folder (ending in '/') receives tmp.html and holds quill_pane.
   LogLauncher(ProcessLauncher& launcher, std::string folder);
 
-  // Every completed page, in order: the one before the last is the log.
-  void pageCompleted(std::u16string_view html);
+  // Every completed page's Shift_JIS text, in order: the one before the
+  // last is the log.
+  void pageCompleted(std::string_view pageText);
 
   // Writes the log and starts the viewer on it; in reverse-row mode the log
   // is shown newest first, like the page.
@@ -27,8 +28,8 @@ class LogLauncher {
  private:
   ProcessLauncher& launcher_;
   std::string folder_;
-  std::u16string current_;
-  std::u16string previous_;
+  std::string current_;
+  std::string previous_;
 };
 
 }  // namespace jinro

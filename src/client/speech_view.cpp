@@ -28,8 +28,9 @@ bool SpeechView::ownPageCompleted() {
   return true;
 }
 
-void SpeechView::show(std::string pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver) {
-  pageText_ = std::move(pageText);
+void SpeechView::show(std::string_view pageText, const std::string& url, bool keepScroll, bool speechCopy,
+                      bool gameOver) {
+  pageText_.assign(pageText);
   restoreScroll_ = keepScroll;
   // Rewritten in place: the clipboard copies the page as shown. A page the
   // rewriting does not fit is left as it came.

@@ -32,7 +32,7 @@ class SpeechView {
 
   // A completed page from the server, as Shift_JIS text and its address.
   // keepScroll: the page is the same game page again (no phase change).
-  void show(std::string pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver);
+  void show(std::string_view pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver);
 
   void copySpeeches();
 

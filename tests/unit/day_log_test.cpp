@@ -71,10 +71,12 @@ class LogLaunch : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
   std::string file() const { return test_files::slurp(dir + "/tmp.html"); }
+  // A page as the client hands it over: its Shift_JIS text.
+  void completed(const std::u16string& html) { logs->pageCompleted(utf16ToShiftJis(html)); }
   // The day's last refresh, then the page that follows it.
   void dayEnds(const std::u16string& lastPage) {
-    logs->pageCompleted(lastPage);
-    logs->pageCompleted(u"<html>the next day</html>");
+    completed(lastPage);
+    completed(u"<html>the next day</html>");
   }
   void useFolder(const std::string& folder) { logs.emplace(launcher, folder); }
 
@@ -107,7 +109,7 @@ TEST_F(LogLaunch, WritesThePageBeforeTheLastWithAbsoluteLinksAndStartsTheViewer)
 TEST_F(LogLaunch, WithoutAnEarlierPageAnEmptyLogReplacesTheOldOne) {
   useFolder(dir + "/");
   test_files::spit(dir + "/tmp.html", "yesterday");
-  logs->pageCompleted(u"<b>1</b>日目 ");
+  completed(u"<b>1</b>日目 ");
   logs->launch(false);
   EXPECT_EQ(file(), "");
   ASSERT_EQ(launcher.launches.size(), 1u);

@@ -464,6 +464,28 @@ TEST(VillagePages, HostilePagesAreWhatTheirNamesSay) {
   EXPECT_NE(send(v, "GET", kCgi).body.find("window.open"), std::string::npos);
 }
 
+TEST(VillagePages, PaddedScenariosGiveLongPagesThatReadAsTheirOwn) {
+  // Near 500 kB, under the 511,999 bytes of page text the client keeps.
+  auto nearHalfAMegabyte = [](const std::string& page) { return page.size() >= 500000 && page.size() < 502000; };
+  Village v("/jinro/", "day-night-500k", 1);
+  std::string day = playerPage(v);
+  EXPECT_TRUE(nearHalfAMegabyte(day)) << day.size();
+  EXPECT_EQ(dayDigit(day), '1');
+  EXPECT_FALSE(isNight(day));
+  EXPECT_GT(speechPart(day).size(), 490000u);
+  v.advance(2);
+  std::string night = playerPage(v);
+  EXPECT_TRUE(nearHalfAMegabyte(night)) << night.size();
+  EXPECT_TRUE(isNight(night));
+  EXPECT_TRUE(has(night, kActionPrompt));
+  v.setScenario("victory-500k");
+  EXPECT_TRUE(has(playerPage(v), kVotePrompt));
+  v.advance();
+  std::string won = playerPage(v);
+  EXPECT_TRUE(nearHalfAMegabyte(won)) << won.size();
+  EXPECT_TRUE(has(won, kVillageWins));
+}
+
 TEST(VillageGame, EveryGameComesToAnEnd) {
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     for (const char* scenario : {"demo", "day-night"}) {

@@ -13,6 +13,7 @@
 #include <QWebEngineView>
 
 #include "backends/qt/qt_text.h"
+#include "base/trace.h"
 
 namespace jinro::qt {
 
@@ -204,6 +205,7 @@ void WebEngineBrowser::onLoadStarted() { ++generation_; }
 void WebEngineBrowser::onLoadFinished(bool ok) {
   // A refused or failed load is not a completed document.
   if (!ok || !sink_) return;
+  traceMark("load-finished");
   const uint64_t generation = generation_;
   const QUrl url = page_->url();
   QPointer<WebEngineBrowser> self(this);
@@ -211,6 +213,7 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
                        [self, generation, url](const QVariant& result) {
                          // The page may have been left while its HTML was read.
                          if (!self || !self->sink_ || self->generation_ != generation) return;
+                         traceMark("html-received");
                          const QString html = result.toString();
                          self->sink_->documentComplete(toUtf16(url.toString()), toUtf16(html));
                        });

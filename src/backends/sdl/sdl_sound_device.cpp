@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "backends/sdl/sound_file.h"
+#include "base/trace.h"
 
 namespace jinro {
 namespace {
@@ -261,6 +262,7 @@ void SdlSoundDevice::seekToStart(uint32_t id) {
 void SdlSoundDevice::play(uint32_t id, bool notify) {
   Device* d = find(id);
   if (!d) return;
+  traceArmFirstSound();
   if (d->midi) {
     playMidi(id, *d, notify);
   } else {
@@ -476,6 +478,7 @@ void SdlSoundDevice::onPostMix(void* self, uint8_t* stream, int len) {
   if (len <= 0) return;
   const size_t samples = size_t(len) / sizeof(int16_t);
   dev->musicClock(samples / size_t(dev->mixChannels_));
+  traceFirstSound(reinterpret_cast<const int16_t*>(stream), samples);
   std::lock_guard lock(dev->tapMutex_);
   if (dev->tap_) dev->tap_(reinterpret_cast<const int16_t*>(stream), samples);
 }
