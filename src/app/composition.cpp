@@ -13,6 +13,7 @@
 #include "base/code_page.h"
 #include "base/executable_dir.h"
 #include "client/client.h"
+#include "page/page_limits.h"
 #include "ui/main_window.h"
 
 namespace jinro {
@@ -40,7 +41,8 @@ bool ClientApplication::create() {
     box.exec();
     return false;
   }
-  browser_ = new qt::WebEngineBrowser(window_->centralWidget());
+  // One unit more than a page keeps: the client then sees where a page was cut.
+  browser_ = new qt::WebEngineBrowser(window_->centralWidget(), static_cast<qsizetype>(kPageTextLimit) + 1);
   window_->setBrowserView(browser_->view());
 
   sound_ = std::make_unique<SdlSoundDevice>();

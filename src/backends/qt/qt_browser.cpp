@@ -21,11 +21,12 @@ namespace {
 
 QUrl urlFromShiftJis(const std::string& url) { return QUrl(fromShiftJis(url)); }
 
-// The root element's outer HTML when the root is the HTML element, else "".
+// The root element's outer HTML when the root is the HTML element, else "";
+// no longer than %1 UTF-16 units, so that a huge page is not carried over
+// whole when only its beginning is read.
 constexpr char kReadRootScript[] =
     "(function(){var e=document.documentElement;"
-    "return (e&&e.tagName==='HTML')?e.outerHTML:'';})()";
-
+    "return (e&&e.tagName==='HTML')?e.outerHTML.substring(0,%1):'';})()";
 // A page that exists only to learn where a new window wanted to go: the first
 // navigation it is asked for is handed on and the page goes away.
 class NewWindowCatcher : public QWebEnginePage {
@@ -83,7 +84,7 @@ QWebEnginePage* ScreeningPage::createWindow(WebWindowType) {
   });
 }
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent) : QObject(parent) {
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, qsizetype htmlLimit) : QObject(parent), htmlLimit_(htmlLimit) {
   view_ = new QWebEngineView(parent);
   page_ = new ScreeningPage(*this, view_);
   page_->setUrlRequestInterceptor(&interceptor_);
@@ -209,7 +210,7 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
   const uint64_t generation = generation_;
   const QUrl url = page_->url();
   QPointer<WebEngineBrowser> self(this);
-  page_->runJavaScript(QString::fromLatin1(kReadRootScript), QWebEngineScript::ApplicationWorld,
+  page_->runJavaScript(QString::fromLatin1(kReadRootScript).arg(htmlLimit_), QWebEngineScript::ApplicationWorld,
                        [self, generation, url](const QVariant& result) {
                          // The page may have been left while its HTML was read.
                          if (!self || !self->sink_ || self->generation_ != generation) return;

@@ -57,7 +57,9 @@ class ScreeningPage : public QWebEnginePage {
 class WebEngineBrowser : public QObject, public Browser {
   Q_OBJECT
  public:
-  explicit WebEngineBrowser(QWidget* parent);
+  // Completed documents are reported with at most htmlLimit UTF-16 units of
+  // their HTML.
+  WebEngineBrowser(QWidget* parent, qsizetype htmlLimit);
   ~WebEngineBrowser() override;
 
   // False when the browser's helper process is missing: nothing can be shown.
@@ -100,6 +102,7 @@ class WebEngineBrowser : public QObject, public Browser {
   ScreeningPage* page_ = nullptr;
   RefererInterceptor interceptor_;
   BrowserEvents* sink_ = nullptr;
+  qsizetype htmlLimit_;
   uint64_t generation_ = 0;  // one per page load started
   int screeningDepth_ = 0;
   bool ownContentPending_ = false;
