@@ -48,7 +48,7 @@ tree_pss_mib() {  # the process and all its descendants
 }
 
 t0=$(date +%s%N)
-"$work/jinro-client" >/dev/null 2>&1 &
+JINRO_TRACE=1 "$work/jinro-client" >/dev/null 2>"$work/trace.txt" &
 client=$!
 until caption | grep -q '入口'; do
   [ $(( ($(date +%s%N) - t0) / 1000000 )) -gt 60000 ] && { echo "no first page within 60 s"; exit 1; }
@@ -56,6 +56,9 @@ until caption | grep -q '入口'; do
 done
 t1=$(date +%s%N)
 echo "start to first page shown: $(( (t1 - t0) / 1000000 )) ms"
+# Where the start goes, from the client's own trace (each stage since the one before).
+awk '$1 == "jinro-trace" && !seen[$2]++ { if (prev) printf "  %-22s %6.0f ms\n", $2, ($3 - prev) / 1e6; prev = $3 }
+     $2 == "caption-set" { exit }' "$work/trace.txt"
 sleep 2
 echo "memory on the start page: $(tree_pss_mib)"
 

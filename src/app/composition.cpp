@@ -12,6 +12,7 @@
 #include "backends/x11/x11_window_sweeper.h"
 #include "base/code_page.h"
 #include "base/executable_dir.h"
+#include "base/trace.h"
 #include "client/client.h"
 #include "page/page_limits.h"
 #include "ui/main_window.h"
@@ -42,8 +43,10 @@ bool ClientApplication::create() {
     return false;
   }
   // One unit more than a page keeps: the client then sees where a page was cut.
+  traceMark("window-created");
   browser_ = new qt::WebEngineBrowser(window_->centralWidget(), static_cast<qsizetype>(kPageTextLimit) + 1);
   window_->setBrowserView(browser_->view());
+  traceMark("browser-created");
 
   sound_ = std::make_unique<SdlSoundDevice>();
   sweeper_ = std::make_unique<X11WindowSweeper>();
@@ -77,8 +80,13 @@ void ClientApplication::start() {
   // Every page is converted with a table that takes a moment to build: built
   // beside the start-up rather than on the first page.
   tableBuilder_ = std::thread(prepareUtf16ToShiftJis);
+  // The audio output opens beside the start as well; the alarms' files are
+  // read ahead once the settings name them.
+  sound_->prepare();
   client_->start();
+  traceMark("start-page-requested");
   window_->show();
+  traceMark("window-shown");
   // An unwritable settings folder is told once the window is up, before the
   // player changes anything, rather than at the first save.
   window_->restorePlacement(windowManagerRunning(), [this] {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app/composition.h"
+#include "base/trace.h"
 #include "client/client.h"
 #include "ui/main_window.h"
 
@@ -71,11 +72,13 @@ void closeOnTerminationSignals(QWidget& window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  jinro::traceMark("process-start");
   // The icons are compiled into the static library of the shell.
   Q_INIT_RESOURCE(client);
   prepareWebEngineEnvironment();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  jinro::traceMark("application-ready");
   // The class part of WM_CLASS, by which the client's window is known.
   QApplication::setApplicationName(QString::fromLatin1(jinro::kMainWindowClass));
   QApplication::setApplicationVersion(QStringLiteral("1.0.0"));

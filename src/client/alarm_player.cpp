@@ -18,8 +18,7 @@ bool AlarmPlayer::repeats(AlarmKind kind) const {
 void AlarmPlayer::playAlarm(AlarmKind kind) {
   traceMark("play-called", keyPrefix(kind));
   stopAllAlarms();
-  const std::string& soundPath = settings_.alarm(kind).soundPath;
-  const std::string path = soundPath.empty() || soundPath.front() == '/' ? soundPath : soundFolder_ + soundPath;
+  const std::string path = resolved(settings_.alarm(kind).soundPath);
   const Result<uint32_t> opened = device_.open(deviceType(kind), path);
   noteOpen(kind, path, opened);
   const uint32_t id = opened ? *opened : 0;
@@ -30,6 +29,18 @@ void AlarmPlayer::playAlarm(AlarmKind kind) {
   devices_[index(kind)] = id;
   if (kind == AlarmKind::full_alarm) capacityDevice_ = id;
   current_ = kind;
+}
+
+std::string AlarmPlayer::resolved(const std::string& soundPath) const {
+  return soundPath.empty() || soundPath.front() == '/' ? soundPath : soundFolder_ + soundPath;
+}
+
+void AlarmPlayer::preloadAlarmSounds() {
+  std::vector<std::string> paths;
+  for (const AlarmSetting& alarm : settings_.alarms) {
+    if (!alarm.soundPath.empty()) paths.push_back(resolved(alarm.soundPath));
+  }
+  device_.preload(paths);
 }
 
 void AlarmPlayer::stopAllAlarms() {

@@ -31,6 +31,8 @@ class AlarmPlayer {
   void playAlarm(AlarmKind kind);
   void stopAllAlarms();
   void stopCapacityAlarm();
+  // The sound files of every kind handed to the device to read ahead.
+  void preloadAlarmSounds();
 
   bool isCurrent(AlarmKind kind) const { return current_ == kind; }
   void forgetCurrent() { current_.reset(); }
@@ -45,6 +47,7 @@ class AlarmPlayer {
 
  private:
   bool repeats(AlarmKind kind) const;
+  std::string resolved(const std::string& soundPath) const;
   void noteOpen(AlarmKind kind, const std::string& path, const Result<uint32_t>& opened);
 
   SoundDevice& device_;

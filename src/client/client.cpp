@@ -63,6 +63,7 @@ void Client::start() {
   loadSoundSettings(settings_);
   loadGeneralSettings(settings_);
   loader_.get(settings_.startUrl);
+  alarms_.preloadAlarmSounds();
 }
 
 void Client::restorePlacement(uint32_t startShowCmd) {
@@ -190,6 +191,7 @@ GeneralOkResult Client::confirmGeneralSettings(const GeneralDialogTexts& texts) 
 bool Client::confirmSoundSheet(const SoundSheetPages& pages) {
   const Result<void> written = saveSoundSections(pages);
   loadSoundSettings(settings_);
+  alarms_.preloadAlarmSounds();
   if (!written) return false;
   if (alarms_.soundOn()) {
     alarms_.stopAllAlarms();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/result.h"
 
@@ -27,6 +28,9 @@ class SoundDevice {
   virtual void stop(uint32_t deviceId) = 0;
   virtual void close(uint32_t deviceId) = 0;
   virtual void setEndHandler(EndHandler handler) = 0;
+  // The files the alarms will play, so that a device may read them ahead of
+  // time; open() alone must still work for any file.
+  virtual void preload(const std::vector<std::string>& paths) { (void)paths; }
 };
 
 }  // namespace jinro

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "backends/qt/qt_text.h"
+#include "base/trace.h"
 #include "client/client.h"
 #include "ui/settings_dialogs.h"
 
@@ -205,7 +206,10 @@ void MainWindow::restorePlacement(bool windowManagerRuns, std::function<void()> 
   poll->start(20);
 }
 
-void MainWindow::setCaption(std::string_view shiftJisTitle) { setWindowTitle(qt::fromShiftJis(shiftJisTitle)); }
+void MainWindow::setCaption(std::string_view shiftJisTitle) {
+  setWindowTitle(qt::fromShiftJis(shiftJisTitle));
+  traceMark("caption-set");
+}
 
 void MainWindow::setCommandEnabled(Command command, bool enabled) {
   if (auto it = toolbarActions_.find(command); it != toolbarActions_.end()) it->second->setEnabled(enabled);

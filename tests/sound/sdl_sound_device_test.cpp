@@ -83,11 +83,12 @@ std::string refusal(const Result<uint32_t>& r) {
   return r ? std::string() : r.error();
 }
 
-// A plain tone, loud enough to measure.
-std::string writeTone(const TempDir& dir, const std::string& name, double seconds, double freq = 440) {
+// A plain tone, loud enough to measure (its RMS is amplitude / sqrt 2).
+std::string writeTone(const TempDir& dir, const std::string& name, double seconds, double freq = 440,
+                      double amplitude = 0.5) {
   const uint32_t rate = 22050;
   std::vector<float> s(size_t(seconds * rate));
-  for (size_t i = 0; i < s.size(); ++i) s[i] = float(0.5 * std::sin(2 * M_PI * freq * double(i) / rate));
+  for (size_t i = 0; i < s.size(); ++i) s[i] = float(amplitude * std::sin(2 * M_PI * freq * double(i) / rate));
   const std::string path = dir / name;
   soundgen::writeFile(path, soundgen::wavBytes(s, rate));
   return path;
@@ -352,6 +353,59 @@ TEST_F(SdlSoundDeviceTest, DefaultSoundsOpenOnTheirDevicesOnly) {
   }
 }
 
+// Sounds are kept from one open of a file to the next, as long as the file
+// stays the same.
+TEST_F(SdlSoundDeviceTest, AKeptSoundPlaysAgainUntilItsFileChanges) {
+  const std::string path = writeTone(dir, "tone.wav", 1.0);
+  dev->prepare();
+  dev->preload({path, dir / "missing.wav"});
+  for (int round = 0; round < 2; ++round) {
+    const uint32_t id = opened(dev->open("WaveAudio", path));
+    dev->close(opened(dev->open("WaveAudio", path)));  // one sharing its sound comes and goes
+    dev->play(id, false);
+    EXPECT_GT(loudnessOver(150ms), 0.2) << round;
+    dev->close(id);
+  }
+  // A kept WAV is refused by the sequencer as an unknown one is.
+  EXPECT_NE(refusal(dev->open("Sequencer", path)).find("is a WAV file; the Sequencer device"), std::string::npos);
+
+  writeTone(dir, "tone.wav", 0.9, 440, 0.05);  // quieter, and shorter
+  const uint32_t id = opened(dev->open("WaveAudio", path));
+  dev->play(id, false);
+  const double rms = loudnessOver(150ms);
+  EXPECT_GT(rms, 0.02);
+  EXPECT_LT(rms, 0.05);
+  dev->close(id);
+
+  // Damaged or gone since it was kept: refused with the reason.
+  fs::resize_file(path, fs::file_size(path) / 2);
+  EXPECT_NE(refusal(dev->open("WaveAudio", path)).find("truncated"), std::string::npos);
+  fs::remove(path);
+  EXPECT_NE(refusal(dev->open("WaveAudio", path)).find("cannot open"), std::string::npos);
+}
+
+TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
+  const std::string song = writeShortSong(dir, "song.mid");
+  dev->prepare();
+  for (int round = 0; round < 2; ++round) {
+    const uint32_t id = opened(dev->open("Sequencer", song));
+    dev->seekToStart(id);
+    meter.reset();
+    dev->play(id, true);
+    ASSERT_TRUE(pumpUntil([&] { return count(kNotifySuccessful, id) == 1; })) << round;
+    EXPECT_GT(meter.rms(), 0.01) << round;  // the whole song, not its end
+    dev->close(id);
+  }
+  // Two devices on one file: the second takes the synthesiser over and sounds.
+  const uint32_t first = opened(dev->open("Sequencer", song));
+  const uint32_t second = opened(dev->open("Sequencer", song));
+  dev->play(first, false);
+  waitForAudio(100ms);
+  dev->play(second, false);
+  dev->close(first);
+  EXPECT_GT(loudnessOver(400ms), 0.01);
+}
+
 // The environment names the driver; an unusable one is not replaced.
 TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
   TempDir dir;
@@ -378,6 +432,47 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
     SdlSoundDevice dev;
     EXPECT_NE(opened(dev.open("WaveAudio", tone)), 0u);
     EXPECT_NE(dev.audioDriver(), "");
+  }
+  if (old) {
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+  } else {
+    unsetenv("SDL_AUDIODRIVER");
+  }
+}
+
+// An output opened ahead by prepare() gives the same reasons as one opened by
+// the first open.
+TEST(SdlSoundDeviceDriver, PreparedOutputTellsWhyItIsMissing) {
+  TempDir dir;
+  const std::string tone = writeTone(dir, "tone.wav", 0.3);
+  const char* old = std::getenv("SDL_AUDIODRIVER");
+  const std::string saved = old ? old : "";
+  {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    SdlSoundDevice dev;
+    dev.prepare();
+    dev.preload({tone});
+    EXPECT_NE(refusal(dev.open("WaveAudio", tone)).find("no audio output"), std::string::npos);
+    EXPECT_EQ(dev.audioDriver(), "");
+  }
+  {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlSoundDevice first;
+    first.prepare();
+    EXPECT_EQ(first.audioDriver(), "dummy");
+    SdlSoundDevice second;
+    second.prepare();
+    EXPECT_NE(refusal(second.open("WaveAudio", tone)).find("another sound device of this program holds it"),
+              std::string::npos);
+
+    Meter meter;
+    first.setMixTap([&](const int16_t* s, size_t n) { meter.add(s, n); });
+    const uint32_t id = opened(first.open("WaveAudio", tone));
+    first.play(id, false);
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (meter.rms() < 0.1 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(5ms);
+    EXPECT_GT(meter.rms(), 0.1);
+    first.setMixTap({});
   }
   if (old) {
     setenv("SDL_AUDIODRIVER", saved.c_str(), 1);

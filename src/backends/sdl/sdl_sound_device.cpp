@@ -2,15 +2,17 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <future>
 #include <system_error>
 
 #include "backends/sdl/sound_file.h"
+#include "base/code_page.h"
 #include "base/trace.h"
 
 namespace jinro {
@@ -22,6 +24,11 @@ std::atomic<SdlSoundDevice*> gActive{nullptr};
 constexpr int kMixRate = 44100;  // FluidSynth's own rate: no resampling of MIDI
 constexpr int kMixChunk = 1024;
 constexpr int kMaxChannels = 256;
+
+// A song of no notes: loading it once makes FluidSynth set itself up and read
+// the soundfont, so that the first real song loads as fast as later ones.
+constexpr uint8_t kSilentSong[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                                   'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
 
 bool sameTypeName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -47,60 +54,278 @@ const char* kindName(soundfile::Kind k) {
   }
 }
 
+bool isMidiKind(soundfile::Kind k) { return k == soundfile::Kind::midi || k == soundfile::Kind::rmid; }
+
+std::string wrongDevice(const std::string& path, soundfile::Kind kind, std::string_view deviceType, bool wantMidi) {
+  return path + " is " + kindName(kind) + "; the " + std::string(deviceType) + " device plays " +
+         (wantMidi ? "MIDI files only" : "WAV and MP3 files only");
+}
+
+// A file read and checked, not yet handed to the mixer.
+struct CheckedFile {
+  soundfile::Kind kind = soundfile::Kind::unknown;
+  std::vector<uint8_t> bytes;  // WAV, MP3
+  std::vector<uint8_t> smf;    // MIDI
+  double seconds = 0;
+};
+
+// Reads and checks a file as open does, in the same order and with the same
+// reasons; `deviceType` is checked against the file's kind unless empty.
+bool readChecked(const std::string& path, std::string_view deviceType, bool wantMidi, CheckedFile& out,
+                 std::string& why) {
+  if (!soundfile::readFile(path, kMaxSoundFileBytes, out.bytes, why)) return false;
+  out.kind = soundfile::sniff(out.bytes);
+  if (out.kind == soundfile::Kind::unknown) {
+    why = path + " is not a sound file this program plays (WAV, MP3 or MIDI)";
+    return false;
+  }
+  if (!deviceType.empty() && isMidiKind(out.kind) != wantMidi) {
+    why = wrongDevice(path, out.kind, deviceType, wantMidi);
+    return false;
+  }
+  std::string reason;
+  if (out.kind == soundfile::Kind::wave && !soundfile::checkWave(out.bytes, reason)) {
+    why = path + ": " + reason;
+    return false;
+  }
+  if (isMidiKind(out.kind)) {
+    soundfile::MidiInfo info;
+    if (!soundfile::checkMidi(out.bytes, info, reason)) {
+      why = path + ": " + reason;
+      return false;
+    }
+    out.smf = std::move(info.smf);
+    out.seconds = info.seconds;
+    out.bytes.clear();
+  }
+  return true;
+}
+
 }  // namespace
 
-struct SdlSoundDevice::Device {
+// One file's sound, shared by the devices open on it and kept for later ones.
+struct SdlSoundDevice::Sound {
+  soundfile::Kind kind = soundfile::Kind::unknown;
   bool midi = false;
-  Mix_Chunk* chunk = nullptr;
-  int channel = -1;
-  std::vector<uint8_t> smf;     // the MIDI data, kept to load it afresh for each play
-  double seconds = 0;           // when its last event is due
+  Mix_Chunk* chunk = nullptr;  // WAV, MP3: decoded for the mixer
+  std::vector<uint8_t> smf;    // MIDI: the data, to load it afresh for each play
+  double seconds = 0;          // when its last event is due
   // A MIDI stream that has played cannot be started from its beginning again
   // (the synthesiser resumes where it was halted), and loading one (a
   // synthesiser with its soundfont) takes a noticeable while: so a fresh one
-  // is always kept ready, loaded in the background after each start.
-  Mix_Music* fresh = nullptr;                 // loaded, never played
-  std::future<Mix_Music*> loading;            // or on its way
-  Mix_Music* played = nullptr;                // the one last handed to the mixer
+  // is kept ready, loaded in the background after each start.
+  Mix_Music* fresh = nullptr;       // loaded, never played
+  std::future<Mix_Music*> loading;  // or on its way
 
-  ~Device() { release(); }
-  void release() {
+  ~Sound() {
     if (loading.valid()) {
       if (Mix_Music* m = loading.get()) Mix_FreeMusic(m);
     }
     if (fresh) Mix_FreeMusic(fresh);
-    if (played) Mix_FreeMusic(played);
     if (chunk) Mix_FreeChunk(chunk);
-    fresh = played = nullptr;
-    chunk = nullptr;
   }
+  size_t bytes() const { return midi ? smf.size() + kReadySynthBytes : chunk ? size_t(chunk->alen) : 0; }
+
   static Mix_Music* load(const std::vector<uint8_t>& smf) {
     return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
   }
+  // The ready stream, or nullptr when its load failed (load again to learn why).
+  Mix_Music* take() {
+    Mix_Music* m = fresh;
+    fresh = nullptr;
+    if (!m && loading.valid()) m = loading.get();
+    return m;
+  }
   void loadInBackground() {
-    const std::vector<uint8_t>* data = &smf;  // not changed while the device lives
+    if (fresh || loading.valid()) return;
+    const std::vector<uint8_t>* data = &smf;  // not changed while the sound lives
     loading = std::async(std::launch::async, [data] {
       Mix_Music* m = load(*data);
       SDL_TLSCleanup();  // SDL's per-thread error text, allocated by the load
       return m;
     });
   }
+
+  // Hands a checked file to the mixer (the audio must be open). Any thread.
+  static std::shared_ptr<Sound> make(const std::string& path, CheckedFile&& file, std::string& why) {
+    auto s = std::make_shared<Sound>();
+    s->kind = file.kind;
+    s->midi = isMidiKind(file.kind);
+    if (s->midi) {
+      s->smf = std::move(file.smf);
+      s->seconds = file.seconds;
+      s->fresh = load(s->smf);
+      if (!s->fresh) {
+        why = path + ": the MIDI synthesiser cannot load it: " + Mix_GetError();
+        return nullptr;
+      }
+    } else {
+      s->chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1);
+      if (!s->chunk) {
+        why = path + ": " + Mix_GetError();
+        return nullptr;
+      }
+    }
+    return s;
+  }
 };
+
+struct SdlSoundDevice::Device {
+  std::shared_ptr<Sound> sound;
+  bool midi = false;
+  int channel = -1;
+  Mix_Music* played = nullptr;  // the stream last handed to the mixer
+
+  ~Device() {
+    if (played) Mix_FreeMusic(played);
+  }
+};
+
+// Follows readFile: a missing non-ASCII path is tried once more as Shift_JIS
+// converted to UTF-8.
+bool SdlSoundDevice::fileKey(const std::string& path, FileKey& key) {
+  struct stat st {};
+  if (path.empty()) return false;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno != ENOENT) return false;
+    bool ascii = true;
+    for (unsigned char c : path) ascii = ascii && c < 0x80;
+    if (ascii) return false;
+    const std::string utf8 = shiftJisToUtf8(path);
+    if (utf8 == path || ::stat(utf8.c_str(), &st) != 0) return false;
+  }
+  if (!S_ISREG(st.st_mode) || st.st_size <= 0 || uint64_t(st.st_size) > kMaxSoundFileBytes) return false;
+  key.dev = uint64_t(st.st_dev);
+  key.ino = uint64_t(st.st_ino);
+  key.size = uint64_t(st.st_size);
+  key.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  key.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return true;
+}
 
 SdlSoundDevice::SdlSoundDevice() = default;
 
 SdlSoundDevice::~SdlSoundDevice() {
+  if (worker_.joinable()) {
+    {
+      std::lock_guard lock(workMutex_);
+      stopWork_ = true;
+    }
+    workWanted_.notify_all();
+    worker_.join();
+  }
+  preparing_ = {};
   if (!audioOpen_) return;
   Mix_ChannelFinished(nullptr);
   Mix_HookMusicFinished(nullptr);
   Mix_SetPostMix(nullptr, nullptr);
   Mix_HaltChannel(-1);
   Mix_HaltMusic();
+  // Every sound goes before the audio closes: devices, then the kept ones.
   devices_.clear();
+  arrivals_.clear();
+  kept_.clear();
   Mix_CloseAudio();
   Mix_Quit();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   gActive.store(nullptr);
+}
+
+void SdlSoundDevice::prepare() {
+  if (worker_.joinable() || audioOpen_) return;
+  std::promise<std::string> opened;
+  preparing_ = opened.get_future();
+  try {
+    worker_ = std::thread(&SdlSoundDevice::work, this, std::move(opened));
+  } catch (const std::system_error&) {
+    preparing_ = {};  // no thread to spare: the first open opens the audio, as without prepare()
+  }
+}
+
+void SdlSoundDevice::work(std::promise<std::string> opened) {
+  std::string why;
+  const bool ok = openAudio(why);
+  if (ok) {
+    // Before the outcome is told: the main thread loads no synthesiser while
+    // FluidSynth sets itself up.
+    if (Mix_Music* m = Mix_LoadMUSType_RW(SDL_RWFromConstMem(kSilentSong, int(sizeof kSilentSong)), MUS_MID, 1))
+      Mix_FreeMusic(m);
+  }
+  opened.set_value(why);
+  while (ok) {
+    std::string path;
+    {
+      std::unique_lock lock(workMutex_);
+      workWanted_.wait(lock, [this] { return stopWork_ || !toLoad_.empty(); });
+      if (stopWork_) break;
+      path = std::move(toLoad_.front());
+      toLoad_.pop_front();
+    }
+    Kept k;
+    CheckedFile file;
+    std::string ignored;
+    if (!fileKey(path, k.key) || !readChecked(path, {}, false, file, ignored)) continue;
+    k.sound = Sound::make(path, std::move(file), ignored);
+    if (!k.sound) continue;
+    std::lock_guard lock(workMutex_);
+    arrivals_.push_back(std::move(k));
+  }
+  SDL_TLSCleanup();
+}
+
+void SdlSoundDevice::preload(const std::vector<std::string>& paths) {
+  if (!worker_.joinable()) return;
+  std::vector<std::string> wanted;
+  for (const std::string& path : paths) {
+    FileKey key;
+    if (!fileKey(path, key)) continue;
+    bool known = false;
+    for (const Kept& k : kept_) known = known || k.key == key;
+    if (!known) wanted.push_back(path);
+  }
+  if (wanted.empty()) return;
+  {
+    std::lock_guard lock(workMutex_);
+    toLoad_.insert(toLoad_.end(), wanted.begin(), wanted.end());
+  }
+  workWanted_.notify_one();
+}
+
+void SdlSoundDevice::waitForPreparation() const {
+  if (preparing_.valid()) preparing_.wait();
+}
+
+std::shared_ptr<SdlSoundDevice::Sound> SdlSoundDevice::kept(const FileKey& key) {
+  for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+    if (it->key == key) {
+      kept_.splice(kept_.end(), kept_, it);  // now the most recently opened
+      return kept_.back().sound;
+    }
+  }
+  return nullptr;
+}
+
+void SdlSoundDevice::keep(const FileKey& key, std::shared_ptr<Sound> sound) {
+  for (const Kept& k : kept_) {
+    if (k.key == key) return;
+  }
+  kept_.push_back(Kept{key, std::move(sound)});
+  // A sound dropped here lives on while a device plays it.
+  auto bytes = [this] {
+    size_t n = 0;
+    for (const Kept& k : kept_) n += k.sound->bytes();
+    return n;
+  };
+  while (!kept_.empty() && (kept_.size() > kMaxKeptSounds || bytes() > kKeptSoundBytes)) kept_.pop_front();
+}
+
+void SdlSoundDevice::takeArrivals() {
+  std::vector<Kept> arrived;
+  {
+    std::lock_guard lock(workMutex_);
+    arrived.swap(arrivals_);
+  }
+  for (Kept& k : arrived) keep(k.key, std::move(k.sound));
 }
 
 bool SdlSoundDevice::tryOpenAudio(const char* driver, std::string& why) {
@@ -118,12 +343,28 @@ bool SdlSoundDevice::tryOpenAudio(const char* driver, std::string& why) {
 }
 
 bool SdlSoundDevice::ensureAudio(std::string& why) {
+  if (preparing_.valid()) {
+    // prepare()'s attempt: its reason goes to this open, and the future is
+    // spent, so that the next open tries again by itself.
+    const std::string reason = preparing_.get();
+    if (!audioOpen_) {
+      why = reason;
+      return false;
+    }
+  }
+  return openAudio(why);
+}
+
+bool SdlSoundDevice::openAudio(std::string& why) {
   if (audioOpen_) return true;
   SdlSoundDevice* none = nullptr;
   if (!gActive.compare_exchange_strong(none, this)) {
     why = "no audio output: another sound device of this program holds it";
     return false;
   }
+  // Audio brings SDL's event part along, which would take SIGINT and SIGTERM
+  // for itself (unless the environment says otherwise).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   std::string first;
   bool ok = tryOpenAudio(nullptr, first);
   if (!ok && envValue("SDL_AUDIODRIVER").empty()) {
@@ -168,9 +409,15 @@ bool SdlSoundDevice::ensureAudio(std::string& why) {
 }
 
 std::string SdlSoundDevice::audioDriver() const {
+  waitForPreparation();
   if (!audioOpen_) return {};
   const char* d = SDL_GetCurrentAudioDriver();
   return d ? d : "";
+}
+
+bool SdlSoundDevice::usingFallbackDriver() const {
+  waitForPreparation();
+  return fallbackDriver_;
 }
 
 SdlSoundDevice::Device* SdlSoundDevice::find(uint32_t id) {
@@ -185,51 +432,32 @@ uint32_t SdlSoundDevice::openDevice(std::string_view deviceType, const std::stri
     lastError_ = "unknown device type \"" + std::string(deviceType) + "\"";
     return 0;
   }
-  std::vector<uint8_t> bytes;
-  if (!soundfile::readFile(path, kMaxSoundFileBytes, bytes, lastError_)) return 0;
 
-  const soundfile::Kind kind = soundfile::sniff(bytes);
-  const bool isMidi = kind == soundfile::Kind::midi || kind == soundfile::Kind::rmid;
-  if (kind == soundfile::Kind::unknown) {
-    lastError_ = path + " is not a sound file this program plays (WAV, MP3 or MIDI)";
-    return 0;
-  }
-  if (isMidi != wantMidi) {
-    lastError_ = path + " is " + kindName(kind) + "; the " + std::string(deviceType) + " device plays " +
-                 (wantMidi ? "MIDI files only" : "WAV and MP3 files only");
-    return 0;
+  // The identity is taken before the file is read: a file changed meanwhile
+  // is kept as its newer content under its older identity, and read again.
+  takeArrivals();
+  FileKey key;
+  const bool known = fileKey(path, key);
+  std::shared_ptr<Sound> sound = known ? kept(key) : nullptr;
+  if (sound) {
+    if (sound->midi != wantMidi) {
+      lastError_ = wrongDevice(path, sound->kind, deviceType, wantMidi);
+      return 0;
+    }
+    if (!ensureAudio(lastError_)) return 0;
+  } else {
+    CheckedFile file;
+    if (!readChecked(path, deviceType, wantMidi, file, lastError_)) return 0;
+    if (!ensureAudio(lastError_)) return 0;
+    sound = Sound::make(path, std::move(file), lastError_);
+    if (!sound) return 0;
+    if (known) keep(key, sound);
   }
 
   auto d = std::make_unique<Device>();
-  d->midi = isMidi;
-  std::string why;
-  if (kind == soundfile::Kind::wave && !soundfile::checkWave(bytes, why)) {
-    lastError_ = path + ": " + why;
-    return 0;
-  }
-  if (isMidi) {
-    soundfile::MidiInfo info;
-    if (!soundfile::checkMidi(bytes, info, why)) {
-      lastError_ = path + ": " + why;
-      return 0;
-    }
-    d->smf = std::move(info.smf);
-    d->seconds = info.seconds;
-  }
-  if (!ensureAudio(lastError_)) return 0;
-
-  if (isMidi) {
-    d->fresh = Device::load(d->smf);
-    if (!d->fresh) {
-      lastError_ = path + ": the MIDI synthesiser cannot load it: " + Mix_GetError();
-      return 0;
-    }
-  } else {
-    d->chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
-    if (!d->chunk) {
-      lastError_ = path + ": " + Mix_GetError();
-      return 0;
-    }
+  d->midi = sound->midi;
+  d->sound = std::move(sound);
+  if (!d->midi) {
     if (freeChannels_.empty()) {
       if (allocatedChannels_ >= kMaxChannels) {
         lastError_ = "too many sound devices are open";
@@ -291,7 +519,7 @@ void SdlSoundDevice::playWave(uint32_t id, Device& d, bool notify) {
     std::lock_guard lock(mutex_);
     channelPlaying_[size_t(d.channel)] = Playing{id, notify};
   }
-  if (Mix_PlayChannel(d.channel, d.chunk, 0) < 0) failPlay(id, notify, Mix_GetError());
+  if (Mix_PlayChannel(d.channel, d.sound->chunk, 0) < 0) failPlay(id, notify, Mix_GetError());
 }
 
 void SdlSoundDevice::playMidi(uint32_t id, Device& d, bool notify) {
@@ -310,23 +538,22 @@ void SdlSoundDevice::playMidi(uint32_t id, Device& d, bool notify) {
 
   // Whatever holds the synthesiser stops (its notice is aborted).
   haltMusic(kNotifyAborted);
-  Mix_Music* next = d.fresh;
-  d.fresh = nullptr;
-  if (!next && d.loading.valid()) next = d.loading.get();
-  if (!next) next = Device::load(d.smf);
+  Sound& sound = *d.sound;
+  Mix_Music* next = sound.take();
+  if (!next) next = Sound::load(sound.smf);
   if (d.played) Mix_FreeMusic(d.played);  // halted above, if it was sounding
   d.played = next;
   if (!next) {
     failPlay(id, notify, std::string("the MIDI synthesiser cannot load the file: ") + Mix_GetError());
     return;
   }
-  d.loadInBackground();
+  sound.loadInBackground();
   musicOwner_ = id;
   {
     std::lock_guard lock(mutex_);
     musicPlaying_ = Playing{id, notify};
     musicFrames_ = 0;
-    const double due = std::min(d.seconds + kMidiEndGrace, 86400.0);
+    const double due = std::min(sound.seconds + kMidiEndGrace, 86400.0);
     musicEndFrame_ = uint64_t(due * mixRate_);
   }
   if (Mix_PlayMusic(d.played, 1) != 0) {
@@ -391,9 +618,9 @@ void SdlSoundDevice::close(uint32_t id) {
   Device* d = find(id);
   if (!d) return;
   stop(id);
-  if (d->chunk) freeChannels_.push_back(d->channel);
+  if (!d->midi) freeChannels_.push_back(d->channel);
   if (musicOwner_ == id) musicOwner_ = 0;
-  devices_.erase(id);  // frees its sound, waiting for a load on its way
+  devices_.erase(id);  // its sound stays kept for the next open of the file
 }
 
 void SdlSoundDevice::setNoticeHandler(NoticeHandler handler) { handler_ = std::move(handler); }

@@ -43,7 +43,14 @@
 // A loop that prefers polling may instead call pumpNotices() from a timer
 // (every 50-100 ms is plenty); hasPendingNotices() tells if it would deliver.
 //
-// Audio output: opened by the first open of a file that passes its checks.
+// Audio output: prepare() opens it on a thread of its own while the program
+// starts, so that the first alarm does not wait for it (nor for the
+// synthesiser's first load, which is made there too); an open that comes
+// before it is done waits for it. Without prepare(), or when that attempt
+// failed, the first open of a file that passes its checks opens it (and a
+// failed attempt is tried again at the next open). Opening it on another
+// thread is safe: SDL's audio needs no particular thread, and no SDL or
+// SDL_mixer call is made from the main thread until it is done.
 // SDL picks the driver; SDL_AUDIODRIVER in the environment wins. When no
 // driver of SDL's own choice works (no sound card, no sound server) and
 // SDL_AUDIODRIVER is not set, the device falls back to SDL's "dummy" driver,
@@ -52,17 +59,33 @@
 // The soundfont is taken from SDL_SOUNDFONTS when set, otherwise the first of
 // kSoundFontCandidates that exists.
 //
+// SDL's own SIGINT/SIGTERM handlers are kept out (they would turn the signals
+// into events that nobody reads, and the program could no longer be stopped).
+//
+// Sounds are kept: what open builds from a file (the decoded WAV or MP3, or a
+// MIDI file with a synthesiser loaded and ready, which takes tens of
+// milliseconds) stays after its devices are closed, for the next open of the
+// same file. A file is the same while its device, inode, size, modification
+// and change times are, so a file written again is read again. At most
+// kMaxKeptSounds files and about kKeptSoundBytes are kept, the least recently
+// opened going first. Devices open on one file share its decoded sound.
+// preload() builds files in the background before they are first opened.
+//
 // One SdlSoundDevice at a time per process (SDL_mixer's end-of-play hooks are
 // process-wide); a second one cannot open audio while the first has it.
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/sound_device.h"
@@ -93,12 +116,30 @@ inline constexpr double kMidiEndGrace = 0.5;
 // Files larger than this are refused rather than read into memory.
 inline constexpr size_t kMaxSoundFileBytes = 64u << 20;
 
+// How many files' sounds are kept for the next open, and about how much
+// memory they may take: a decoded WAV takes its samples at the mixer's rate,
+// a MIDI file's ready synthesiser about kReadySynthBytes (measured with the
+// 6 MB TimGM6mb soundfont).
+inline constexpr size_t kMaxKeptSounds = 16;
+inline constexpr size_t kKeptSoundBytes = 64u << 20;
+inline constexpr size_t kReadySynthBytes = 9u << 20;
+
 class SdlSoundDevice final : public SoundDevice {
  public:
   SdlSoundDevice();
   ~SdlSoundDevice() override;
   SdlSoundDevice(const SdlSoundDevice&) = delete;
   SdlSoundDevice& operator=(const SdlSoundDevice&) = delete;
+
+  // Starts opening the audio output on a thread of its own; returns at once.
+  // Calling it again does nothing.
+  void prepare();
+  // Reads, checks and loads these files on prepare()'s thread, after the
+  // audio output is open, so that their first open finds them ready (the
+  // settings' sound files, say; any path naming the same file will do).
+  // Files that fail are simply not kept: open tells why. Does nothing
+  // without prepare() or when its attempt failed.
+  void preload(const std::vector<std::string>& paths) override;
 
   Result<uint32_t> open(std::string_view deviceType, const std::string& path) override;
   void seekToStart(uint32_t deviceId) override;
@@ -123,8 +164,9 @@ class SdlSoundDevice final : public SoundDevice {
 
   // The audio driver in use ("pulseaudio", "alsa", "dummy"...), "" before
   // the audio was opened or when it could not be.
+  // Both wait for prepare()'s attempt if it is under way.
   std::string audioDriver() const;
-  bool usingFallbackDriver() const { return fallbackDriver_; }
+  bool usingFallbackDriver() const;
 
   // Test hook: sees every buffer the mixer produces, on the audio thread:
   // signed 16-bit samples, interleaved stereo. Empty function to remove.
@@ -135,6 +177,20 @@ class SdlSoundDevice final : public SoundDevice {
   // The id of the opened device, or 0 with the reason in lastError_.
   uint32_t openDevice(std::string_view deviceType, const std::string& path);
   struct Device;
+  struct Sound;
+  // What tells one version of a file from another.
+  struct FileKey {
+    uint64_t dev = 0, ino = 0, size = 0;
+    int64_t mtimeNs = 0, ctimeNs = 0;
+    bool operator==(const FileKey&) const = default;
+  };
+  struct Kept {
+    FileKey key;
+    std::shared_ptr<Sound> sound;
+  };
+  // The file's identity as it is now; false when it is not a plain file that
+  // open could read (open then reads it and says why).
+  static bool fileKey(const std::string& path, FileKey& key);
   struct Playing {
     uint32_t device = 0;  // 0: nothing playing there
     bool notify = false;
@@ -145,7 +201,13 @@ class SdlSoundDevice final : public SoundDevice {
   };
 
   bool ensureAudio(std::string& why);
+  bool openAudio(std::string& why);
   bool tryOpenAudio(const char* driver, std::string& why);
+  void waitForPreparation() const;
+  void work(std::promise<std::string> opened);  // prepare()'s thread
+  std::shared_ptr<Sound> kept(const FileKey& key);
+  void keep(const FileKey& key, std::shared_ptr<Sound> sound);
+  void takeArrivals();
   Device* find(uint32_t id);
   // Ends what plays on a channel / on the synthesiser; a pending notice gets `code`.
   void haltChannel(int channel, uint32_t code);
@@ -166,7 +228,8 @@ class SdlSoundDevice final : public SoundDevice {
   void musicFinished();
   void musicClock(size_t frames);
 
-  // Main-thread state.
+  // Main-thread state; while preparing_ is not settled, prepare()'s thread
+  // opens the audio and sets the audio's part of it.
   bool audioOpen_ = false;
   bool fallbackDriver_ = false;
   std::string lastError_;
@@ -178,6 +241,17 @@ class SdlSoundDevice final : public SoundDevice {
   NoticeHandler handler_;
   int mixRate_ = 44100;
   int mixChannels_ = 2;
+  std::list<Kept> kept_;  // least recently opened first
+
+  // prepare()'s thread: its attempt's outcome ("" or why it failed), then
+  // the files preload() asks for, which it hands back as arrivals_.
+  std::thread worker_;
+  std::future<std::string> preparing_;
+  std::mutex workMutex_;
+  std::condition_variable workWanted_;
+  std::deque<std::string> toLoad_;
+  std::vector<Kept> arrivals_;
+  bool stopWork_ = false;
 
   std::mutex tapMutex_;
   MixTap tap_;
