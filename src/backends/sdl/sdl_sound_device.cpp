@@ -1,5 +1,9 @@
 #include "backends/sdl/sdl_sound_device.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <sys/stat.h>
@@ -243,6 +247,9 @@ void SdlSoundDevice::prepare() {
 }
 
 void SdlSoundDevice::work(std::promise<std::string> opened) {
+  // This is work ahead of time: on a machine of few cores it gives way to
+  // the browser starting beside it. The synthesiser's threads inherit it.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
   std::string why;
   const bool ok = openAudio(why);
   if (ok) {
