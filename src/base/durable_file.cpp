@@ -65,7 +65,7 @@ std::string temporaryName(const std::string& target) {
 // before its mode, since a change of owner clears the set-id bits; then
 // flushes it to the disk.
 Result<void> fillTemporary(int fd, const std::string& target, std::string_view bytes, const struct stat* existing,
-                           mode_t mode) {
+                           mode_t mode, bool flush) {
   if (!writeAll(fd, bytes)) return failed("cannot write " + target, errno);
   if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
     if (::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
@@ -73,18 +73,19 @@ Result<void> fillTemporary(int fd, const std::string& target, std::string_view b
     }
   }
   if (::fchmod(fd, mode) != 0) return failed("cannot set the permissions of the new " + target, errno);
-  if (::fsync(fd) != 0) return failed("cannot write " + target + " to the disk", errno);
+  if (flush && ::fsync(fd) != 0) return failed("cannot write " + target + " to the disk", errno);
   return {};
 }
 
 // Renames the finished temporary over the target and makes the rename itself
 // durable, as far as the folder can be flushed.
-Result<void> commitTemporary(const std::string& tempName, const std::string& target) {
+Result<void> commitTemporary(const std::string& tempName, const std::string& target, bool flush) {
   if (::rename(tempName.c_str(), target.c_str()) != 0) {
     const int err = errno;
     ::unlink(tempName.c_str());
     return failed("cannot replace " + target, err);
   }
+  if (!flush) return {};
   int dfd = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
@@ -97,10 +98,10 @@ Result<void> commitTemporary(const std::string& tempName, const std::string& tar
 // kill while writing leaves nothing behind. False when the filesystem has no
 // such files or they cannot be given a name here.
 Result<bool> replaceThroughAnonymousFile(const std::string& target, std::string_view bytes,
-                                         const struct stat* existing, mode_t mode) {
+                                         const struct stat* existing, mode_t mode, bool flush) {
   int fd = ::open(directoryOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  if (Result<void> filled = fillTemporary(fd, target, bytes, existing, mode); !filled) {
+  if (Result<void> filled = fillTemporary(fd, target, bytes, existing, mode, flush); !filled) {
     ::close(fd);
     return fail(filled.error());
   }
@@ -116,12 +117,12 @@ Result<bool> replaceThroughAnonymousFile(const std::string& target, std::string_
   }
   ::close(fd);
   if (tempName.empty()) return false;
-  if (Result<void> committed = commitTemporary(tempName, target); !committed) return fail(committed.error());
+  if (Result<void> committed = commitTemporary(tempName, target, flush); !committed) return fail(committed.error());
   return true;
 }
 
 Result<void> replaceThroughNamedFile(const std::string& target, std::string_view bytes, const struct stat* existing,
-                                     mode_t mode) {
+                                     mode_t mode, bool flush) {
   int fd = -1;
   std::string tempName;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -130,13 +131,13 @@ Result<void> replaceThroughNamedFile(const std::string& target, std::string_view
     if (fd < 0 && errno != EEXIST) return failed("cannot create a temporary file beside " + target, errno);
   }
   if (fd < 0) return failed("cannot create a temporary file beside " + target, EEXIST);
-  Result<void> filled = fillTemporary(fd, target, bytes, existing, mode);
+  Result<void> filled = fillTemporary(fd, target, bytes, existing, mode, flush);
   if (::close(fd) != 0 && filled) filled = failed("cannot write " + target, errno);
   if (!filled) {
     ::unlink(tempName.c_str());
     return filled;
   }
-  return commitTemporary(tempName, target);
+  return commitTemporary(tempName, target, flush);
 }
 
 }  // namespace
@@ -168,10 +169,10 @@ Result<void> writeFileDurably(const std::string& path, std::string_view bytes, D
   }
   const mode_t mode = existing ? (existing->st_mode & 07777) : (options.newFileMode & 07777 & ~currentUmask());
 
-  Result<bool> anonymous = replaceThroughAnonymousFile(target, bytes, existing, mode);
+  Result<bool> anonymous = replaceThroughAnonymousFile(target, bytes, existing, mode, options.flush);
   if (!anonymous) return fail(anonymous.error());
   if (*anonymous) return {};
-  return replaceThroughNamedFile(target, bytes, existing, mode);
+  return replaceThroughNamedFile(target, bytes, existing, mode, options.flush);
 }
 
 Result<void> probeReplaceable(const std::string& path) {

@@ -15,6 +15,10 @@ struct DurableWriteOptions {
   // Permission bits of a file that did not exist yet, less the process umask
   // (as open(2) would apply it). An existing file keeps its own bits.
   mode_t newFileMode = 0644;
+  // Wait until the content is on the disk. A scratch file that may be lost
+  // in a power failure (a log written again each day) need not: it is still
+  // replaced whole, never seen half written.
+  bool flush = true;
 };
 
 // Replaces the file at path with bytes: writes them to a temporary file in the

@@ -32,7 +32,7 @@ void LogLauncher::launch(bool reverseRows) {
   replaceAll(log, "./", kServerBaseUrl);
 
   const std::string htmlPath = folder_ + kLogFileName;
-  if (const Result<void> written = writeFileDurably(htmlPath, logFileBytes(log)); !written) {
+  if (const Result<void> written = writeFileDurably(htmlPath, logFileBytes(log), {.flush = false}); !written) {
     std::fprintf(stderr, "jinro-client: %s\n", written.error().c_str());
     // Never show an older day's log under this day's title: without the file
     // the viewer says the log is missing.

@@ -76,12 +76,14 @@ PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
   }
 
   if (page.event) {
+    // The alarm first, the log after: the player hears the end of the game
+    // while the last day's log is written and its viewer starts.
+    playUnlessCurrent(*page.event);
     if (isGameEnd(*page.event)) {
       // The last day's log, unless the game was over before this client saw it.
       if (!gameOver_ && !awaitingFirstGamePage_ && lastPhase_ != Phase::night) logs_.launch(reverseRows);
       gameOver_ = true;
     }
-    playUnlessCurrent(*page.event);
   }
   refresh_.setPostBody(page.postBody);
   view.keepScroll = true;
