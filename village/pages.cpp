@@ -99,6 +99,22 @@ std::string logLinks(const Game& g) {
 
 std::string tail() { return "</body>\n</html>\n"; }
 
+// Earlier speeches of the villagers, enough rows to bring a page of
+// pageBytes (in Shift_JIS) to about target bytes.
+std::string paddingRows(const Game& g, size_t pageBytes, size_t target) {
+  std::string out;
+  const auto& villagers = g.villagers();
+  if (villagers.empty()) return out;
+  for (long long i = 1; pageBytes < target; ++i) {
+    const Villager& v = villagers[size_t(i) % villagers.size()];
+    std::string row = speechRow(v.color, escapeHtml(v.name),
+                                "「これまでの話し合いの記録、" + num(i) + " 番目の発言です。誰が人狼なのでしょうか。」");
+    pageBytes += encodePage(row, Encoding::ShiftJis).size();
+    out += row;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string pageHead(std::string_view title, bool night, const PageOptions& opt) {
@@ -190,6 +206,7 @@ std::string gamePage(const Game& g, const Villager* me, uint64_t formId, const P
   }
   out += villagerList(g, over);
   out += speechTableStart(g.villageNo());
+  const size_t padAt = out.size();
   out += speechRows(g, rec.speeches);
   out += speechTableEnd("発言数：" + num(static_cast<long long>(rec.speeches.size())));
   if (over || (me && !me->alive)) {
@@ -201,7 +218,10 @@ std::string gamePage(const Game& g, const Villager* me, uint64_t formId, const P
   out += "</form>\n";
   if (over) out += logLinks(g);
   out += "<p class=\"CLSTD02\"><a href=\"./index2.html\">入口へ戻る</a> | <a href=\"./jinro_rule.html\">ルール</a></p>\n";
-  return out + tail();
+  out += tail();
+  if (opt.padToBytes > 0)
+    out.insert(padAt, paddingRows(g, encodePage(out, Encoding::ShiftJis).size(), opt.padToBytes));
+  return out;
 }
 
 std::string logPage(const Game& g, int day, const PageOptions& opt) {

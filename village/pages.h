@@ -2,6 +2,7 @@
 // The village's pages, written the way the game writes them. Every function
 // returns UTF-8 HTML whose meta tag declares `charset`; the caller encodes the
 // page in that charset before it goes out.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ struct PageOptions {
   const char* charset = "Shift_JIS";
   // The lobby writes "[生存中 N人" (true) or "[生存中N人" (false).
   bool spaceBeforeLiving = true;
+  // When not 0, a game page's speech table starts with earlier speeches,
+  // enough to make the page about this many bytes in Shift_JIS (a long day).
+  size_t padToBytes = 0;
 };
 
 // The game page of the current phase: for a player (me non-null, with the

@@ -1,6 +1,7 @@
 #pragma once
 // The scenarios a village can be started with: how many villagers, which
 // phase, how the game ends, and the hostile pages for hardening tests.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +28,7 @@ struct Scenario {
   bool spaceBeforeLiving;
   Encoding encoding;
   Hostile hostile;
+  size_t pageBytes = 0;  // game pages padded to about this size (PageOptions::padToBytes), 0 for none
 };
 
 inline constexpr const char* kPlayerPass = "pass";

@@ -268,6 +268,7 @@ HttpResponse Village::handleCgi(const HttpRequest& request, std::string_view que
   std::string villageNo = get("VILLAGENO");
   if (!villageNo.empty() && toInt(villageNo, -1) != g.villageNo()) return error(404, "その村はありません。");
   const Villager* me = g.login(toInt(get("TXTPNO"), 0), cleanPlayerText(get("TXTPASS"), 64));
+  opt.padToBytes = scenario_->pageBytes;
   auto gameView = [&]() { return page(gamePage(g, me, ++formId_, opt)); };
 
   if (command.empty() || command == "VIEW") return gameView();
