@@ -406,12 +406,28 @@ TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
   EXPECT_GT(loudnessOver(400ms), 0.01);
 }
 
+// SDL_AUDIODRIVER as the test found it, back when the test ends.
+class SavedDriver {
+ public:
+  SavedDriver() : had_(std::getenv("SDL_AUDIODRIVER") != nullptr), value_(had_ ? std::getenv("SDL_AUDIODRIVER") : "") {}
+  ~SavedDriver() {
+    if (had_) {
+      setenv("SDL_AUDIODRIVER", value_.c_str(), 1);
+    } else {
+      unsetenv("SDL_AUDIODRIVER");
+    }
+  }
+
+ private:
+  bool had_;
+  std::string value_;
+};
+
 // The environment names the driver; an unusable one is not replaced.
 TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
   TempDir dir;
   const std::string tone = writeTone(dir, "tone.wav", 0.1);
-  const char* old = std::getenv("SDL_AUDIODRIVER");
-  const std::string saved = old ? old : "";
+  const SavedDriver saved;
   {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SdlSoundDevice dev;
@@ -433,11 +449,6 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
     EXPECT_NE(opened(dev.open("WaveAudio", tone)), 0u);
     EXPECT_NE(dev.audioDriver(), "");
   }
-  if (old) {
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-  } else {
-    unsetenv("SDL_AUDIODRIVER");
-  }
 }
 
 // An output opened ahead by prepare() gives the same reasons as one opened by
@@ -445,8 +456,7 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
 TEST(SdlSoundDeviceDriver, PreparedOutputTellsWhyItIsMissing) {
   TempDir dir;
   const std::string tone = writeTone(dir, "tone.wav", 0.3);
-  const char* old = std::getenv("SDL_AUDIODRIVER");
-  const std::string saved = old ? old : "";
+  const SavedDriver saved;
   {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SdlSoundDevice dev;
@@ -473,11 +483,6 @@ TEST(SdlSoundDeviceDriver, PreparedOutputTellsWhyItIsMissing) {
     while (meter.rms() < 0.1 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(5ms);
     EXPECT_GT(meter.rms(), 0.1);
     first.setMixTap({});
-  }
-  if (old) {
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-  } else {
-    unsetenv("SDL_AUDIODRIVER");
   }
 }
 
