@@ -13,10 +13,10 @@
 #include <cstring>
 #include <string>
 
-#include "jinro/server_base_url.h"
 #include "html_nesting.h"
 #include "log_file.h"
 #include "base/code_page.h"
+#include "base/server_url.h"
 
 namespace quill {
 
@@ -46,7 +46,7 @@ bool LogView::followLink(const QUrl& url) {
   }
   // The log's own links were made absolute before it was written; any left
   // relative belong to the game server too.
-  QUrl target = url.isRelative() ? QUrl(QString::fromUtf8(jinro::kServerBaseUrl)).resolved(url) : url;
+  QUrl target = url.isRelative() ? QUrl(QString::fromUtf8(jinro::serverBaseUrl())).resolved(url) : url;
   const QString scheme = target.scheme().toLower();
   if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) return false;
   return QDesktopServices::openUrl(target);

@@ -11,10 +11,12 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "log_view.h"
 #include "base/code_page.h"
+#include "base/server_url.h"
 
 namespace {
 
@@ -47,6 +49,19 @@ int main(int argc, char** argv) {
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     std::fprintf(stderr, "quill_pane: no display to show the log on (DISPLAY is not set)\n");
     return 1;
+  }
+
+  // The client that starts the viewer hands on the game server it uses;
+  // relative links in the log lead there.
+  if (const char* url = std::getenv(jinro::kServerUrlVariable); url && *url) {
+    if (const jinro::Result<void> used = jinro::useServerBaseUrl(url); !used) {
+      std::fprintf(stderr, "quill_pane: %s: %s\n", jinro::kServerUrlVariable, used.error().c_str());
+    }
+  }
+  // Under Wayland the window goes through XWayland, where the client finds
+  // the viewers by their X11 window class.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
   }
 
   // Qt takes options such as -name, -display or -reverse out of its

@@ -1,12 +1,12 @@
 #include "page/row_reversal.h"
 
-#include "jinro/server_base_url.h"
+#include "base/server_url.h"
 #include "page/row_reversal_impl.h"
 
 namespace jinro {
 
 size_t reverseRowsAndFixLinks(std::string& text, bool gameOver) {
-  return reversal::reverseRowsAndFixLinksWith<FastTextOps>(text, gameOver, kServerBaseUrl);
+  return reversal::reverseRowsAndFixLinksWith<FastTextOps>(text, gameOver, serverBaseUrl());
 }
 
 }  // namespace jinro
