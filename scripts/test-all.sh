@@ -28,4 +28,6 @@ bash scripts/fuzz-smoke.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 cd build
+# The Debian package (build/package/), which the package tests check and run.
+cpack
 bash ../scripts/with-display.sh ctest --output-on-failure -j"$jobs"
