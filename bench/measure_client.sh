@@ -12,20 +12,23 @@ bin="$build/bin"
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   exec bash "$root/scripts/with-display.sh" bash "$0" "$build"
 fi
-url=$(sed -n 's/^JINRO_SERVER_BASE_URL:STRING=//p' "$build/CMakeCache.txt")
-hostport=$(echo "$url" | sed -E 's#^https?://([^/]*)/.*#\1#')
 work=$(mktemp -d)
 cp "$bin/jinro-client" "$bin/quill_pane" "$work/"
 cp "$bin"/*.wav "$bin"/*.mid "$work/" 2>/dev/null
 export HOME="$work" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-"$bin/jinro-village" --url "$url" --scenario day-night --manual >/dev/null 2>&1 &
+# The village on a port the system finds free; the client is pointed at it.
+"$bin/jinro-village" --url "http://127.0.0.1:0/jinro/" --port-file "$work/village.port" --scenario day-night \
+  --manual >/dev/null 2>&1 &
 village=$!
 client=
 cleanup() { [ -n "$client" ] && kill "$client" 2>/dev/null; sleep 1; kill "$village" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
-sleep 0.5
+for _ in $(seq 1 100); do [ -s "$work/village.port" ] && break; sleep 0.1; done
+[ -s "$work/village.port" ] || { echo "the village did not start" >&2; exit 1; }
+hostport=127.0.0.1:$(cat "$work/village.port")
+url="http://$hostport/jinro/"
 
 caption() {
   local w
@@ -48,7 +51,7 @@ tree_pss_mib() {  # the process and all its descendants
 }
 
 t0=$(date +%s%N)
-JINRO_TRACE=1 "$work/jinro-client" >/dev/null 2>"$work/trace.txt" &
+JINRO_TRACE=1 "$work/jinro-client" --server-url "$url" >/dev/null 2>"$work/trace.txt" &
 client=$!
 until caption | grep -q '入口'; do
   [ $(( ($(date +%s%N) - t0) / 1000000 )) -gt 60000 ] && { echo "no first page within 60 s"; exit 1; }

@@ -1,18 +1,36 @@
 # Helpers of the client's end-to-end tests, sourced by tests/e2e/test_client_*.sh
 # after tools/x11_lib.sh: a private copy of the program folder (its own
-# jinro.ini, tmp.html, sounds), the village started in manual mode on the
-# built-in base URL, the client with SDL's disk writer as its sound card, and
-# what a person does: clicks, keys, the clipboard.
+# jinro.ini, tmp.html, sounds), the village started in manual mode on a free
+# port of its own (BASE_URL, chosen as this file is sourced), the client started with
+# --server-url BASE_URL and SDL's disk writer as its sound card, and what a
+# person does: clicks, keys, the clipboard.
 
 CLIENT_CLASS=CLS_ZAZOR_AVOVEZ_32v1
 VIEWER_CLASS=QuillpaneClass_9gdFZb
-BASE_URL=${JINRO_SERVER_BASE_URL:-http://127.0.0.1:8399/jinro/}
-BASE_HOSTPORT=$(echo "$BASE_URL" | sed -E 's#^https?://([^/]*)/.*#\1#')
-BASE_PATH=$(echo "$BASE_URL" | sed -E 's#^https?://[^/]*##')
 BYTES_PER_SECOND=176400  # s16le stereo at 44.1 kHz, as SDL's disk writer stores it
+
+# A TCP port of 127.0.0.1 that nothing listens on now: a random one below the
+# kernel's own range for outgoing connections, so that two runs at once
+# hardly ever meet.
+free_port() {
+  local port _
+  for _ in $(seq 1 50); do
+    port=$((20000 + RANDOM % 12000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return 0; }
+  done
+  return 1
+}
+# use_base_url URL: the game server of this test (BASE_URL, BASE_HOSTPORT, BASE_PATH).
+use_base_url() {
+  BASE_URL=$1
+  BASE_HOSTPORT=$(echo "$BASE_URL" | sed -E 's#^https?://([^/]*)/.*#\1#')
+  BASE_PATH=$(echo "$BASE_URL" | sed -E 's#^https?://[^/]*##')
+}
+use_base_url "http://127.0.0.1:$(free_port)/jinro/"
 
 # client_setup: WORK (scratch), APP (the program folder the client runs from).
 client_setup() {
+  case "$BASE_HOSTPORT" in *:) e2e_fail "no free port for the village" ;; esac
   WORK=$(mktemp -d /tmp/jinro-e2e.XXXXXX)
   APP="$WORK/app"
   mkdir -p "$APP" "$WORK/home" "$WORK/run"
@@ -118,7 +136,7 @@ wait_request_after() {  # SEQ PATTERN [SECONDS]
 client_start() {
   : >"$WORK/audio.raw"
   e2e_start CLIENT_PID env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" "$APP/jinro-client" \
-    >>"$WORK/client.log" 2>&1
+    --server-url "$BASE_URL" >>"$WORK/client.log" 2>&1
   wait_for 40 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
   CLIENT_WIN=$(client_window_now)
 }
@@ -217,3 +235,23 @@ seconds_of_tone() {  # FROM FILE
   local want; want=$(peak_of "$2")
   sound_runs "$1" | awk -v w="$want" '{ d = $3 - w; if (d < 0) d = -d; if (d < w * 0.05) t += $2 - $1 } END { printf "%.1f\n", t + 0 }'
 }
+
+# --- the status bar -------------------------------------------------------------
+# The client's status bar, read from outside: with JINRO_STATUS_FILE=<path>
+# in its environment the client appends a line "<field>\t<text>" (UTF-8) for
+# every change of a field of its status bar (status_game: the game's state,
+# status_countdown: the countdown to the next automatic refresh, status_load:
+# the last page load). status_file_on before client_start turns it on.
+status_file_on() { export JINRO_STATUS_FILE="$WORK/status.txt"; : >"$JINRO_STATUS_FILE"; }
+status_of() { grep -a "^$1"$'\t' "$WORK/status.txt" 2>/dev/null | tail -n 1 | cut -f2-; }  # FIELD
+status_lines() { grep -ac '' "$WORK/status.txt" 2>/dev/null || echo 0; }
+# Waits until the field's latest text matches the pattern (grep -E).
+wait_status() {  # FIELD PATTERN [SECONDS]
+  local deadline=$(($(date +%s%N) + ${3:-15} * 1000000000))
+  until status_of "$1" | grep -Eq -- "$2"; do
+    [ "$(date +%s%N)" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+# The field's texts written after line FROM of the status file, one a line.
+status_since() { tail -n +"$(($2 + 1))" "$WORK/status.txt" | grep -a "^$1"$'\t' | cut -f2-; }  # FIELD FROM

@@ -2,8 +2,9 @@
 # The window's placement in jinro.ini: with no section the frame starts at
 # (50, 50), 600 x 400; a moved window, closed and started again, comes back
 # where it was left, frame and size; a maximised one comes back maximised and
-# remembers its normal rectangle. Under openbox, and the move with no window
-# manager as well.
+# remembers its normal rectangle; a saved rectangle too small for the page or
+# off every screen gives way to a centred default. Under openbox, and the move
+# with no window manager as well.
 set -u
 source "${JINRO_SOURCE_DIR:?}/tests/e2e/tools/x11_lib.sh"
 source "$JINRO_SOURCE_DIR/tests/e2e/client_helpers.sh"
@@ -70,5 +71,24 @@ sleep 0.5
 [ "$(frame_geometry)" = "$normal" ] || e2e_fail "restored to $(frame_geometry), not $normal"
 e2e_pass "and restores to its normal rectangle"
 close_by_menu "openbox"
+
+# A saved normal rectangle that could not show the page (a flat one, one off
+# every screen) is replaced by 1024 x 768 centred on the screen.
+read -r sw sh <<<"$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')"
+centred="$(((sw - 1024) / 2)) $(((sh - 768) / 2)) 1024 768"
+write_ini $(placement_lines 3 -20 0 700 0)
+start_and_settle
+wait_for 5 sh -c "xprop -id $CLIENT_WIN _NET_WM_STATE | grep -q MAXIMIZED_VERT" || e2e_fail "flat placement: not maximised: $(net_state)"
+xdotool mousemove 300 6 click --repeat 2 --delay 80 1
+wait_for 5 sh -c "! xprop -id $CLIENT_WIN _NET_WM_STATE | grep -q MAXIMIZED_VERT" || e2e_fail "could not restore"
+sleep 0.5
+[ "$(frame_geometry)" = "$centred" ] || e2e_fail "flat placement restored to $(frame_geometry), not $centred"
+close_by_menu "flat placement"
+e2e_pass "a maximised window with a flat normal rectangle restores to $centred"
+write_ini $(placement_lines 1 5000 4000 5900 4700)
+start_and_settle
+[ "$(frame_geometry)" = "$centred" ] || e2e_fail "off-screen placement came back at $(frame_geometry), not $centred"
+close_by_menu "off-screen placement"
+e2e_pass "an off-screen window comes back at $centred"
 stop_openbox || true
 e2e_pass "done"

@@ -24,13 +24,14 @@ if [ "${UNWRITABLE_BY:-}" != directory ] && unshare -m sh -c "mount --bind '$pro
   cp "$APP/jinro.ini" "$WORK/old.ini"
   # The same pid all the way: unshare and sh exec what follows.
   e2e_start CLIENT_PID unshare -m sh -c "mount --bind '$APP' '$APP' && mount -o remount,bind,ro '$APP' '$APP' &&
-    exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='$WORK/audio.raw' '$APP/jinro-client'" >>"$WORK/client.log" 2>&1
+    exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='$WORK/audio.raw' '$APP/jinro-client' --server-url '$BASE_URL'" \
+    >>"$WORK/client.log" 2>&1
 else
   MODE=directory
   rm -f "$APP/jinro.ini"
   mkdir "$APP/jinro.ini"
   e2e_start CLIENT_PID env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" "$APP/jinro-client" \
-    >>"$WORK/client.log" 2>&1
+    --server-url "$BASE_URL" >>"$WORK/client.log" 2>&1
 fi
 echo "   jinro.ini made unwritable: $MODE"
 boxes() { xdotool search --onlyvisible --name "^$BOX_TITLE\$" 2>/dev/null; }

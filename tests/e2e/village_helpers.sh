@@ -3,12 +3,12 @@
 #
 #   village_start SCENARIO [jinro-village options...]
 #       Starts the village in manual mode with SCENARIO and waits until it
-#       answers. It serves VILLAGE_BASE_URL when set, else the client's
-#       built-in server base URL ($JINRO_SERVER_BASE_URL), else (or when
-#       VILLAGE_FREE_PORT=1, or when that URL's host is not local) a free port
-#       under /jinro/. Sets VILLAGE_PID, VILLAGE_PORT, VILLAGE_URL (the base
-#       URL, ending in /), VILLAGE_ORIGIN (http://127.0.0.1:PORT) and
-#       VILLAGE_LOG (the village's own output).
+#       answers. It serves VILLAGE_BASE_URL when set (a local URL), else (or
+#       when VILLAGE_FREE_PORT=1) a port the system finds free, under /jinro/
+#       (or under VILLAGE_BASE_URL's path). Start the client with
+#       --server-url "$VILLAGE_URL". Sets VILLAGE_PID, VILLAGE_PORT,
+#       VILLAGE_URL (the base URL, ending in /), VILLAGE_ORIGIN
+#       (http://127.0.0.1:PORT) and VILLAGE_LOG (the village's own output).
 #   village_advance [N]           advance the game N steps (default 1)
 #   village_scenario NAME         start scenario NAME afresh (the request log stays)
 #   village_state                 the state as JSON
@@ -47,7 +47,7 @@ village_start() {
   local bin url
   bin=$(_village_bin) || return 1
   [ -n "$VILLAGE_PID" ] && village_stop
-  url=${VILLAGE_BASE_URL:-${JINRO_SERVER_BASE_URL:-}}
+  url=${VILLAGE_BASE_URL:-}
   case "$url" in
     http://127.0.0.1:*/* | http://localhost:*/* | http://127.0.0.1/* | http://localhost/*) ;;
     *) url="" ;;
