@@ -29,6 +29,8 @@ class SpeechView {
   // A completed document. True when it is the rewritten page this view
   // showed itself, which needs nothing more than its scroll position.
   bool ownPageCompleted();
+  // The page just shown is being rewritten and shown again from memory.
+  bool ownPagePending() const { return ownPagePending_; }
 
   // A completed page from the server, as Shift_JIS text and its address.
   // keepScroll: the page is the same game page again (no phase change).

@@ -2,14 +2,31 @@
 // What the client needs of the embedded web browser, and what the browser
 // tells it. URLs and headers are Shift_JIS texts as the settings hold them;
 // the backend converts them.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace jinro {
 
 struct ScrollPosition {
   int left = 0;
   int top = 0;
+};
+
+// What the player has begun in the page's speech form (the form around the
+// TXTMSG box): the text, the choice of every select, the caret, and whether
+// the box had the keyboard focus. Texts are UTF-16 as the page holds them.
+struct SpeechDraft {
+  std::u16string text;
+  std::vector<std::pair<std::u16string, std::u16string>> selects;  // name, chosen value
+  int selectionStart = 0;
+  int selectionEnd = 0;
+  bool focused = false;
+  bool selectsChanged = false;  // a select's choice differs from the page's own
+  bool operator==(const SpeechDraft&) const = default;
 };
 
 // The browser's events, in the order the page goes through them.
@@ -23,6 +40,12 @@ class BrowserEvents {
   virtual void documentComplete(std::u16string_view url, std::u16string_view html) = 0;
   // A left button press on the page.
   virtual void pageClicked() = 0;
+  // The top-level page failed to load (no connection, say); not sent for a
+  // navigation that was refused or stopped.
+  virtual void loadFailed() {}
+  // The player began typing in the page (true) or has pressed no key for
+  // about three seconds (false).
+  virtual void typingChanged(bool /*typing*/) {}
 };
 
 class Browser {
@@ -41,6 +64,15 @@ class Browser {
   // Scroll offsets of the page shown now, and scrolling it.
   virtual ScrollPosition scrollPosition() = 0;
   virtual void scrollTo(int left, int top) = 0;
+  // Reads the speech form of the page shown now: nullopt when it has no
+  // TXTMSG box. `done` is always called once, at the latest about a second
+  // later (nullopt then), unless the browser is destroyed first.
+  virtual void readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) = 0;
+  // Puts a draft back into the page shown now: the text into an empty TXTMSG
+  // box, the selects' choices that the page offers, the caret and the focus.
+  // `done` gets whether the box took the draft (false: no box, or the box
+  // holds text of its own); always called once, as above.
+  virtual void restoreSpeechDraft(const SpeechDraft& draft, std::function<void(bool restored)> done) = 0;
 };
 
 }  // namespace jinro

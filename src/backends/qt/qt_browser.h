@@ -8,9 +8,14 @@
 //    loading meanwhile;
 //  - a page shown from memory (showHtml) is not screened, but completes;
 //  - new windows open outside, in the desktop's browser;
-//  - a left button press on the page is reported.
+//  - a left button press on the page is reported, and so are the start and
+//    the pause of the player's typing in it;
+//  - a top-level load that fails for want of a connection is reported;
+//  - the speech form (the form around the TXTMSG box) is read and filled in
+//    by scripts run in the client's own script world.
 #include <QMutex>
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineUrlRequestInterceptor>
@@ -75,6 +80,8 @@ class WebEngineBrowser : public QObject, public Browser {
   void showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) override;
   ScrollPosition scrollPosition() override;
   void scrollTo(int left, int top) override;
+  void readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) override;
+  void restoreSpeechDraft(const SpeechDraft& draft, std::function<void(bool restored)> done) override;
 
   // Counts of what happened, for the diagnostics line of the test builds.
   uint64_t generation() const { return generation_; }
@@ -88,6 +95,10 @@ class WebEngineBrowser : public QObject, public Browser {
   void openOutside(const QUrl& url);
   void onLoadStarted();
   void onLoadFinished(bool ok);
+  void noteKey(QEvent* event);
+  // Runs script in the page; its result goes to `done`, or an invalid value
+  // when none came within a second (the page went away, say).
+  void runScript(const QString& script, std::function<void(const QVariant&)> done);
   // Runs f now, or after the screening under way when called from inside it:
   // WebEngine must not start a navigation from its own navigation callback.
   template <typename F>
@@ -108,6 +119,7 @@ class WebEngineBrowser : public QObject, public Browser {
   bool ownContentPending_ = false;
   QUrl prescreened_;  // the own navigation screened already, until WebEngine asks for it
   bool prescreenedPending_ = false;
+  QTimer typingPause_;  // runs from the last key press until the typing counts as paused
 };
 
 }  // namespace jinro::qt
