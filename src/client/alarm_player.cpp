@@ -1,13 +1,19 @@
 #include "client/alarm_player.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "base/trace.h"
 
 namespace jinro {
 
-AlarmPlayer::AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder)
-    : device_(device), settings_(settings), soundFolder_(std::move(soundFolder)) {}
+AlarmPlayer::AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder,
+                         std::string defaultSoundFolder)
+    : device_(device),
+      settings_(settings),
+      soundFolder_(std::move(soundFolder)),
+      defaultSoundFolder_(std::move(defaultSoundFolder)) {}
 
 // The capacity alarm always repeats; any other kind when its loop flag is
 // exactly 1 (2, for instance, plays once).
@@ -29,10 +35,18 @@ void AlarmPlayer::playAlarm(AlarmKind kind) {
   devices_[index(kind)] = id;
   if (kind == AlarmKind::full_alarm) capacityDevice_ = id;
   current_ = kind;
+  if (alarmStarted_) alarmStarted_(kind);
 }
 
 std::string AlarmPlayer::resolved(const std::string& soundPath) const {
-  return soundPath.empty() || soundPath.front() == '/' ? soundPath : soundFolder_ + soundPath;
+  if (soundPath.empty() || soundPath.front() == '/') return soundPath;
+  const std::string own = soundFolder_ + soundPath;
+  // The player's own file wins; the installed default stands in when the
+  // settings folder has none of that name. A file in neither is reported
+  // under the player's folder, where it was looked for first.
+  if (defaultSoundFolder_.empty() || defaultSoundFolder_ == soundFolder_ || access(own.c_str(), F_OK) == 0) return own;
+  const std::string fallback = defaultSoundFolder_ + soundPath;
+  return access(fallback.c_str(), F_OK) == 0 ? fallback : own;
 }
 
 void AlarmPlayer::preloadAlarmSounds() {

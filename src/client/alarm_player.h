@@ -18,12 +18,15 @@ namespace jinro {
 class AlarmPlayer {
  public:
   // Sound files named by a relative path are looked for in soundFolder
-  // (ending in '/').
-  AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder);
+  // (ending in '/'), then, when not there, in defaultSoundFolder.
+  AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder,
+              std::string defaultSoundFolder = {});
 
   // Called with the status line (UTF-8; "" when all is well) whenever the
   // set of alarms that cannot sound changes.
   void onProblemsChanged(std::function<void(const std::string&)> handler) { problemsChanged_ = std::move(handler); }
+  // Called each time an alarm starts (playAlarm), whether its file sounds or not.
+  void onAlarmStarted(std::function<void(AlarmKind)> handler) { alarmStarted_ = std::move(handler); }
 
   // Stops every alarm, opens the kind's file on its device and plays it from
   // the start; the kind becomes the current alarm even when its file would
@@ -53,12 +56,14 @@ class AlarmPlayer {
   SoundDevice& device_;
   const Settings& settings_;
   std::string soundFolder_;
+  std::string defaultSoundFolder_;
   std::array<uint32_t, kAlarmKindCount> devices_{};  // the open device of each kind, 0 for none
   uint32_t capacityDevice_ = 0;
   std::optional<AlarmKind> current_;
   bool soundOn_ = true;
   AlarmProblems problems_;
   std::function<void(const std::string&)> problemsChanged_;
+  std::function<void(AlarmKind)> alarmStarted_;
 };
 
 }  // namespace jinro

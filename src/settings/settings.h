@@ -1,5 +1,6 @@
 #pragma once
-// The settings record and its file, jinro.ini beside the executable.
+// The settings record and its file, jinro.ini (in the settings folder of
+// settings/program_paths.h).
 // Every text is a Shift_JIS byte string, cut to its field's size less one byte
 // when read (trigger texts and URLs 1023 bytes, sound paths 259 bytes).
 #include <array>
@@ -20,7 +21,7 @@ inline constexpr size_t kSoundPathFieldSize = 260;  // 259 bytes of text
 
 struct AlarmSetting {
   int32_t loop = 0;           // repeats (or, for full_alarm, armed) only when exactly 1
-  std::string soundPath;      // relative paths resolve against the executable's directory
+  std::string soundPath;      // relative: the settings folder's file, else the default sounds'
   std::string trigger;        // one trigger text (kinds that have one)
   std::string leftTrigger;    // the night kind's three texts
   std::string middleTrigger;
@@ -33,6 +34,12 @@ struct Settings {
   std::string startUrl;  // URL_non_frame
   std::string frameUrl;  // URL_frame
   std::string cgiUrl;    // URL_cgi
+  // An alarm that starts while the window is in the background is told by a
+  // desktop notification and by the window asking for attention in the
+  // taskbar. Our own keys of "ZENPAN" (notify_desktop, notify_urgency); a
+  // file without them reads as on.
+  bool notifyDesktop = true;
+  bool notifyUrgency = true;
 
   AlarmSetting& alarm(AlarmKind k) { return alarms[index(k)]; }
   const AlarmSetting& alarm(AlarmKind k) const { return alarms[index(k)]; }
@@ -55,11 +62,11 @@ inline constexpr uint32_t SW_SHOWMAXIMIZED = 3;
 
 using KeyValueList = std::vector<std::pair<std::string, std::string>>;
 
-// Full path of jinro.ini in the executable's directory.
+// Full path of jinro.ini in the program's settings folder.
 std::string settingsFilePath();
 
 // Points every load and save at another file (tests, tools); an empty path
-// returns to jinro.ini beside the executable.
+// returns to jinro.ini in the settings folder.
 void setSettingsFileOverride(std::string path);
 
 // Which field of an AlarmSetting a key of the sound sections holds.

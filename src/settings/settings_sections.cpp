@@ -41,13 +41,8 @@ int32_t stepRefreshInterval(std::string_view text, int32_t fallback, int delta) 
     position = static_cast<int32_t>(std::min<int64_t>(value, kMaxRefreshInterval));
   }
   position = std::clamp(position, kMinRefreshInterval, kMaxRefreshInterval);
-  const int32_t span = kMaxRefreshInterval - kMinRefreshInterval + 1;
-  if (delta > 0) {
-    for (int i = 0; i < delta % span; ++i) position = position == kMaxRefreshInterval ? kMinRefreshInterval : position + 1;
-  } else if (delta < 0) {
-    for (int i = 0; i < (-delta) % span; ++i) position = position == kMinRefreshInterval ? kMaxRefreshInterval : position - 1;
-  }
-  return position;
+  const int64_t stepped = int64_t{position} + delta;
+  return static_cast<int32_t>(std::clamp<int64_t>(stepped, kMinRefreshInterval, kMaxRefreshInterval));
 }
 
 GeneralDialogTexts generalDialogTextsFrom(const Settings& settings) {
@@ -56,6 +51,8 @@ GeneralDialogTexts generalDialogTextsFrom(const Settings& settings) {
   t.frameUrl = settings.frameUrl;
   t.cgiUrl = settings.cgiUrl;
   t.interval = std::to_string(shownRefreshInterval(settings.refreshIntervalSeconds));
+  t.notifyDesktop = settings.notifyDesktop;
+  t.notifyUrgency = settings.notifyUrgency;
   return t;
 }
 
@@ -65,6 +62,8 @@ KeyValueList generalSectionPairs(const GeneralDialogTexts& texts) {
       {"URL_frame", dialogBoxText(texts.frameUrl)},
       {"jidokosin_kankaku", dialogBoxText(texts.interval)},
       {"URL_cgi", dialogBoxText(texts.cgiUrl)},
+      {"notify_desktop", texts.notifyDesktop ? "1" : "0"},
+      {"notify_urgency", texts.notifyUrgency ? "1" : "0"},
   };
 }
 

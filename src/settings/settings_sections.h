@@ -37,16 +37,19 @@ std::optional<int32_t> parseRefreshInterval(std::string_view text);
 int32_t shownRefreshInterval(uint32_t stored);
 
 // One step of the arrows from the box's text: the text's number when it is one
-// (brought into the range), else `fallback`; then `delta` steps, wrapping from
-// 10000 to 10 and from 10 to 10000.
+// (brought into the range), else `fallback`; then `delta` seconds, stopping
+// at 10 and at 10000 (an arrow held at an end stays there rather than jumping
+// to the other end).
 int32_t stepRefreshInterval(std::string_view text, int32_t fallback, int delta);
 
-// The four boxes of the dialog, as Shift_JIS texts.
+// The four boxes of the dialog, as Shift_JIS texts, and its two check boxes.
 struct GeneralDialogTexts {
   std::string startUrl;  // box 1001
   std::string frameUrl;  // box 1002
   std::string cgiUrl;    // box 1003
   std::string interval;  // box 1004
+  bool notifyDesktop = true;  // check box "デスクトップ通知"
+  bool notifyUrgency = true;  // check box "タスクバーで知らせる"
 };
 
 GeneralDialogTexts generalDialogTextsFrom(const Settings& settings);
@@ -63,6 +66,26 @@ inline constexpr int kSoundPageCount = 3;
 
 // "SOUND1", "SOUND2", "SOUND3" for pages 0, 1, 2.
 std::string_view soundSectionName(int page);
+
+// The name the sheet gives the kind's alarm (its group's caption), UTF-8:
+// "夜に変わった時", "投票時間中", ... The desktop notification uses it too, so
+// the player meets one name for one alarm.
+inline constexpr std::string_view alarmLabel(AlarmKind kind) {
+  switch (kind) {
+    case AlarmKind::night: return "夜に変わった時";
+    case AlarmKind::daytime: return "昼に変わった時";
+    case AlarmKind::tohyo: return "投票時間中";
+    case AlarmKind::kodo: return "行動決定時間中";
+    case AlarmKind::sonmin: return "村民勝利時";
+    case AlarmKind::jinro: return "人狼勝利時";
+    case AlarmKind::yoko: return "妖弧勝利時";  // sic: 弧, as the sheet has always shown it
+    case AlarmKind::hikiwake: return "引き分け時";
+    case AlarmKind::nekomata: return "猫又勝利時";
+    case AlarmKind::sonmintoroku: return "村民登録中";
+    case AlarmKind::full_alarm: return "事件前日の参加者定員到達アラーム";
+  }
+  return {};
+}
 
 enum class SoundValue { trigger, leftTrigger, middleTrigger, rightTrigger, soundPath, loop };
 

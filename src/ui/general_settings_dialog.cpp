@@ -1,5 +1,6 @@
 #include "ui/general_settings_dialog.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,9 @@ constexpr char kCgiSuffix[] = " メインCGI のURL";
 constexpr char kIntervalLabel[] = "自動更新の間隔\n※10秒以上10000秒以下で指定してください。";
 constexpr char kSeconds[] = "秒";
 constexpr char kCancel[] = "ｷｬﾝｾﾙ";
+constexpr char kNotifyDesktop[] = "アラームが鳴り始めたらデスクトップ通知で知らせる";
+constexpr char kNotifyUrgency[] = "アラームが鳴り始めたらタスクバーで知らせる";
+constexpr char kNotifyNote[] = "※ウィンドウが前面にない時だけ知らせます。";
 constexpr char kIntervalError[] = "自動更新の間隔は、10秒以上10000秒以下で指定してください。";
 
 // The game's title over its suffix: the title on the first line, the suffix
@@ -59,8 +63,16 @@ IntervalUpDown::IntervalUpDown(QLineEdit* buddy, QWidget* parent)
   }
   up_->setArrowType(Qt::UpArrow);
   down_->setArrowType(Qt::DownArrow);
-  connect(up_, &QToolButton::clicked, this, [this] { step(1); });
-  connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
+  // A click steps once. Held, the arrow clicks again and again while it is
+  // still down: those steps grow; the click of its release is a single one.
+  for (QToolButton* arrow : {up_, down_}) {
+    const int direction = arrow == up_ ? 1 : -1;
+    connect(arrow, &QToolButton::clicked, this, [this, arrow, direction] {
+      if (!arrow->isDown()) held_ = 0;
+      repeatStep(direction);
+      if (!arrow->isDown()) held_ = 0;
+    });
+  }
   buddy_->installEventFilter(this);
 }
 
@@ -75,11 +87,20 @@ void IntervalUpDown::step(int delta) {
   buddy_->selectAll();
 }
 
+void IntervalUpDown::repeatStep(int direction) {
+  // Ten single steps (a held arrow repeats ten times a second), ten of 10
+  // seconds, then steps of 100: 10 to 10000 in about a dozen seconds.
+  const int size = held_ < 10 ? 1 : held_ < 20 ? 10 : 100;
+  ++held_;
+  step(direction * size);
+}
+
 bool IntervalUpDown::eventFilter(QObject* watched, QEvent* event) {
   if (watched == buddy_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
-      step(key->key() == Qt::Key_Up ? 1 : -1);
+      if (!key->isAutoRepeat()) held_ = 0;
+      repeatStep(key->key() == Qt::Key_Up ? 1 : -1);
       return true;
     }
   }
@@ -116,6 +137,16 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   upDown_->setGeometry(du.rect(178, 133, 9, 14));
   makeLabel(this, QString::fromUtf8(kSeconds), du.rect(192, 137, 12, 8));
 
+  // The check boxes are as wide as their texts: a click beside a text does
+  // not change a switch.
+  notifyDesktop_ = new QCheckBox(QString::fromUtf8(kNotifyDesktop), this);
+  notifyDesktop_->setObjectName(QStringLiteral("1016"));
+  notifyDesktop_->setGeometry(du.rect(9, 180, 0, 10).adjusted(0, 0, notifyDesktop_->sizeHint().width(), 0));
+  notifyUrgency_ = new QCheckBox(QString::fromUtf8(kNotifyUrgency), this);
+  notifyUrgency_->setObjectName(QStringLiteral("1017"));
+  notifyUrgency_->setGeometry(du.rect(9, 194, 0, 10).adjusted(0, 0, notifyUrgency_->sizeHint().width(), 0));
+  makeLabel(this, QString::fromUtf8(kNotifyNote), du.rect(20, 208, 330, 10));
+
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("3"));
   ok_->setGeometry(du.rect(259, 247, 50, 14));
@@ -129,7 +160,9 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   setTabOrder(startUrl_, frameUrl_);
   setTabOrder(frameUrl_, cgiUrl_);
   setTabOrder(cgiUrl_, interval_);
-  setTabOrder(interval_, ok_);
+  setTabOrder(interval_, notifyDesktop_);
+  setTabOrder(notifyDesktop_, notifyUrgency_);
+  setTabOrder(notifyUrgency_, ok_);
   setTabOrder(ok_, cancel_);
 
   const GeneralDialogTexts texts = generalDialogTextsFrom(c_.settings());
@@ -137,6 +170,8 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   frameUrl_->setText(fromShiftJis(texts.frameUrl));
   upDown_->setPosition(shownRefreshInterval(c_.settings().refreshIntervalSeconds));
   cgiUrl_->setText(fromShiftJis(texts.cgiUrl));
+  notifyDesktop_->setChecked(texts.notifyDesktop);
+  notifyUrgency_->setChecked(texts.notifyUrgency);
   for (QLineEdit* box : {startUrl_, frameUrl_, cgiUrl_}) box->setCursorPosition(0);
   startUrl_->setFocus();
   startUrl_->selectAll();
@@ -160,6 +195,8 @@ void GeneralSettingsDialog::confirm() {
   texts.frameUrl = toShiftJis(frameUrl_->text());
   texts.cgiUrl = toShiftJis(cgiUrl_->text());
   texts.interval = toShiftJis(interval_->text());
+  texts.notifyDesktop = notifyDesktop_->isChecked();
+  texts.notifyUrgency = notifyUrgency_->isChecked();
   switch (c_.confirmGeneralSettings(texts)) {
     case GeneralOkResult::saved:
       done(kGeneralOk);

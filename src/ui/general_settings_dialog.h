@@ -1,13 +1,15 @@
 #pragma once
 // "全般の設定": the three URLs and the automatic refresh interval of the
-// "ZENPAN" section. Controls are named by their ids ("1001" ... "1015", "3",
-// "4"). It closes only through OK (result 3) and Cancel (result 4): Escape
-// and the close box leave it open; Enter is OK.
+// "ZENPAN" section, and the two switches of the notifications. Controls are
+// named by their ids ("1001" ... "1017", "3", "4"). It closes only through OK
+// (result 3) and Cancel (result 4): Escape and the close box leave it open;
+// Enter is OK, or the button that has the focus.
 #include <QDialog>
 #include <QWidget>
 
 #include "client/client.h"
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -18,8 +20,9 @@ inline constexpr int kGeneralOk = 3;
 inline constexpr int kGeneralCancel = 4;
 
 // The up-down control beside the interval box: two arrows that step the
-// buddy's number within 10 to 10000, wrapping at the ends, and the Up and
-// Down keys in the buddy doing the same.
+// buddy's number within 10 to 10000, stopping at the ends, and the Up and
+// Down keys in the buddy doing the same. Held down, an arrow or a key steps
+// by 10, then by 100: a long interval is reached without a long wait.
 class IntervalUpDown : public QWidget {
   Q_OBJECT
  public:
@@ -28,6 +31,8 @@ class IntervalUpDown : public QWidget {
   int position() const { return position_; }
   // One step up (delta 1) or down (-1) from the buddy's text.
   void step(int delta);
+  // One step of a held arrow or key: the longer it was held, the larger.
+  void repeatStep(int direction);
   QToolButton* upArrow() const { return up_; }
   QToolButton* downArrow() const { return down_; }
 
@@ -40,6 +45,7 @@ class IntervalUpDown : public QWidget {
   QToolButton* up_;
   QToolButton* down_;
   int position_ = 10;
+  int held_ = 0;  // steps taken since the arrow or key went down
 };
 
 class GeneralSettingsDialog : public QDialog {
@@ -50,6 +56,8 @@ class GeneralSettingsDialog : public QDialog {
   IntervalUpDown* upDown() const { return upDown_; }
   QPushButton* okButton() const { return ok_; }
   QPushButton* cancelButton() const { return cancel_; }
+  QCheckBox* notifyDesktopBox() const { return notifyDesktop_; }
+  QCheckBox* notifyUrgencyBox() const { return notifyUrgency_; }
 
  public slots:
   void reject() override;  // Escape and the close box: stay open
@@ -64,6 +72,8 @@ class GeneralSettingsDialog : public QDialog {
   QLineEdit* cgiUrl_;
   QLineEdit* interval_;
   IntervalUpDown* upDown_;
+  QCheckBox* notifyDesktop_;
+  QCheckBox* notifyUrgency_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };

@@ -26,17 +26,19 @@ constexpr char kSheetTitle[] = "音声の設定";
 constexpr char kPage1[] = "音声の設定1";
 constexpr char kPage2[] = "音声の設定2";
 constexpr char kPage3[] = "音声の設定3";
-constexpr char kGroupNight[] = "夜に変わった時";
-constexpr char kGroupDaytime[] = "昼に変わった時";
-constexpr char kGroupTohyo[] = "投票時間中";
-constexpr char kGroupKodo[] = "行動決定時間中";
-constexpr char kGroupSonmin[] = "村民勝利時";
-constexpr char kGroupJinro[] = "人狼勝利時";
-constexpr char kGroupYoko[] = "妖弧勝利時";  // sic: 弧, as the dialog has always shown it
-constexpr char kGroupHikiwake[] = "引き分け時";
-constexpr char kGroupNekomata[] = "猫又勝利時";
-constexpr char kGroupSonmintoroku[] = "村民登録中";
-constexpr char kGroupFullAlarm[] = "事件前日の参加者定員到達アラーム";
+// The groups' captions are the alarms' names, shared with the notifications.
+constexpr const char* groupCaption(AlarmKind kind) { return alarmLabel(kind).data(); }
+constexpr const char* kGroupNight = groupCaption(AlarmKind::night);
+constexpr const char* kGroupDaytime = groupCaption(AlarmKind::daytime);
+constexpr const char* kGroupTohyo = groupCaption(AlarmKind::tohyo);
+constexpr const char* kGroupKodo = groupCaption(AlarmKind::kodo);
+constexpr const char* kGroupSonmin = groupCaption(AlarmKind::sonmin);
+constexpr const char* kGroupJinro = groupCaption(AlarmKind::jinro);
+constexpr const char* kGroupYoko = groupCaption(AlarmKind::yoko);
+constexpr const char* kGroupHikiwake = groupCaption(AlarmKind::hikiwake);
+constexpr const char* kGroupNekomata = groupCaption(AlarmKind::nekomata);
+constexpr const char* kGroupSonmintoroku = groupCaption(AlarmKind::sonmintoroku);
+constexpr const char* kGroupFullAlarm = groupCaption(AlarmKind::full_alarm);
 constexpr char kLeftTrigger[] = "左トリガー文字列";
 constexpr char kMiddleTrigger[] = "中央トリガー文字列";
 constexpr char kRightTrigger[] = "右トリガー文字列";
@@ -220,7 +222,8 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
         auto* button = new QPushButton(QString::fromUtf8(control.text), this);
         button->setObjectName(idName(control.id));
         button->setGeometry(du.rect(control.x, control.y, 33, 14));
-        button->setAutoDefault(false);
+        // Enter on a focused "開く" opens the chooser (rather than pressing OK).
+        button->setAutoDefault(true);
         const int target = control.target;
         connect(button, &QPushButton::clicked, this, [this, target] { openFor(target); });
         break;

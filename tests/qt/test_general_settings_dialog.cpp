@@ -1,5 +1,7 @@
 // "全般の設定" through its real widgets, against a jinro.ini in a temporary folder.
 #include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -179,23 +181,72 @@ class TestGeneralSettingsDialog : public QObject {
     }
   }
 
-  void arrowsAndArrowKeysWrapAtBothEnds() {
+  void arrowsAndArrowKeysStopAtBothEnds() {
     auto d = openDialog();
     QLineEdit* box = d->box(1004);
     typeInterval(*d, "10000");
     QTest::mouseClick(d->upDown()->upArrow(), Qt::LeftButton);
-    QCOMPARE(box->text(), QStringLiteral("10"));
-    QTest::mouseClick(d->upDown()->downArrow(), Qt::LeftButton);
     QCOMPARE(box->text(), QStringLiteral("10000"));
     QTest::keyClick(box, Qt::Key_Up);
-    QCOMPARE(box->text(), QStringLiteral("10"));
-    QTest::keyClick(box, Qt::Key_Down);
     QCOMPARE(box->text(), QStringLiteral("10000"));
     QTest::keyClick(box, Qt::Key_Down);
     QCOMPARE(box->text(), QStringLiteral("9999"));
+    typeInterval(*d, "10");
+    QTest::mouseClick(d->upDown()->downArrow(), Qt::LeftButton);
+    QCOMPARE(box->text(), QStringLiteral("10"));
     typeInterval(*d, "060");
     QTest::keyClick(box, Qt::Key_Up);
     QCOMPARE(box->text(), QStringLiteral("61"));
+  }
+
+  void aHeldKeyStepsFasterAndStopsAtTheTop() {
+    auto d = openDialog();
+    QLineEdit* box = d->box(1004);
+    typeInterval(*d, "10");
+    // A key held down: one press, then the keyboard's repeats.
+    auto press = [box](bool repeat) {
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), repeat);
+      QApplication::sendEvent(box, &key);
+    };
+    press(false);
+    for (int i = 0; i < 9; ++i) press(true);
+    QCOMPARE(box->text(), QStringLiteral("20"));  // ten single steps
+    for (int i = 0; i < 10; ++i) press(true);
+    QCOMPARE(box->text(), QStringLiteral("120"));  // then tens
+    for (int i = 0; i < 200; ++i) press(true);
+    QCOMPARE(box->text(), QStringLiteral("10000"));  // then hundreds, up to the top and no further
+    press(false);  // let go and pressed again: single steps
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->text(), QStringLiteral("9999"));
+  }
+
+  void notificationSwitchesShowTheFileAndOkWritesThemWithTheRest() {
+    setFile("[ZENPAN]\r\njidokosin_kankaku=30\r\nnotify_urgency=0\r\n[EXTRA]\r\nkept=yes\r\n");
+    auto d = openDialog();
+    QVERIFY(d->notifyDesktopBox()->isChecked());  // absent: on
+    QVERIFY(!d->notifyUrgencyBox()->isChecked());
+    QTest::mouseClick(d->notifyDesktopBox(), Qt::LeftButton);
+    QTest::mouseClick(d->notifyUrgencyBox(), Qt::LeftButton);
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    QCOMPARE(d->result(), ui::kGeneralOk);
+    const std::string now = file();
+    for (const char* line : {"notify_desktop=0\r\n", "notify_urgency=1\r\n", "jidokosin_kankaku=30\r\n",
+                             "[EXTRA]\r\nkept=yes\r\n"}) {
+      QVERIFY2(now.find(line) != std::string::npos, line);
+    }
+    QVERIFY(!c_->settings().notifyDesktop);
+    QVERIFY(c_->settings().notifyUrgency);
+  }
+
+  void enterOnAFocusedButtonPressesIt() {
+    const std::string before = file();
+    auto d = openDialog();
+    d->box(1001)->setText("http://changed/");
+    d->cancelButton()->setFocus();
+    QTest::keyClick(d->cancelButton(), Qt::Key_Return);
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->result(), ui::kGeneralCancel);
+    QCOMPARE(file(), before);
   }
 
   void intervalIsWrittenAsTyped() {

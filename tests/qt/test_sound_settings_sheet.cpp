@@ -16,6 +16,7 @@
 #include <map>
 #include <sstream>
 
+#include "backends/qt/qt_japanese.h"
 #include "fakes/fakes.h"
 #include "settings/settings.h"
 #include "ui/dialog_units.h"
@@ -44,9 +45,11 @@ const std::string kFile =
     "[SOUND3]\r\nnekomata_trigger_string=S3\r\nfull_alarm_check=1\r\n"
     "[ZENPAN]\r\njidokosin_kankaku=30\r\n";
 
-// Runs `act` on the modal widget of type T once it is up (polling up to 5 s).
+// Runs `act` on the modal widget of type T once it is up, polling for up to a
+// minute: on a loaded machine a file dialog can take seconds to appear, and a
+// dialog nobody closes would hold the test until its timeout.
 template <typename T>
-void whenModal(std::function<void(T*)> act, int triesLeft = 500) {
+void whenModal(std::function<void(T*)> act, int triesLeft = 6000) {
   QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
     if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
       act(w);
@@ -347,6 +350,26 @@ class TestSoundSettingsSheet : public QObject {
     QCOMPARE(sheet->page(1)->box(1026)->text(), QStringLiteral("tam-g09.mid"));
   }
 
+  void enterOnAFocusedOpenButtonOpensTheChooser() {
+    int calls = 0;
+    auto sheet = openSheet([&](QWidget*) -> std::optional<QString> {
+      ++calls;
+      return QStringLiteral("/snd/enter.wav");
+    });
+    QPushButton* open = sheet->page(0)->openButton(1035);
+    open->setFocus();
+    QTest::keyClick(open, Qt::Key_Return);
+    QCOMPARE(calls, 1);
+    QVERIFY(sheet->isVisible());  // not taken as OK
+    QCOMPARE(sheet->page(0)->box(1034)->text(), QStringLiteral("/snd/enter.wav"));
+    // Back in a text box, Enter is OK again.
+    sheet->page(0)->box(1033)->setFocus();
+    QTest::keyClick(sheet->page(0)->box(1033), Qt::Key_Return);
+    QVERIFY(!sheet->isVisible());
+    QCOMPARE(sheet->result(), int(QDialog::Accepted));
+    QVERIFY(file().find("tohyo_sound_path=/snd/enter.wav\r\n") != std::string::npos);
+  }
+
   void opensModallyFromItsEntryPoint() {
     c_->setSoundOn(false);
     QDialog* sheet = openSoundSettingsSheet(*c_, nullptr);
@@ -356,6 +379,21 @@ class TestSoundSettingsSheet : public QObject {
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
     QVERIFY(file().find("night_left_trigger_string=.CLSTD01\r\n") != std::string::npos);
+  }
+
+  // Last: the translations stay installed for the rest of the process.
+  void theChooserSpeaksJapanese() {
+    QVERIFY(qt::installJapaneseTranslations(*QCoreApplication::instance()) >= 1);
+    QStringList buttons;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+      for (QPushButton* b : d->findChildren<QPushButton*>()) buttons << b->text();
+      d->reject();
+    });
+    auto sheet = openSheet();
+    QTest::mouseClick(sheet->page(0)->openButton(1018), Qt::LeftButton);
+    QVERIFY2(buttons.contains(QStringLiteral("開く(&O)")) || buttons.contains(QStringLiteral("開く")),
+             qPrintable(buttons.join('|')));
+    QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join('|')));
   }
 };
 

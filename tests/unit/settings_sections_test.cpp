@@ -121,14 +121,16 @@ TEST(RefreshInterval, StoredValuesOutsideTheRangeShowAsTheNearerBound) {
   EXPECT_EQ(shownRefreshInterval(static_cast<uint32_t>(-5)), 10);  // "-5" in the file
 }
 
-TEST(RefreshInterval, ArrowsStepAndWrapAtBothEnds) {
-  EXPECT_EQ(stepRefreshInterval("10000", 10, 1), 10);
-  EXPECT_EQ(stepRefreshInterval("10", 10000, -1), 10000);
+TEST(RefreshInterval, ArrowsStepAndStopAtBothEnds) {
+  EXPECT_EQ(stepRefreshInterval("10000", 10, 1), 10000);
+  EXPECT_EQ(stepRefreshInterval("10", 10000, -1), 10);
+  EXPECT_EQ(stepRefreshInterval("9950", 10, 100), 10000);  // a held arrow's large step
+  EXPECT_EQ(stepRefreshInterval("15", 10, -10), 10);
   EXPECT_EQ(stepRefreshInterval("60", 10, 1), 61);
   EXPECT_EQ(stepRefreshInterval("060", 10, -1), 59);
   // A text that is no number steps from the last position.
   EXPECT_EQ(stepRefreshInterval("x", 300, 1), 301);
-  EXPECT_EQ(stepRefreshInterval("", 10, -1), 10000);
+  EXPECT_EQ(stepRefreshInterval("", 10, -1), 10);
   // A number past the range counts as its top.
   EXPECT_EQ(stepRefreshInterval("99999999999999999999", 10, -1), 9999);
 }
@@ -141,7 +143,8 @@ TEST_F(SettingsFileTest, GeneralOkWritesZenpanInOrderAsTyped) {
   const std::string file = readFile(ini_);
   EXPECT_EQ(sectionOf(file, "ZENPAN"),
             "URL_non_frame=http://a.example/index2.html\r\nURL_frame=http://a.example/\r\n"
-            "jidokosin_kankaku=060\r\nURL_cgi=http://a.example/cgi_jinro.cgi\r\n");
+            "jidokosin_kankaku=060\r\nURL_cgi=http://a.example/cgi_jinro.cgi\r\n"
+            "notify_desktop=1\r\nnotify_urgency=1\r\n");
   EXPECT_EQ(sectionOf(file, "SOUND1"), "night_sound_path=x.wav\r\n");
   EXPECT_EQ(sectionOf(file, "OTHER"), "a=b\r\n");
   // Reloaded at once, and the running countdown starts again on the new interval.

@@ -193,6 +193,20 @@ TEST_F(SettingsTest, PlacementRoundTripsWithNegativeAndLargeValues) {
   EXPECT_EQ(q.rcNormalBottom, p.rcNormalBottom);
 }
 
+TEST_F(SettingsTest, NotificationSwitchesReadOnWithoutTheirKeysAndOffOnlyWhenZero) {
+  spit(path_, "[ZENPAN]\nURL_cgi=x\njidokosin_kankaku=30\n");
+  Settings s;
+  loadGeneralSettings(s);
+  EXPECT_TRUE(s.notifyDesktop);
+  EXPECT_TRUE(s.notifyUrgency);
+  EXPECT_EQ(s.refreshIntervalSeconds, 30u);
+  spit(path_, "[ZENPAN]\nnotify_desktop=0\nnotify_urgency=2\nURL_cgi=x\n");
+  loadGeneralSettings(s);
+  EXPECT_FALSE(s.notifyDesktop);
+  EXPECT_TRUE(s.notifyUrgency);
+  EXPECT_EQ(s.cgiUrl, "x");
+}
+
 TEST_F(SettingsTest, SavingASectionKeepsTheOthersAndDropsUnknownKeys) {
   const std::string sound = "[SOUND2]\nsonmin_sound_path=own.mid\n\n";
   const std::string custom = "[MyNotes]\nremember=this\n";

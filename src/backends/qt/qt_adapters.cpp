@@ -13,7 +13,9 @@
 namespace jinro::qt {
 
 QtRefreshTimer::QtRefreshTimer(QObject* parent) : QObject(parent) {
-  timer_.setTimerType(Qt::CoarseTimer);
+  // A coarse timer may fire up to 5% early: the game server would see a
+  // refresh before the interval the player set. A precise one never fires early.
+  timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] {
     if (tick_) tick_();
   });
