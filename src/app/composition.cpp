@@ -4,17 +4,21 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineView>
+#include <cstdio>
+#include <unistd.h>
 
 #include "backends/qt/qt_adapters.h"
 #include "backends/qt/qt_browser.h"
+#include "backends/qt/qt_dbus_notifier.h"
+#include "backends/qt/qt_japanese.h"
 #include "backends/sdl/sdl_sound_device.h"
 #include "backends/x11/x11_window_manager.h"
 #include "backends/x11/x11_window_sweeper.h"
 #include "base/code_page.h"
-#include "base/executable_dir.h"
 #include "base/trace.h"
 #include "client/client.h"
 #include "page/page_limits.h"
+#include "settings/program_paths.h"
 #include "ui/main_window.h"
 
 namespace jinro {
@@ -46,6 +50,7 @@ bool ClientApplication::create() {
   traceMark("window-created");
   browser_ = new qt::WebEngineBrowser(window_->centralWidget(), static_cast<qsizetype>(kPageTextLimit) + 1);
   window_->setBrowserView(browser_->view());
+  qt::useJapanesePageActions(*browser_->view()->page());
   traceMark("browser-created");
 
   sound_ = std::make_unique<SdlSoundDevice>();
@@ -53,12 +58,24 @@ bool ClientApplication::create() {
   timer_ = std::make_unique<qt::QtRefreshTimer>();
   clipboard_ = std::make_unique<qt::QtClipboard>();
   launcher_ = std::make_unique<qt::QtProcessLauncher>();
+  notifier_ = std::make_unique<qt::DBusNotifier>(QString::fromUtf8(kProgramName), QStringLiteral("jinro-client"),
+                                                 window_->windowIcon());
 
-  // The sounds, readme.txt, the viewer and tmp.html live beside the program,
-  // which is also the working folder, so that bare file names resolve there.
-  const std::string programFolder = enterExecutableDirectory();
+  // A program run from its own folder keeps everything there; an installed
+  // one keeps jinro.ini and tmp.html in the user's folders, made now. The
+  // settings folder is also the working folder, so that bare file names
+  // resolve where jinro.ini's relative sound paths are looked for first.
+  const ProgramPaths& paths = programPaths();
+  if (const Result<void> made = paths.createFolders(); !made) {
+    // Not fatal: the first save tells the player that it cannot write.
+    std::fprintf(stderr, "jinro-client: %s\n", made.error().c_str());
+  }
+  if (chdir(paths.settingsFolder.c_str()) != 0) {
+    // Nothing better to do: relative names then resolve where we are.
+  }
   const Desktop desktop{*window_, *sound_, *browser_, *timer_, *clipboard_, *launcher_, *sweeper_};
-  client_ = std::make_unique<Client>(desktop, programFolder);
+  client_ = std::make_unique<Client>(desktop, paths);
+  client_->setNotifier(notifier_.get());
   window_->bind(*client_);
   browser_->connectEvents(client_.get());
 

@@ -13,6 +13,7 @@ class MainWindow;
 class SdlSoundDevice;
 class X11WindowSweeper;
 namespace qt {
+class DBusNotifier;
 class QtClipboard;
 class QtProcessLauncher;
 class QtRefreshTimer;
@@ -40,6 +41,7 @@ class ClientApplication : public QObject {
   std::unique_ptr<qt::QtRefreshTimer> timer_;
   std::unique_ptr<qt::QtClipboard> clipboard_;
   std::unique_ptr<qt::QtProcessLauncher> launcher_;
+  std::unique_ptr<qt::DBusNotifier> notifier_;
   std::unique_ptr<Client> client_;
   std::thread tableBuilder_;
 };

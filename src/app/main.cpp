@@ -5,15 +5,23 @@
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "app/command_line.h"
 #include "app/composition.h"
+#include "backends/qt/qt_japanese.h"
+#include "base/server_url.h"
 #include "base/trace.h"
 #include "client/client.h"
 #include "ui/main_window.h"
 
 namespace {
+
+constexpr char kVersion[] = "1.0.0";
 
 // True when the display is served by Xvfb on this machine, where WebEngine's
 // GPU process gives a page that never reports its scroll position.
@@ -27,6 +35,15 @@ bool displayIsXvfb() {
   QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
   if (pid.isEmpty() || !comm.open(QIODevice::ReadOnly)) return false;
   return comm.readAll().trimmed() == "Xvfb";
+}
+
+// In a Wayland session the window goes through XWayland, where the sweeps
+// find the log viewers by their X11 window class; a platform the player
+// names in QT_QPA_PLATFORM is left alone.
+void preferX11() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+  }
 }
 
 void prepareWebEngineEnvironment() {
@@ -73,16 +90,24 @@ void closeOnTerminationSignals(QWidget& window) {
 
 int main(int argc, char** argv) {
   jinro::traceMark("process-start");
+  if (const std::optional<int> status = jinro::applyCommandLine(argc, argv, kVersion)) return *status;
+  // The log viewers this client starts link to the same game server.
+  setenv(jinro::kServerUrlVariable, std::string(jinro::serverBaseUrl()).c_str(), 1);
+  preferX11();
   // The icons are compiled into the static library of the shell.
   Q_INIT_RESOURCE(client);
   prepareWebEngineEnvironment();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication app(argc, argv);
+  // The options are ours (read above); Qt sees only the program's name.
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
   jinro::traceMark("application-ready");
   // The class part of WM_CLASS, by which the client's window is known.
   QApplication::setApplicationName(QString::fromLatin1(jinro::kMainWindowClass));
-  QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+  QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
   QApplication::setQuitOnLastWindowClosed(true);
+  // Qt's own texts (file chooser, message boxes, edit menus) in Japanese.
+  jinro::qt::installJapaneseTranslations(app);
 
   jinro::ClientApplication client;
   if (!client.create()) return 1;

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "base/code_page.h"
+#include "base/server_url.h"
 #include "base/trace.h"
-#include "jinro/server_base_url.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
 
@@ -37,22 +38,36 @@ void toPageText(std::u16string_view html, std::string& text) {
 
 }  // namespace
 
-Client::Client(const Desktop& desktop, std::string programFolder)
+Client::Client(const Desktop& desktop, ProgramPaths paths)
     : desktop_(desktop),
-      programFolder_(std::move(programFolder)),
+      paths_(std::move(paths)),
       loader_(desktop.browser),
-      alarms_(desktop.sound, settings_, programFolder_),
+      alarms_(desktop.sound, settings_, paths_.settingsFolder, paths_.soundFolder),
       refresh_(desktop.timer, loader_, settings_),
-      logs_(desktop.launcher, programFolder_),
+      logs_(desktop.launcher, paths_.cacheFolder, paths_.viewerPath),
       speech_(loader_, desktop.clipboard),
       monitor_(desktop.shell, alarms_, refresh_, logs_, settings_),
       saves_(desktop.shell) {
   ClientShell& shell = desktop_.shell;
   alarms_.onProblemsChanged([&shell](const std::string& status) { shell.showStatusText(status); });
+  alarms_.onAlarmStarted([this](AlarmKind kind) { alarmStarted(kind); });
   refresh_.onSwitched([&shell](bool on) {
     shell.setCommandChecked(Command::autoRefresh, on);
   });
   speech_.onCopyAvailable([&shell](bool available) { shell.setCommandEnabled(Command::copySpeeches, available); });
+  refresh_.onCountdown([&shell](uint64_t interval) { shell.showRefreshCountdown(interval); });
+  refresh_.onWaiting([&shell](bool waiting) { shell.showRefreshWaiting(waiting); });
+  // A refresh first reads what the player has begun in the speech form: the
+  // new page gets it back.
+  refresh_.beforePost([this, alive = std::weak_ptr<bool>(alive_)](std::function<void()> post) {
+    if (closed_) return;
+    desktop_.browser.readSpeechDraft([this, alive, post](std::optional<SpeechDraft> draft) {
+      if (alive.expired() || closed_) return;
+      drafts_.refreshLeaving(draft);
+      ownNavigation_ = true;
+      post();
+    });
+  });
   desktop_.sound.setEndHandler([this](uint32_t id, PlayEnd end) { soundEnded(id, end); });
 }
 
@@ -62,6 +77,7 @@ void Client::start() {
   shell.setCommandChecked(Command::soundOn, true);
   loadSoundSettings(settings_);
   loadGeneralSettings(settings_);
+  ownNavigation_ = true;
   loader_.get(settings_.startUrl);
   alarms_.preloadAlarmSounds();
 }
@@ -76,6 +92,23 @@ void Client::restorePlacement(uint32_t startShowCmd) {
   loadWindowPlacement(p);
   p.length = 44;
   desktop_.shell.applyPlacement(p);
+}
+
+void Client::alarmStarted(AlarmKind kind) {
+  if (readingPage_) {
+    alarmOfPage_ = kind;
+  } else {
+    tellAlarmInBackground(kind);
+  }
+}
+
+// A player at the window hears the alarm; one in another window may not
+// notice it (the sound low, the ears elsewhere): the desktop tells it too.
+void Client::tellAlarmInBackground(AlarmKind kind) {
+  ClientShell& shell = desktop_.shell;
+  if (shell.isWindowActive()) return;
+  if (settings_.notifyDesktop && notifier_ != nullptr) notifier_->notify({kProgramName, std::string(alarmLabel(kind))});
+  if (settings_.notifyUrgency) shell.requestAttention();
 }
 
 void Client::checkSettingsWritable() { saves_.checkWritable(settingsFilePath()); }
@@ -103,6 +136,8 @@ void Client::returnToTop() {
   monitor_.reset();
   speech_.resetScroll();
   refresh_.forgetCountdown();
+  drafts_.drop();
+  ownNavigation_ = true;
   // Posted with the form data of the last game page, as every return to the
   // top always was.
   loader_.post(settings_.startUrl, refresh_.postBody());
@@ -142,12 +177,15 @@ void Client::close() {
 }
 
 bool Client::refuseNavigation(std::u16string_view url) {
+  const bool own = std::exchange(ownNavigation_, false);
   if (closed_) return false;
+  // The player left the page himself: what he wrote went with its form.
+  if (!own) drafts_.drop();
   // The framed site, the site's index page and "./" are refused; the player
   // lands on the start page instead.
   const std::array<std::u16string, 3> refused = {
       shiftJisToUtf16(settings_.frameUrl),
-      shiftJisToUtf16(std::string(kServerBaseUrl) + "index.html"),
+      shiftJisToUtf16(std::string(serverBaseUrl()) + "index.html"),
       u"./",
   };
   const bool refuse = std::find(refused.begin(), refused.end(), url) != refused.end();
@@ -163,7 +201,10 @@ bool Client::refuseNavigation(std::u16string_view url) {
 
 void Client::documentComplete(std::u16string_view url, std::u16string_view html) {
   if (closed_) return;
-  if (speech_.ownPageCompleted()) return;
+  if (speech_.ownPageCompleted()) {
+    restoreDraft();
+    return;
+  }
   refresh_.pageCompleted();
 
   toPageText(cutHtml(html), pageText_);
@@ -172,8 +213,25 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   const std::string pageUrl = utf16ToShiftJis(url);
   const PageReading reading = readPage(settings_, pageText_, pageUrl);
   traceMark("analysed");
+  desktop_.shell.showPageLoad(true);
+  desktop_.shell.showGameStatus(gameStatusText(reading, reading.gamePage ? dayNumber(pageText_) : 0));
+  readingPage_ = true;
   const PageView view = monitor_.analysePage(reading, speech_.reverseRows());
+  readingPage_ = false;
+  if (const std::optional<AlarmKind> started = std::exchange(alarmOfPage_, std::nullopt)) tellAlarmInBackground(*started);
   speech_.show(pageText_, pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver());
+  // A page rewritten newest-first gets the draft once it is shown.
+  if (!speech_.ownPagePending()) restoreDraft();
+}
+
+void Client::restoreDraft() {
+  const std::optional<SpeechDraft> draft = drafts_.toRestore();
+  if (!draft || closed_) return;
+  desktop_.browser.restoreSpeechDraft(*draft, [this, alive = std::weak_ptr<bool>(alive_)](bool tookIt) {
+    if (alive.expired()) return;
+    drafts_.restored(tookIt);
+    if (tookIt) traceMark("draft-restored");
+  });
 }
 
 GeneralOkResult Client::confirmGeneralSettings(const GeneralDialogTexts& texts) {

@@ -3,22 +3,27 @@
 // services. The main window forwards the player's commands and the desktop's
 // events here; the client answers through the shell.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "client/alarm_player.h"
 #include "client/auto_refresh.h"
+#include "client/game_status.h"
 #include "client/log_launcher.h"
 #include "client/page_loader.h"
 #include "client/page_monitor.h"
 #include "client/settings_saves.h"
+#include "client/speech_draft.h"
 #include "client/speech_view.h"
 #include "platform/browser.h"
 #include "platform/client_shell.h"
 #include "platform/clipboard.h"
+#include "platform/notifier.h"
 #include "platform/process_launcher.h"
 #include "platform/refresh_timer.h"
 #include "platform/sound_device.h"
 #include "platform/window_sweeper.h"
+#include "settings/program_paths.h"
 #include "settings/settings.h"
 #include "settings/settings_sections.h"
 
@@ -26,6 +31,8 @@ namespace jinro {
 
 inline constexpr char kMainWindowClass[] = "CLS_ZAZOR_AVOVEZ_32v1";
 inline constexpr char kViewerWindowClass[] = "QuillpaneClass_9gdFZb";
+// The program's name as the player reads it (notifications, the version box).
+inline constexpr char kProgramName[] = "人狼クライアント";
 
 // The desktop's services the client works through. Not owned; they outlive it.
 struct Desktop {
@@ -40,9 +47,12 @@ struct Desktop {
 
 class Client final : public BrowserEvents {
  public:
-  // programFolder (ending in '/') holds the sounds named by relative paths,
-  // readme.txt, the log viewer and tmp.html.
-  Client(const Desktop& desktop, std::string programFolder);
+  // paths: where the sounds named by relative paths, readme.txt, the log
+  // viewer and tmp.html are.
+  Client(const Desktop& desktop, ProgramPaths paths);
+  // Everything in one folder (ending in '/').
+  Client(const Desktop& desktop, const std::string& programFolder)
+      : Client(desktop, ProgramPaths::allIn(programFolder)) {}
 
   // The start: the settings loaded, the commands' states of a new window,
   // the start page requested.
@@ -52,6 +62,9 @@ class Client final : public BrowserEvents {
   void restorePlacement(uint32_t startShowCmd);
   // Tells an unwritable settings folder now, before anything is lost.
   void checkSettingsWritable();
+  // The desktop's notifications, told of each alarm that starts while the
+  // window is in the background (when switched on); none without one.
+  void setNotifier(Notifier* notifier) { notifier_ = notifier; }
 
   // The player's commands.
   void setSoundOn(bool on);
@@ -63,7 +76,7 @@ class Client final : public BrowserEvents {
   void minimizeAll();
   void moveAllTopLeft();
   void closeAllLogWindows();
-  std::string readmePath() const { return programFolder_ + "readme.txt"; }
+  const std::string& readmePath() const { return paths_.readmePath; }
   // The closing sequence: the browser let go, refresh and alarms stopped,
   // the placement saved, the log windows closed.
   void close();
@@ -74,6 +87,12 @@ class Client final : public BrowserEvents {
   void documentComplete(std::u16string_view url, std::u16string_view html) override;
   void pageClicked() override {
     if (!closed_) alarms_.stopCapacityAlarm();
+  }
+  void loadFailed() override {
+    if (!closed_) desktop_.shell.showPageLoad(false);
+  }
+  void typingChanged(bool typing) override {
+    if (!closed_) refresh_.setTyping(typing);
   }
 
   // The settings dialogs.
@@ -87,10 +106,15 @@ class Client final : public BrowserEvents {
   const AlarmPlayer& alarms() const { return alarms_; }
   const PageMonitor& monitor() const { return monitor_; }
   const SpeechView& speechView() const { return speech_; }
+  const SpeechDraftKeeper& drafts() const { return drafts_; }
 
  private:
+  void alarmStarted(AlarmKind kind);
+  void tellAlarmInBackground(AlarmKind kind);
+
   Desktop desktop_;
-  std::string programFolder_;
+  Notifier* notifier_ = nullptr;
+  ProgramPaths paths_;
   Settings settings_;
   PageLoader loader_;
   AlarmPlayer alarms_;
@@ -101,6 +125,16 @@ class Client final : public BrowserEvents {
   SettingsSaves saves_;
   std::string pageText_;  // the last page's Shift_JIS text; its memory serves the next
   bool closed_ = false;  // the window is closing: the page's events are no longer followed
+  // While a page is read, the alarm it leaves sounding (one may give way to
+  // another within the page): only that one is told.
+  bool readingPage_ = false;
+  std::optional<AlarmKind> alarmOfPage_;
+  SpeechDraftKeeper drafts_;
+  // The next navigation screened is the client's own (not the player's).
+  bool ownNavigation_ = false;
+  // Lets the browser's late answers find the client gone.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  void restoreDraft();
 };
 
 }  // namespace jinro

@@ -6,17 +6,18 @@
 
 #include "base/code_page.h"
 #include "base/durable_file.h"
+#include "base/server_url.h"
 #include "base/text_scan.h"
-#include "jinro/server_base_url.h"
 #include "page/day_log.h"
 #include "page/page_reading_impl.h"
 #include "page/row_reversal.h"
 
 namespace jinro {
 
-LogLauncher::LogLauncher(ProcessLauncher& launcher, std::string folder)
-    : launcher_(launcher), folder_(std::move(folder)) {
+LogLauncher::LogLauncher(ProcessLauncher& launcher, std::string folder, std::string viewerPath)
+    : launcher_(launcher), folder_(std::move(folder)), viewerPath_(std::move(viewerPath)) {
   if (!folder_.empty() && folder_.back() != '/') folder_.push_back('/');
+  if (viewerPath_.empty()) viewerPath_ = folder_ + kViewerProgramName;
 }
 
 void LogLauncher::pageCompleted(std::string_view pageText) {
@@ -29,7 +30,7 @@ void LogLauncher::launch(bool reverseRows) {
   std::string log(analysis::pageView(previous_));
   const std::string title = dayLogTitle(log);
   if (reverseRows) reverseRowsAndFixLinks(log, false);
-  replaceAll(log, "./", kServerBaseUrl);
+  replaceAll(log, "./", serverBaseUrl());
 
   const std::string htmlPath = folder_ + kLogFileName;
   if (const Result<void> written = writeFileDurably(htmlPath, logFileBytes(log), {.flush = false}); !written) {
@@ -39,7 +40,7 @@ void LogLauncher::launch(bool reverseRows) {
     unlink(htmlPath.c_str());
     if (access(htmlPath.c_str(), F_OK) == 0) return;
   }
-  launcher_.startDetached(folder_ + kViewerProgramName, {htmlPath, shiftJisToUtf8(title)});
+  launcher_.startDetached(viewerPath_, {htmlPath, shiftJisToUtf8(title)});
 }
 
 }  // namespace jinro

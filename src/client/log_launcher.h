@@ -1,7 +1,7 @@
 #pragma once
 // The log of the day that just ended: the page before the current one (the
 // day's last refresh) written to tmp.html and shown by the log viewer,
-// quill_pane, started beside it.
+// quill_pane.
 #include <string>
 #include <string_view>
 
@@ -14,8 +14,9 @@ inline constexpr char kViewerProgramName[] = "quill_pane";
 
 class LogLauncher {
  public:
-  // folder (ending in '/') receives tmp.html and holds quill_pane.
-  LogLauncher(ProcessLauncher& launcher, std::string folder);
+  // folder (ending in '/') receives tmp.html; viewerPath is quill_pane,
+  // beside tmp.html when empty.
+  LogLauncher(ProcessLauncher& launcher, std::string folder, std::string viewerPath = {});
 
   // Every completed page's Shift_JIS text, in order: the one before the
   // last is the log.
@@ -28,6 +29,7 @@ class LogLauncher {
  private:
   ProcessLauncher& launcher_;
   std::string folder_;
+  std::string viewerPath_;
   std::string current_;
   std::string previous_;
 };

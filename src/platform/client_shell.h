@@ -1,6 +1,7 @@
 #pragma once
 // What the client needs of its main window: the caption, the state of the
 // commands, notices, the window's state and the dialogs.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,23 @@ class ClientShell {
   // A line at the window's foot for a lasting condition the player should
   // know of (an alarm whose sound file cannot play), UTF-8; "" clears it.
   virtual void showStatusText(std::string_view text) = 0;
+
+  // The status bar's other fields. The game's state the client recognised
+  // on the last page, UTF-8 ("2日目 昼", "人狼勝利"); "" when it said nothing.
+  virtual void showGameStatus(std::string_view text) = 0;
+  // Automatic refresh's repeating countdown started now, a full interval of
+  // this many milliseconds to the first tick; 0: automatic refresh is off.
+  virtual void showRefreshCountdown(uint64_t intervalMilliseconds) = 0;
+  // A tick came while the player was typing: the refresh waits for a pause.
+  virtual void showRefreshWaiting(bool waiting) = 0;
+  // A page loaded now (true), or the last load failed (false).
+  virtual void showPageLoad(bool loaded) = 0;
+
+  // Whether the main window is the active one, the one the player works in.
+  virtual bool isWindowActive() = 0;
+  // Asks the desktop to draw the player to the window (its taskbar entry
+  // flashes or is marked) until the player comes to it.
+  virtual void requestAttention() = 0;
 };
 
 }  // namespace jinro

@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <mutex>
 
-#include "jinro/server_base_url.h"
 #include "base/code_page.h"
 #include "base/executable_dir.h"
+#include "base/server_url.h"
+#include "settings/program_paths.h"
 #include "settings/profile_file.h"
 
 namespace jinro {
@@ -126,7 +127,7 @@ std::string settingsFilePath() {
     std::lock_guard<std::mutex> lock(overrideMutex());
     if (!overridePath().empty()) return overridePath();
   }
-  return executableDirectory() + "jinro.ini";
+  return programPaths().settingsFolder + "jinro.ini";
 }
 
 void loadSoundSettings(Settings& settings) {
@@ -144,11 +145,13 @@ void loadSoundSettings(Settings& settings) {
 
 void loadGeneralSettings(Settings& settings) {
   const profile::Document file = profile::Document::load(settingsFilePath());
-  const std::string base = kServerBaseUrl;
+  const std::string base(serverBaseUrl());
   settings.startUrl = file.readString(kGeneral, "URL_non_frame", base + "index2.html", kUrlFieldSize);
   settings.frameUrl = file.readString(kGeneral, "URL_frame", base, kUrlFieldSize);
   settings.refreshIntervalSeconds = static_cast<uint32_t>(file.readInt(kGeneral, "jidokosin_kankaku", 10));
   settings.cgiUrl = file.readString(kGeneral, "URL_cgi", base + "cgi_jinro.cgi", kUrlFieldSize);
+  settings.notifyDesktop = file.readInt(kGeneral, "notify_desktop", 1) != 0;
+  settings.notifyUrgency = file.readInt(kGeneral, "notify_urgency", 1) != 0;
 }
 
 void loadWindowPlacement(WindowPlacement& p) {

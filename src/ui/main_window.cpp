@@ -7,22 +7,26 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 #include <memory>
 
 #include "backends/qt/qt_text.h"
 #include "base/trace.h"
 #include "client/client.h"
 #include "ui/settings_dialogs.h"
+#include "ui/status_fields.h"
 
 namespace jinro {
 
@@ -50,6 +54,37 @@ constexpr ToolbarButton kToolbarButtons[] = {{Command::manualRefresh, 50007, "ma
                                              {Command::reverseRows, 50013, "reverse", 2},
                                              {Command::copySpeeches, 50034, "copy_speech", 2}};
 
+// The smallest normal frame in which the page can still be used.
+constexpr int kMinimumFrameWidth = 320;
+constexpr int kMinimumFrameHeight = 240;
+// The frame given in place of one that cannot be used.
+constexpr int kDefaultFrameWidth = 1024;
+constexpr int kDefaultFrameHeight = 768;
+
+// The saved placement, unless its normal rectangle could not show the page
+// (too small, or off every screen, as a damaged jinro.ini or a screen since
+// unplugged leaves it): then a default frame centred on the current screen,
+// so that the window never comes back unusable. The show state stays.
+WindowPlacement usablePlacement(WindowPlacement p, const QScreen* current) {
+  const QRect frame(QPoint(p.rcNormalLeft, p.rcNormalTop), QSize(p.rcNormalRight - p.rcNormalLeft,
+                                                                 p.rcNormalBottom - p.rcNormalTop));
+  const bool bigEnough = frame.width() >= kMinimumFrameWidth && frame.height() >= kMinimumFrameHeight;
+  bool onScreen = false;
+  for (const QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->geometry().intersects(frame);
+  if (bigEnough && (onScreen || QGuiApplication::screens().isEmpty())) return p;
+  if (!current) current = QGuiApplication::primaryScreen();
+  if (!current) return p;
+  const QRect area = current->availableGeometry();
+  const QSize size(std::min(kDefaultFrameWidth, area.width()), std::min(kDefaultFrameHeight, area.height()));
+  const QRect mended(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
+                     size);
+  p.rcNormalLeft = mended.left();
+  p.rcNormalTop = mended.top();
+  p.rcNormalRight = mended.left() + mended.width();
+  p.rcNormalBottom = mended.top() + mended.height();
+  return p;
+}
+
 }  // namespace
 
 MainWindow::MainWindow() {
@@ -70,6 +105,7 @@ MainWindow::MainWindow() {
 
   buildMenus();
   buildToolbar();
+  statusFields_ = new StatusFields(statusBar());
   resize(640, 480);
 }
 
@@ -97,6 +133,9 @@ void MainWindow::buildMenus() {
   QMenu* sound = bar->addMenu(QStringLiteral("音声(&S)"));
   addMenuCommand(sound, QStringLiteral("ON"), Command::soundOn);
   addMenuCommand(sound, QStringLiteral("OFF"), Command::soundOff);
+  // Items with a state show it from the start, the unchecked ones too: the
+  // player sees there is a check to look for.
+  for (Command c : {Command::autoRefresh, Command::soundOn, Command::soundOff}) menuActions_[c]->setCheckable(true);
 
   QMenu* settings = bar->addMenu(QStringLiteral("設定(&C)"));
   addMenuCommand(settings, QStringLiteral("全般の設定(&G)"), Command::generalSettings);
@@ -271,11 +310,28 @@ void MainWindow::openSoundSettings() {
 }
 
 void MainWindow::showVersion() {
-  QMessageBox::about(this, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"),
-                     QStringLiteral("jinro-client %1\n\n"
-                                    "A desktop client for the web-based Werewolf game.\n"
-                                    "Built on Qt %2 and SDL2_mixer.")
-                         .arg(QLatin1String(kVersion), QString::fromLatin1(qVersion())));
+  QMessageBox box(this);
+  box.setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+  box.setIconPixmap(windowIcon().pixmap(64, 64));
+  box.setText(QStringLiteral("%1 バージョン %2\n\n"
+                             "ウェブの人狼ゲームをデスクトップで遊ぶためのクライアントです。\n"
+                             "Qt %3 と SDL2_mixer を使っています。")
+                  .arg(QString::fromUtf8(kProgramName), QLatin1String(kVersion), QString::fromLatin1(qVersion())));
+  // The text can be selected and copied (a click into it, Ctrl+A, Ctrl+C),
+  // for a report of a fault; Enter still closes the box.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+// Any window of the program counts (a settings dialog, a message box): the
+// player is at the program and hears its alarms.
+bool MainWindow::isWindowActive() { return QApplication::activeWindow() != nullptr; }
+
+void MainWindow::requestAttention() {
+  // Until the player comes to the window: the urgency hint of X11, the
+  // flashing taskbar entry of the desktops.
+  QApplication::alert(this, 0);
 }
 
 QRect MainWindow::frameMargins() const {
@@ -312,7 +368,8 @@ WindowPlacement MainWindow::placement() {
   return p;
 }
 
-void MainWindow::applyPlacement(const WindowPlacement& p) {
+void MainWindow::applyPlacement(const WindowPlacement& saved) {
+  const WindowPlacement p = usablePlacement(saved, screen());
   lastPlacement_ = p;
   const QRect m = frameMargins();
   const int width = std::max(1, p.rcNormalRight - p.rcNormalLeft - m.left() - m.right());
@@ -356,14 +413,25 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::showStatusText(std::string_view text) {
-  // A status line only while there is something to say (a silent alarm).
+  // The alarm's line takes the bar's left; the fields stay on its right.
   if (text.empty()) {
-    if (QStatusBar* bar = findChild<QStatusBar*>()) bar->hide();
+    statusBar()->clearMessage();
     return;
   }
-  statusBar()->show();
   statusBar()->showMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
+
+void MainWindow::showGameStatus(std::string_view text) {
+  statusFields_->setGameStatus(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void MainWindow::showRefreshCountdown(uint64_t intervalMilliseconds) {
+  statusFields_->setCountdown(intervalMilliseconds);
+}
+
+void MainWindow::showRefreshWaiting(bool waiting) { statusFields_->setWaiting(waiting); }
+
+void MainWindow::showPageLoad(bool loaded) { statusFields_->setPageLoad(loaded); }
 
 void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && !isMinimized()) wasMaximizedBeforeMinimize_ = isMaximized();

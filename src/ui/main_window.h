@@ -16,6 +16,7 @@ class QToolBar;
 namespace jinro {
 
 class Client;
+class StatusFields;
 
 // The height of the band above the browser that holds the toolbar.
 inline constexpr int kToolbarBand = 30;
@@ -53,6 +54,12 @@ class MainWindow : public QMainWindow, public ClientShell {
   void applyPlacement(const WindowPlacement& placement) override;
   void openWithDesktop(const std::string& path) override;
   void showStatusText(std::string_view text) override;
+  void showGameStatus(std::string_view text) override;
+  void showRefreshCountdown(uint64_t intervalMilliseconds) override;
+  void showRefreshWaiting(bool waiting) override;
+  void showPageLoad(bool loaded) override;
+  bool isWindowActive() override;
+  void requestAttention() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -71,6 +78,7 @@ class MainWindow : public QMainWindow, public ClientShell {
   Client* client_ = nullptr;
   QWidget* band_ = nullptr;
   QToolBar* toolbar_ = nullptr;
+  StatusFields* statusFields_ = nullptr;
   std::map<Command, QAction*> menuActions_;
   std::map<Command, QAction*> toolbarActions_;
   WindowPlacement lastPlacement_;  // ptMin/ptMax and flags as read, written back

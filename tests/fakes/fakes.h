@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/browser.h"
 #include "platform/client_shell.h"
 #include "platform/clipboard.h"
+#include "platform/notifier.h"
 #include "platform/process_launcher.h"
 #include "platform/refresh_timer.h"
 #include "platform/sound_device.h"
@@ -106,6 +108,31 @@ class FakeShell : public ClientShell {
   void applyPlacement(const WindowPlacement& p) override { applied.push_back(p); }
   void openWithDesktop(const std::string& path) override { events.push_back("open:" + path); }
   void showStatusText(std::string_view text) override { status = std::string(text); }
+  // The window's focus, as the test sets it; the attention it was asked for.
+  bool windowActive = true;
+  int attentionRequests = 0;
+  bool isWindowActive() override { return windowActive; }
+  void requestAttention() override { ++attentionRequests; }
+  // The status bar's fields: the game's state, the countdown's interval
+  // (0: off) and every start of it, waiting for typing, the page loads.
+  std::string gameStatus;
+  uint64_t countdown = 0;
+  int countdownStarts = 0;
+  bool refreshWaiting = false;
+  std::vector<bool> pageLoads;
+  void showGameStatus(std::string_view text) override { gameStatus = std::string(text); }
+  void showRefreshCountdown(uint64_t ms) override {
+    countdown = ms;
+    countdownStarts += ms > 0;
+  }
+  void showRefreshWaiting(bool waiting) override { refreshWaiting = waiting; }
+  void showPageLoad(bool loaded) override { pageLoads.push_back(loaded); }
+};
+
+class FakeNotifier : public Notifier {
+ public:
+  std::vector<DesktopNotification> shown;
+  void notify(const DesktopNotification& n) override { shown.push_back(n); }
 };
 
 class FakeBrowser : public Browser {
@@ -130,6 +157,35 @@ class FakeBrowser : public Browser {
   void showHtml(std::string_view html, const std::string& base) override { shown.emplace_back(std::string(html), base); }
   ScrollPosition scrollPosition() override { return scroll; }
   void scrollTo(int left, int top) override { scrolledTo.push_back({left, top}); }
+  // The page's speech form as the next read finds it, and the drafts put
+  // back; answers come at once unless `holdAnswers` keeps them for the test
+  // to release with answer().
+  std::optional<SpeechDraft> draft;
+  bool boxTakesDraft = true;
+  std::vector<SpeechDraft> restoredDrafts;
+  bool holdAnswers = false;
+  std::vector<std::function<void()>> heldAnswers;
+  void readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) override {
+    answerWith([done, d = draft] { done(d); });
+  }
+  void restoreSpeechDraft(const SpeechDraft& d, std::function<void(bool)> done) override {
+    if (boxTakesDraft) restoredDrafts.push_back(d);
+    answerWith([done, ok = boxTakesDraft] { done(ok); });
+  }
+  void answer() {
+    auto held = std::move(heldAnswers);
+    heldAnswers.clear();
+    for (auto& f : held) f();
+  }
+
+ private:
+  void answerWith(std::function<void()> f) {
+    if (holdAnswers) {
+      heldAnswers.push_back(std::move(f));
+    } else {
+      f();
+    }
+  }
 };
 
 class FakeTimer : public RefreshTimer {
@@ -196,6 +252,7 @@ struct FakeDesktop {
   FakeClipboard clipboard;
   FakeLauncher launcher;
   FakeSweeper sweeper;
+  FakeNotifier notifier;
 };
 
 }  // namespace jinro::fake

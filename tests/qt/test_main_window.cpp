@@ -130,6 +130,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(view_->geometry(), QRect(0, jinro::kToolbarBand, central->width(), central->height() - jinro::kToolbarBand));
   }
 
+  void stateItemsShowTheirCheckBeforeAnySwitch() {
+    // A new window, its client not yet started: the items already carry a
+    // check indicator, so "OFF" and "自動更新" show unchecked rather than plain.
+    jinro::MainWindow fresh;
+    for (Command c : {Command::autoRefresh, Command::soundOn, Command::soundOff}) {
+      QVERIFY(fresh.menuAction(c)->isCheckable());
+      QVERIFY(!fresh.menuAction(c)->isChecked());
+    }
+    QVERIFY(window_->menuAction(Command::soundOn)->isChecked());  // the started client's sound is on
+  }
+
   void commandStatesFollowTheClient() {
     QAction* copy = window_->commandAction(Command::copySpeeches);
     window_->setCommandEnabled(Command::copySpeeches, true);

@@ -517,5 +517,54 @@ TEST_F(ClientTest, PagesAreReadAsFarAsThePageTextHolds) {
   EXPECT_EQ(d.shell.caption, "t" + std::string(254, ' '));
 }
 
+TEST_F(ClientTest, AnAlarmInTheBackgroundIsToldByTheDesktopOnceAndNotAtTheWindow) {
+  start();
+  client->setNotifier(&d.notifier);
+  complete(gamePage(false));
+  d.shell.windowActive = false;
+  complete(gamePage(true));
+  complete(gamePage(true));  // the same alarm: nothing new to tell
+  ASSERT_EQ(d.notifier.shown.size(), 1u);
+  EXPECT_EQ(d.notifier.shown[0].summary, "人狼クライアント");
+  EXPECT_EQ(d.notifier.shown[0].body, "夜に変わった時");
+  EXPECT_EQ(d.shell.attentionRequests, 1);
+
+  // The player at the window hears the vote alarm; nothing else tells it.
+  d.shell.windowActive = true;
+  complete(gamePage(true, kVote));
+  EXPECT_EQ(opened().back(), "se-037.wav");
+  EXPECT_EQ(d.notifier.shown.size(), 1u);
+  EXPECT_EQ(d.shell.attentionRequests, 1);
+
+  // Morning on a vote page, in the background: of the alarms that start
+  // within one page, the one left sounding is told.
+  d.shell.windowActive = false;
+  client->returnToTop();
+  complete(gamePage(true));
+  complete(gamePage(false, kVote));
+  EXPECT_EQ(opened().back(), "bird.wav");
+  ASSERT_EQ(d.notifier.shown.size(), 2u);
+  EXPECT_EQ(d.notifier.shown[1].body, "昼に変わった時");
+}
+
+TEST_F(ClientTest, EachSwitchOfTheNotificationsTurnsOffItsOwnWayOnly) {
+  start("[ZENPAN]\r\nnotify_desktop=0\r\n");
+  client->setNotifier(&d.notifier);
+  d.shell.windowActive = false;
+  complete(gamePage(false));
+  complete(gamePage(true));
+  EXPECT_TRUE(d.notifier.shown.empty());
+  EXPECT_EQ(d.shell.attentionRequests, 1);
+
+  GeneralDialogTexts texts = generalDialogTextsFrom(client->settings());
+  texts.notifyDesktop = true;
+  texts.notifyUrgency = false;
+  ASSERT_EQ(client->confirmGeneralSettings(texts), GeneralOkResult::saved);
+  complete(gamePage(true, kVote));
+  ASSERT_EQ(d.notifier.shown.size(), 1u);
+  EXPECT_EQ(d.notifier.shown[0].body, "投票時間中");
+  EXPECT_EQ(d.shell.attentionRequests, 1);
+}
+
 }  // namespace
 }  // namespace jinro
