@@ -337,7 +337,9 @@ class TestSoundSettingsSheet : public QObject {
     QString filterSeen;
     whenModal<QFileDialog>([&](QFileDialog* d) {
       filterSeen = d->selectedNameFilter();
-      d->selectFile(wav);
+      // Typed as a player would: selectFile() depends on the folder's listing,
+      // which a loaded machine may not have read yet.
+      d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(wav);
       static_cast<QDialog*>(d)->accept();
     });
     QTest::mouseClick(sheet->page(1)->openButton(1021), Qt::LeftButton);
