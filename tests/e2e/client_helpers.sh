@@ -140,13 +140,7 @@ client_start() {
   wait_for 40 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
   CLIENT_WIN=$(client_window_now)
 }
-client_window_now() {
-  local w
-  for w in $(xdotool search --pid "$CLIENT_PID" 2>/dev/null); do
-    [ "$(wm_class "$w")" = "$CLIENT_CLASS" ] && [ "$(map_state "$w")" = IsViewable ] && { echo "$w"; return 0; }
-  done
-  return 1
-}
+client_window_now() { viewable_window_of "$CLIENT_PID" "$CLIENT_CLASS"; }
 client_alive() { kill -0 "$CLIENT_PID" 2>/dev/null; }
 # A process and every process below it (the client: the browser engine's helpers).
 tree_pids() {  # PID

@@ -1,8 +1,12 @@
-# Helpers of the end-to-end tests of the installed program, sourced after
-# tools/x11_lib.sh, village_helpers.sh and tests/package/package_lib.sh: the
+# Helpers of the end-to-end tests of the installed program (they bring in
+# tools/x11_lib.sh, village_helpers.sh and tests/package/package_lib.sh): the
 # package unpacked into a private root (ROOT, the program at
 # ROOT/usr/games/jinro-client), a private home with its XDG folders, and the
 # client started against the village and closed as its close box closes it.
+
+source "${JINRO_SOURCE_DIR:?}/tests/e2e/tools/x11_lib.sh"
+source "$JINRO_SOURCE_DIR/tests/e2e/village_helpers.sh"
+source "$JINRO_SOURCE_DIR/tests/package/package_lib.sh"
 
 CLIENT_CLASS=CLS_ZAZOR_AVOVEZ_32v1
 
@@ -40,23 +44,14 @@ village_ini_lines() {
   printf '%s\r\n' "[ZENPAN]" "URL_non_frame=${VILLAGE_URL}index2.html" "URL_frame=$VILLAGE_URL" \
     "URL_cgi=${VILLAGE_URL}cgi_jinro.cgi"
 }
-client_takes_server_url() { grep -q -- '--server-url' "$1"; }
 
 # installed_client_start PROGRAM: starts it on the village; CLIENT_PID, CLIENT_WIN.
 installed_client_start() {
-  local args=()
-  client_takes_server_url "$1" && args=(--server-url "$VILLAGE_URL")
-  e2e_start CLIENT_PID "$1" "${args[@]}" >>"$WORK/client.log" 2>&1
+  e2e_start CLIENT_PID "$1" --server-url "$VILLAGE_URL" >>"$WORK/client.log" 2>&1
   wait_for 40 client_window_now || { cat "$WORK/client.log" >&2; e2e_fail "no client window"; }
   CLIENT_WIN=$(client_window_now)
 }
-client_window_now() {
-  local w
-  for w in $(xdotool search --pid "$CLIENT_PID" 2>/dev/null); do
-    [ "$(wm_class "$w")" = "$CLIENT_CLASS" ] && [ "$(map_state "$w")" = IsViewable ] && { echo "$w"; return 0; }
-  done
-  return 1
-}
+client_window_now() { viewable_window_of "$CLIENT_PID" "$CLIENT_CLASS"; }
 # The start page, asked of the village.
 wait_start_page() {
   wait_for 20 sh -c "[ \$(curl -fsS --max-time 2 '$VILLAGE_ORIGIN/__control/requests?format=lines' |

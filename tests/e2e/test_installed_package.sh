@@ -4,19 +4,10 @@
 # readme is the installed one, jinro.ini is made in the user's XDG config
 # folder, and nothing is written into the unpacked program's folders.
 set -u
-source "${JINRO_SOURCE_DIR:?}/tests/e2e/tools/x11_lib.sh"
-source "$JINRO_SOURCE_DIR/tests/e2e/village_helpers.sh"
-source "$JINRO_SOURCE_DIR/tests/package/package_lib.sh"
-source "$JINRO_SOURCE_DIR/tests/e2e/package_helpers.sh"
+source "${JINRO_SOURCE_DIR:?}/tests/e2e/package_helpers.sh"
 installed_setup
 PROGRAM="$ROOT/usr/games/jinro-client"
 [ -x "$PROGRAM" ] && [ -x "$ROOT/usr/libexec/jinro-client/quill_pane" ] || e2e_fail "the package lacks a program"
-# A client without --server-url is pointed at the village by its settings,
-# which then exist before it starts.
-if ! client_takes_server_url "$PROGRAM"; then
-  mkdir -p "$XDG_CONFIG_HOME/jinro-client"
-  village_ini_lines >"$XDG_CONFIG_HOME/jinro-client/jinro.ini"
-fi
 before=$(tree_sums "$ROOT")
 
 installed_client_start "$PROGRAM"

@@ -3,10 +3,7 @@
 # executable keeps its settings there, as a program in one folder always
 # did, and makes nothing in the user's XDG folders.
 set -u
-source "${JINRO_SOURCE_DIR:?}/tests/e2e/tools/x11_lib.sh"
-source "$JINRO_SOURCE_DIR/tests/e2e/village_helpers.sh"
-source "$JINRO_SOURCE_DIR/tests/package/package_lib.sh"
-source "$JINRO_SOURCE_DIR/tests/e2e/package_helpers.sh"
+source "${JINRO_SOURCE_DIR:?}/tests/e2e/package_helpers.sh"
 installed_setup
 PROGRAM="$ROOT/usr/games/jinro-client"
 village_ini_lines >"$ROOT/usr/games/jinro.ini"

@@ -48,6 +48,15 @@ window_of_pid() {
   return 1
 }
 
+# The mapped top-level window of a process whose WM_CLASS class is CLASS.
+viewable_window_of() {  # PID CLASS
+  local w
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    [ "$(wm_class "$w")" = "$2" ] && [ "$(map_state "$w")" = IsViewable ] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+
 # A property's bytes as lower-case hex pairs, and a string's the same way.
 prop_bytes() {
   local out b
