@@ -41,9 +41,6 @@ TEST_F(ProgramPathsTest, InstalledProgramKeepsThePlayersFilesInTheXdgFolders) {
   EXPECT_TRUE(p.installed);
   EXPECT_EQ(p.settingsFolder, root + "/cfg/jinro-client/");
   EXPECT_EQ(p.cacheFolder, root + "/home/.cache/jinro-client/");
-  EXPECT_EQ(p.soundFolder, root + "/usr/share/jinro-client/sounds/");
-  EXPECT_EQ(p.viewerPath, root + "/usr/libexec/jinro-client/quill_pane");
-  EXPECT_EQ(p.readmePath, root + "/usr/share/doc/jinro-client/readme.txt");
 
   ASSERT_TRUE(p.createFolders());
   EXPECT_TRUE(fs::is_directory(p.settingsFolder));
@@ -60,8 +57,6 @@ TEST_F(ProgramPathsTest, AFolderWithItsOwnSettingsOrNoInstalledDataKeepsEverythi
   EXPECT_FALSE(build.installed);
   EXPECT_EQ(build.settingsFolder, bin);
   EXPECT_EQ(build.cacheFolder, bin);
-  EXPECT_EQ(build.viewerPath, bin + "quill_pane");
-  EXPECT_EQ(build.readmePath, bin + "readme.txt");
 
   install();
   test_files::spit(bin + "jinro.ini", "[ZENPAN]\r\n");
