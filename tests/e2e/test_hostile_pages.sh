@@ -120,6 +120,7 @@ engine_alive() {  # SECONDS
 }
 
 check_memory "login"
+LOGIN_PSS=$LAST_PSS
 windows_before=$(client_windows)
 [ -n "$windows_before" ] || e2e_fail "no client window found"
 
@@ -141,8 +142,11 @@ for scenario in huge opens-windows utf8 eucjp self-navigate random-bytes rows-10
     [ "$scenario" = huge ] && HUGE_KEPT[$i]=$(kept_pss) && echo "   kept after $scenario #$i: PSS $((HUGE_KEPT[$i] / 1024)) MiB"
   done
   if [ "$scenario" = huge ]; then
-    # Loading the same page again may not add more than 128 MiB.
-    [ $((HUGE_KEPT[2] - HUGE_KEPT[1])) -lt $((128 * 1024)) ] ||
+    # Loading the same page again may not keep half as much again as the
+    # first load took (about 470 MiB): a page's memory kept load after load
+    # would. A fixed bound of 128 MiB was within the engine's own variation
+    # (60 to 165 MiB seen from one run to the next).
+    [ $((HUGE_KEPT[2] - HUGE_KEPT[1])) -lt $(((HUGE_KEPT[1] - LOGIN_PSS) / 2)) ] ||
       e2e_fail "memory grows load after load: $((HUGE_KEPT[1] / 1024)) MiB after the 1st, $((HUGE_KEPT[2] / 1024)) MiB after the 2nd"
   fi
   t0=$(date +%s)
