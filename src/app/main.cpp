@@ -21,7 +21,8 @@
 
 namespace {
 
-constexpr char kVersion[] = "1.0.0";
+// The project's version, given by the build.
+constexpr char kVersion[] = JINRO_VERSION;
 
 // True when the display is served by Xvfb on this machine, where WebEngine's
 // GPU process gives a page that never reports its scroll position.

@@ -1,5 +1,6 @@
 #include "client/game_status.h"
 
+#include "base/code_page.h"
 #include "base/text_scan.h"
 
 namespace jinro {
@@ -41,7 +42,7 @@ std::string gameStatusText(const PageReading& reading, int day) {
 }
 
 int dayNumber(std::string_view page) {
-  static const std::string_view kDay = "\x93\xfa\x96\xda";  // 日目
+  static const std::string kDay = utf8ToShiftJis("日目");
   size_t from = findText(page, 0, "</title>");
   from = from == kNotFound ? 0 : from;
   const size_t at = findText(page, from, kDay);

@@ -38,8 +38,6 @@ constexpr int kViewerCloseMilliseconds = 250;
 // How long the saved placement waits for the window manager's frame.
 constexpr int kFrameWaitMilliseconds = 1000;
 
-constexpr char kVersion[] = "1.0.0";
-
 // The toolbar's buttons by the ids the program has always given them: a
 // button is found by its object name, "button_<id>".
 struct ToolbarButton {
@@ -316,7 +314,7 @@ void MainWindow::showVersion() {
   box.setText(QStringLiteral("%1 バージョン %2\n\n"
                              "ウェブの人狼ゲームをデスクトップで遊ぶためのクライアントです。\n"
                              "Qt %3 と SDL2_mixer を使っています。")
-                  .arg(QString::fromUtf8(kProgramName), QLatin1String(kVersion), QString::fromLatin1(qVersion())));
+                  .arg(QString::fromUtf8(kProgramName), QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion())));
   // The text can be selected and copied (a click into it, Ctrl+A, Ctrl+C),
   // for a report of a fault; Enter still closes the box.
   box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
