@@ -83,6 +83,12 @@ class ClientTest : public ::testing::Test {
     client->documentComplete(shiftJisToUtf16(url), shiftJisToUtf16(page));
   }
   bool navigate(const std::string& url) { return client->refuseNavigation(shiftJisToUtf16(url)); }
+  // The browser goes where the client last sent it, and the page completes.
+  void arrive(const std::string& page = gamePage(false)) {
+    const std::string url = d.browser.navigations.back().url;
+    navigate(url);
+    complete(page, url);
+  }
 
   // The sound files opened, in order, by their names in the program folder.
   Texts opened() const {
@@ -564,6 +570,71 @@ TEST_F(ClientTest, EachSwitchOfTheNotificationsTurnsOffItsOwnWayOnly) {
   ASSERT_EQ(d.notifier.shown.size(), 1u);
   EXPECT_EQ(d.notifier.shown[0].body, "投票時間中");
   EXPECT_EQ(d.shell.attentionRequests, 1);
+}
+
+SpeechDraft draft(std::u16string text) {
+  SpeechDraft d;
+  d.text = std::move(text);
+  d.selects = {{u"COMMAND", u"MSG"}, {u"CMBPLAYER", u""}};
+  d.selectionStart = d.selectionEnd = 1;
+  return d;
+}
+
+TEST_F(ClientTest, ARefreshPutsTheSpeechDraftBackWithoutSendingIt) {
+  start();
+  arrive();
+  client->refresh();
+  const std::string body = d.browser.navigations.back().body;
+  arrive();
+  d.browser.draft = draft(u"私は占い師です");
+  client->refresh();
+  EXPECT_EQ(d.browser.navigations.back().body, body);  // the draft is never posted
+  EXPECT_TRUE(d.browser.restoredDrafts.empty());
+  arrive();
+  ASSERT_EQ(d.browser.restoredDrafts.size(), 1u);
+  EXPECT_EQ(d.browser.restoredDrafts[0], draft(u"私は占い師です"));
+
+  // A page without a box keeps it waiting; the player leaving drops it.
+  d.browser.boxTakesDraft = false;
+  client->refresh();
+  arrive();
+  d.browser.boxTakesDraft = true;
+  client->refuseNavigation(u"cgi_jinro.cgi?COMMAND=LOGVIEW");
+  client->documentComplete(u"x", shiftJisToUtf16(gamePage(false)));
+  EXPECT_EQ(d.browser.restoredDrafts.size(), 1u);
+
+  // Newest-first: the draft goes into the rewritten page once it is shown.
+  client->toggleReverseRows();
+  arrive();
+  EXPECT_EQ(d.browser.restoredDrafts.size(), 1u);
+  ASSERT_EQ(d.browser.shown.size(), 1u);
+  client->documentComplete(u"data:", shiftJisToUtf16(d.browser.shown[0].first));
+  EXPECT_EQ(d.browser.restoredDrafts.size(), 2u);
+  EXPECT_EQ(d.shell.gameStatus, "12日目 昼");
+}
+
+TEST_F(ClientTest, ATickWaitsWhileThePlayerTypesButNoLongerThanTheNextTick) {
+  start();
+  arrive();
+  const auto posts = [&] { return d.browser.navigations.size(); };
+  client->toggleAutoRefresh();
+  const size_t before = posts();
+  client->typingChanged(true);
+  d.timer.fire();
+  EXPECT_EQ(posts(), before);
+  EXPECT_TRUE(d.shell.refreshWaiting);
+  client->typingChanged(false);  // the pause: the refresh goes now
+  EXPECT_EQ(posts(), before + 1);
+  EXPECT_FALSE(d.shell.refreshWaiting);
+
+  client->typingChanged(true);
+  d.timer.fire();
+  d.timer.fire();  // still typing a whole interval later
+  EXPECT_EQ(posts(), before + 2);
+  client->typingChanged(false);
+  EXPECT_EQ(posts(), before + 2);  // nothing waited any more
+  client->refresh();               // by hand: never held back
+  EXPECT_EQ(posts(), before + 3);
 }
 
 }  // namespace
