@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   const std::string before = text;
   std::string ref = text;
-  const size_t n = jinro::reverseRowsAndFixLinks(text, gameOver);
+  const size_t n = jinro::reverseRowsAndFixLinks(text, gameOver, jinro::ServerKind::standard);
   const size_t want = jinro::reference::reverseRowsAndFixLinks(ref, gameOver, jinro::kServerBaseUrl);
   if (n == 0 && text != before) {
     std::fprintf(stderr, "row reversal: changed the text but returned 0\n");

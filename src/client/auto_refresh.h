@@ -3,9 +3,17 @@
 // the timer. Owns the switch, the countdown, and what a refresh posts where.
 // A tick that comes while the player is typing waits for the typing to
 // pause, but no longer than until the next tick.
+//
+// A page that is no game page is refreshed by its own address. One that came
+// back from the bare script address, as the answer to a form post (an error
+// in the middle of a game, a login form), cannot be asked for again without
+// its form: a post without it logs the player out. Such a page is refreshed
+// with the last game page's form instead, and where there was none yet,
+// automatic refresh pauses until the player brings another page.
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "client/page_loader.h"
 #include "platform/refresh_timer.h"
@@ -24,6 +32,9 @@ class AutoRefresh {
   void onCountdown(std::function<void(uint64_t intervalMilliseconds)> handler) { countdown_ = std::move(handler); }
   // Called when a tick starts or stops waiting for the typing to pause.
   void onWaiting(std::function<void(bool waiting)> handler) { waiting_ = std::move(handler); }
+  // Called when automatic refresh, switched on, pauses on a page it cannot
+  // ask for again, or goes on.
+  void onPaused(std::function<void(bool paused)> handler) { paused_ = std::move(handler); }
   // Runs before every refresh's post with the post itself, which it calls
   // when it is ready (at once, or after reading the page).
   void beforePost(std::function<void(std::function<void()> post)> gate) { gate_ = std::move(gate); }
@@ -53,15 +64,23 @@ class AutoRefresh {
   // countdown.
   void pageCompleted();
 
-  void setCurrentUrl(std::string url) { currentUrl_ = std::move(url); }
-  void setPostBody(std::string body) { postBody_ = std::move(body); }
+  // The page just read: a game page and the form its refresh posts, or
+  // another page, refreshed by its address.
+  void gamePageRead(std::string url, std::string body);
+  void otherPageRead(std::string url);
+  // Back to the start: the game pages before are no longer the player's.
+  void forgetGamePage();
+
   const std::string& currentUrl() const { return currentUrl_; }
   const std::string& postBody() const { return postBody_; }
+  bool paused() const { return pausedOn_; }
 
  private:
   void startCountdown();
   void countdownStopped();
   void setDeferred(bool deferred);
+  void setStranded(bool stranded);
+  void updatePause();
 
   RefreshTimer& timer_;
   PageLoader& loader_;
@@ -69,6 +88,7 @@ class AutoRefresh {
   std::function<void(bool)> switched_;
   std::function<void(uint64_t)> countdown_;
   std::function<void(bool)> waiting_;
+  std::function<void(bool)> paused_;
   std::function<void(std::function<void()>)> gate_;
   bool on_ = false;
   bool typing_ = false;
@@ -77,6 +97,17 @@ class AutoRefresh {
   bool byTimer_ = false;
   std::string currentUrl_;
   std::string postBody_;
+  // The last game page the player was on, and its form.
+  bool hasGamePage_ = false;
+  std::string gameUrl_;
+  std::string gameBody_;
+  bool stranded_ = false;  // the current page came from a form post to the bare script
+  bool pause_ = false;     // stranded with no game page to go back to
+  bool pausedOn_ = false;  // what onPaused last told
 };
+
+// Whether an address names the game script itself, with no query: what it
+// answers depends on the form posted to it.
+bool isBareScriptAddress(std::string_view url);
 
 }  // namespace jinro

@@ -57,6 +57,7 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
   speech_.onCopyAvailable([&shell](bool available) { shell.setCommandEnabled(Command::copySpeeches, available); });
   refresh_.onCountdown([&shell](uint64_t interval) { shell.showRefreshCountdown(interval); });
   refresh_.onWaiting([&shell](bool waiting) { shell.showRefreshWaiting(waiting); });
+  refresh_.onPaused([&shell](bool paused) { shell.showRefreshPaused(paused); });
   // A refresh first reads what the player has begun in the speech form: the
   // new page gets it back.
   refresh_.beforePost([this, alive = std::weak_ptr<bool>(alive_)](std::function<void()> post) {
@@ -136,6 +137,7 @@ void Client::returnToTop() {
   monitor_.reset();
   speech_.resetScroll();
   refresh_.forgetCountdown();
+  refresh_.forgetGamePage();
   drafts_.drop();
   ownNavigation_ = true;
   // Posted with the form data of the last game page, as every return to the
@@ -149,7 +151,7 @@ void Client::toggleReverseRows() {
   refresh_.refresh();
 }
 
-void Client::copySpeeches() { speech_.copySpeeches(); }
+void Client::copySpeeches() { speech_.copySpeeches(settings_.serverKind); }
 
 void Client::minimizeAll() {
   desktop_.sweeper.sweep(SweepKind::minimize, kViewerWindowClass);
@@ -219,7 +221,7 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   const PageView view = monitor_.analysePage(reading, speech_.reverseRows());
   readingPage_ = false;
   if (const std::optional<AlarmKind> started = std::exchange(alarmOfPage_, std::nullopt)) tellAlarmInBackground(*started);
-  speech_.show(pageText_, pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver());
+  speech_.show(pageText_, pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver(), settings_.serverKind);
   // A page rewritten newest-first gets the draft once it is shown.
   if (!speech_.ownPagePending()) restoreDraft();
 }

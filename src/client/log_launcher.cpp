@@ -26,10 +26,10 @@ void LogLauncher::pageCompleted(std::string_view pageText) {
   current_.assign(pageText);
 }
 
-void LogLauncher::launch(bool reverseRows) {
+void LogLauncher::launch(bool reverseRows, ServerKind serverKind) {
   std::string log(analysis::pageView(previous_));
   const std::string title = dayLogTitle(log);
-  if (reverseRows) reverseRowsAndFixLinks(log, false);
+  if (reverseRows) reverseRowsAndFixLinks(log, false, serverKind);
   replaceAll(log, "./", serverBaseUrl());
 
   const std::string htmlPath = folder_ + kLogFileName;

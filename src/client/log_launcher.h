@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/process_launcher.h"
+#include "settings/settings.h"
 
 namespace jinro {
 
@@ -22,9 +23,10 @@ class LogLauncher {
   // last is the log.
   void pageCompleted(std::string_view pageText);
 
-  // Writes the log and starts the viewer on it; in reverse-row mode the log
-  // is shown newest first, like the page.
-  void launch(bool reverseRows);
+  // Writes the log and starts the viewer on it; in reverse-row mode the log's
+  // rows are turned round, like the page's (read in the dialect it shows
+  // among those the server kind allows).
+  void launch(bool reverseRows, ServerKind serverKind = ServerKind::automatic);
 
  private:
   ProcessLauncher& launcher_;

@@ -42,7 +42,6 @@ PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
   PageView view;
   if (!page.titled) return view;
   shell_.setCaption(page.caption);
-  refresh_.setCurrentUrl(page.url);
 
   if (page.preDay) {
     if (settings_.alarm(AlarmKind::full_alarm).loop == 1) {
@@ -64,7 +63,7 @@ PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
   }
 
   if (!page.gamePage) {
-    refresh_.setPostBody({});
+    refresh_.otherPageRead(page.url);
     if (!page.registrationOpen) {
       alarms_.stopAllAlarms();
       lastPhase_.reset();
@@ -81,11 +80,12 @@ PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
     playUnlessCurrent(*page.event);
     if (isGameEnd(*page.event)) {
       // The last day's log, unless the game was over before this client saw it.
-      if (!gameOver_ && !awaitingFirstGamePage_ && lastPhase_ != Phase::night) logs_.launch(reverseRows);
+      if (!gameOver_ && !awaitingFirstGamePage_ && lastPhase_ != Phase::night)
+        logs_.launch(reverseRows, settings_.serverKind);
       gameOver_ = true;
     }
   }
-  refresh_.setPostBody(page.postBody);
+  refresh_.gamePageRead(page.url, page.postBody);
   view.keepScroll = true;
   if (gameOver_) return view;
 
@@ -100,7 +100,7 @@ PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
     if (lastPhase_ == Phase::day) {
       view.keepScroll = false;
       playUnlessCurrent(AlarmKind::night);
-      if (!awaitingFirstGamePage_) logs_.launch(reverseRows);
+      if (!awaitingFirstGamePage_) logs_.launch(reverseRows, settings_.serverKind);
     }
     lastPhase_ = Phase::night;
   }

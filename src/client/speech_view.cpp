@@ -29,13 +29,13 @@ bool SpeechView::ownPageCompleted() {
 }
 
 void SpeechView::show(std::string_view pageText, const std::string& url, bool keepScroll, bool speechCopy,
-                      bool gameOver) {
+                      bool gameOver, ServerKind serverKind) {
   pageText_.assign(pageText);
   restoreScroll_ = keepScroll;
   // Rewritten in place: the clipboard copies the page as shown. A page the
   // rewriting does not fit is left as it came.
   if (reverseRows_) {
-    const size_t n = reverseRowsAndFixLinks(pageText_, gameOver);
+    const size_t n = reverseRowsAndFixLinks(pageText_, gameOver, serverKind);
     if (n > 0) {
       loader_.show(std::string_view(pageText_).substr(0, n), url);
       ownPagePending_ = true;
@@ -45,9 +45,9 @@ void SpeechView::show(std::string_view pageText, const std::string& url, bool ke
   if (restoreScroll_) loader_.scrollTo(saved_);
 }
 
-void SpeechView::copySpeeches() {
+void SpeechView::copySpeeches(ServerKind serverKind) {
   std::string text;
-  const SpeechCopyResult result = speechText(pageText_, reverseRows_, text);
+  const SpeechCopyResult result = speechText(pageText_, reverseRows_, text, serverKind);
   if (result == SpeechCopyResult::notGamePage) return;
   // From here on a page without the speech table leaves the clipboard empty.
   if (!clipboard_.clear()) return;

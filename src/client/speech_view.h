@@ -7,6 +7,7 @@
 
 #include "client/page_loader.h"
 #include "platform/clipboard.h"
+#include "settings/settings.h"
 
 namespace jinro {
 
@@ -34,9 +35,10 @@ class SpeechView {
 
   // A completed page from the server, as Shift_JIS text and its address.
   // keepScroll: the page is the same game page again (no phase change).
-  void show(std::string_view pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver);
+  void show(std::string_view pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver,
+            ServerKind serverKind = ServerKind::automatic);
 
-  void copySpeeches();
+  void copySpeeches(ServerKind serverKind = ServerKind::automatic);
 
  private:
   void setCopyAvailable(bool available) {

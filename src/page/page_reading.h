@@ -2,19 +2,20 @@
 // What a completed page says about the game, read without acting on it: the
 // client decides what follows (alarms, refresh, viewer, boxes). Texts are
 // Shift_JIS bytes as the page holds them.
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "page/dialect.h"
 #include "settings/alarm_kind.h"
 #include "settings/settings.h"
 
 namespace jinro {
 
-// The login form's controls, in the order the refresh body names them.
-enum LoginField { TXTPNO, TXTPASS, VILLAGENO, TXTLOGIN, FORMID, kLoginFieldCount };
-using LoginValues = std::array<std::string, kLoginFieldCount>;
+// The values of the login form's controls, in the order in which the page's
+// dialect names them in the refresh body.
+using LoginValues = std::vector<std::string>;
 
 struct PageReading {
   // A page without a title says nothing; every other field is then empty.
@@ -28,8 +29,10 @@ struct PageReading {
   long capacity = 0;
   long living = 0;
 
-  // A game page shows the action or the redisplay button.
+  // A game page shows what its dialect's game pages show (the action or the
+  // redisplay button, the villagers' grid).
   bool gamePage = false;
+  std::optional<Dialect> dialect;  // game pages: the dialect they were read in
   // Any other page: whether it is the registration form.
   bool registrationOpen = false;
 
@@ -44,7 +47,8 @@ struct PageReading {
 };
 
 // Reads the page's Shift_JIS text (up to its first zero byte and 511,999
-// bytes) with the trigger texts of the settings.
+// bytes) with the trigger texts of the settings, in the dialect the page
+// shows among those the settings' server kind allows.
 PageReading readPage(const Settings& settings, std::string_view pageText, std::string_view pageUrl);
 
 // Victories and the draw end the game; voting and action time do not.

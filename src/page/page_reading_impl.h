@@ -13,6 +13,7 @@
 
 #include "base/code_page.h"
 #include "base/text_scan.h"
+#include "page/dialect.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
 #include "settings/alarm_kind.h"
@@ -21,23 +22,15 @@
 namespace jinro::analysis {
 
 // ---------------------------------------------------------------------------
-// Marker texts of the game's pages (Shift_JIS bytes).
+// Marker texts every dialect shares (Shift_JIS bytes); the rest are the
+// dialects' own (page/dialect.h).
 
 inline constexpr std::string_view kTitleOpen = "<title>";
 inline constexpr std::string_view kTitleClose = "</title>";
 inline const std::string kPreDayMarker = utf8ToShiftJis(">事件前日<");
-inline const std::string kCapacityMarker = utf8ToShiftJis("（定員：");
-inline const std::string kLivingMarker = utf8ToShiftJis("[生存中");
 inline const std::string kPersonMarker = utf8ToShiftJis("人");
-// The labels of the game page's two buttons: action and redisplay.
-inline const std::string kActionButton = utf8ToShiftJis("行動/更新");
-inline const std::string kRedisplayButton = utf8ToShiftJis("再表示");
 inline constexpr std::string_view kLinkAttribute = "a href";
 inline constexpr std::string_view kValueAttribute = "value";
-
-// The login form's controls, in the order the refresh body names them.
-inline constexpr std::array<std::string_view, kLoginFieldCount> kLoginControls = {
-    "TXTPNO", "TXTPASS", "VILLAGENO", "TXTLOGIN", "FORMID"};
 
 inline constexpr size_t kNumberTextLimit = 255;
 
@@ -88,22 +81,22 @@ inline long parseNumberText(std::string_view text) {
   return value > kMax ? LONG_MAX : static_cast<long>(value);
 }
 
-// The refresh body from the login values: the form fields of the action
-// button first when the page has it, then the five login fields in fixed
-// order, values as they stand. The body holds at most 1023 bytes; a field
-// that would not fit whole is left out with every field after it.
-inline std::string postBodyFrom(const LoginValues& values, bool hasActionButton) {
-  static constexpr std::array<std::string_view, kLoginFieldCount> kNames = {
-      "TXTPNO=", "TXTPASS=", "VILLAGENO=", "TXTLOGIN=", "FORMID="};
+// The refresh body from the login values: the dialect's action fields first
+// when they belong, then each login control in the dialect's order, values as
+// they stand. The body holds at most 1023 bytes; a field that would not fit
+// whole is left out with every field after it.
+inline std::string postBodyFrom(const DialectTable& dialect, const LoginValues& values, bool withActionFields) {
   std::string body;
   body.reserve(kTextField);
-  if (hasActionButton) body = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&";
-  for (size_t i = 0; i < kLoginFieldCount; ++i) {
+  if (withActionFields) body = dialect.actionFields;
+  for (size_t i = 0; i < dialect.loginControls.size() && i < values.size(); ++i) {
+    const std::string& name = dialect.loginControls[i];
     std::string_view value = cutOnCharacterBoundary(untilZero(values[i]), kLoginValueLimit);
-    size_t need = (i ? 1 : 0) + kNames[i].size() + value.size();
+    size_t need = (i ? 1 : 0) + name.size() + 1 + value.size();
     if (body.size() + need > kPostBodyLimit) break;
     if (i) body += '&';
-    body += kNames[i];
+    body += name;
+    body += '=';
     body += value;
   }
   return body;
@@ -191,6 +184,42 @@ long numberAfterMarker(std::string_view text, std::string_view marker, bool skip
   return parseNumberText(text.substr(start, end - start));
 }
 
+template <class Ops>
+long countOf(std::string_view text, std::string_view marker) {
+  if (marker.empty()) return 0;
+  long n = 0;
+  for (size_t at = Ops::findText(text, 0, marker); at != kNotFound;
+       at = Ops::findText(text, at + marker.size(), marker))
+    ++n;
+  return n;
+}
+
+template <class Ops>
+long lobbyCount(std::string_view text, const LobbyCount& count) {
+  switch (count.kind) {
+    case LobbyCount::Kind::afterMarker: return numberAfterMarker<Ops>(text, count.marker, count.skipOneSpace);
+    case LobbyCount::Kind::cellsMarked: return countOf<Ops>(text, count.marker);
+    case LobbyCount::Kind::fixed: break;
+  }
+  return count.value;
+}
+
+template <class Ops>
+bool containsAny(std::string_view text, const std::vector<std::string>& markers) {
+  for (const std::string& marker : markers)
+    if (contains<Ops>(text, marker)) return true;
+  return false;
+}
+
+// The first dialect, among those the choice allows, whose game pages look
+// like this page; none for a page that is no game page.
+template <class Ops>
+const DialectTable* gameDialectWith(std::string_view text, ServerKind choice) {
+  for (const DialectTable* dialect : candidateDialects(choice))
+    if (containsAny<Ops>(text, dialect->gamePageMarkers)) return dialect;
+  return nullptr;
+}
+
 // Night when the night kind's middle text starts after the end of the first
 // left text and no later than the end of the first right text.
 template <class Ops>
@@ -213,24 +242,38 @@ inline constexpr std::array<AlarmKind, 7> kPageEventOrder = {
     AlarmKind::nekomata, AlarmKind::tohyo, AlarmKind::kodo};
 
 // Victories and the draw first, then vote and action: the first whose
-// trigger text the page holds.
+// trigger text, or whose own line in the page's dialect, the page holds.
 template <class Ops>
-std::optional<AlarmKind> pageEventWith(const Settings& settings, std::string_view text) {
+std::optional<AlarmKind> pageEventWith(const Settings& settings, const DialectTable& dialect, std::string_view text) {
   for (AlarmKind kind : kPageEventOrder) {
     if (contains<Ops>(text, untilZero(settings.alarm(kind).trigger))) return kind;
+    const std::string_view own = dialect.ownTrigger(kind);
+    if (!own.empty() && contains<Ops>(text, own)) return kind;
   }
   return std::nullopt;
 }
 
-// The five login values. The three names that begin with "TXT" are searched
-// from the first "TXT" of the page: a search from the start finds none of
-// them before it, and walks through it.
+// The registration form: the player's trigger, or the heading of any
+// dialect the page may be in.
 template <class Ops>
-LoginValues readLoginValuesWith(std::string_view text) {
-  LoginValues values;
+bool isRegistrationPageWith(const Settings& settings, std::string_view text) {
+  if (contains<Ops>(text, untilZero(settings.alarm(AlarmKind::sonmintoroku).trigger))) return true;
+  for (const DialectTable* dialect : candidateDialects(settings.serverKind)) {
+    const std::string_view own = dialect->ownTrigger(AlarmKind::sonmintoroku);
+    if (!own.empty() && contains<Ops>(text, own)) return true;
+  }
+  return false;
+}
+
+// The login values. The names that begin with "TXT" are searched from the
+// first "TXT" of the page: a search from the start finds none of them before
+// it, and walks through it.
+template <class Ops>
+LoginValues readLoginValuesWith(const DialectTable& dialect, std::string_view text) {
+  LoginValues values(dialect.loginControls.size());
   const size_t firstTxt = Ops::findText(text, 0, "TXT");
-  for (size_t i = 0; i < kLoginFieldCount; ++i) {
-    std::string_view name = kLoginControls[i];
+  for (size_t i = 0; i < values.size(); ++i) {
+    std::string_view name = dialect.loginControls[i];
     if (name.substr(0, 3) != "TXT") {
       values[i] = extractFieldValueWith<Ops>(text, name);
     } else if (firstTxt != kNotFound) {
@@ -255,22 +298,25 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   page.caption.assign(cutOnCharacterBoundary(text.substr(titleStart, close - titleStart), kTitleLimit));
   page.url.assign(cutOnCharacterBoundary(untilZero(pageUrl), kUrlLimit));
 
+  const DialectTable* dialect = gameDialectWith<Ops>(text, settings.serverKind);
+  const DialectTable& rules = dialect ? *dialect : fallbackDialect(settings.serverKind);
   page.preDay = contains<Ops>(text, kPreDayMarker);
   if (page.preDay) {
-    page.capacity = numberAfterMarker<Ops>(text, kCapacityMarker, false);
-    page.living = numberAfterMarker<Ops>(text, kLivingMarker, true);
+    page.capacity = lobbyCount<Ops>(text, rules.capacity);
+    page.living = lobbyCount<Ops>(text, rules.living);
   }
 
-  const bool hasActionButton = contains<Ops>(text, kActionButton);
-  page.gamePage = hasActionButton || contains<Ops>(text, kRedisplayButton);
+  page.gamePage = dialect != nullptr;
   if (!page.gamePage) {
-    page.registrationOpen = contains<Ops>(text, untilZero(settings.alarm(AlarmKind::sonmintoroku).trigger));
+    page.registrationOpen = isRegistrationPageWith<Ops>(settings, text);
     return page;
   }
 
-  page.loginValues = readLoginValuesWith<Ops>(text);
-  page.event = pageEventWith<Ops>(settings, text);
-  page.postBody = postBodyFrom(page.loginValues, hasActionButton);
+  page.dialect = dialect->id;
+  page.loginValues = readLoginValuesWith<Ops>(*dialect, text);
+  page.event = pageEventWith<Ops>(settings, *dialect, text);
+  const bool withActionFields = dialect->actionMarker.empty() || contains<Ops>(text, dialect->actionMarker);
+  page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFields);
   page.night = isNightPageWith<Ops>(settings, text);
   return page;
 }

@@ -5,8 +5,8 @@
 
 namespace jinro {
 
-size_t reverseRowsAndFixLinks(std::string& text, bool gameOver) {
-  return reversal::reverseRowsAndFixLinksWith<FastTextOps>(text, gameOver, serverBaseUrl());
+size_t reverseRowsAndFixLinks(std::string& text, bool gameOver, ServerKind choice) {
+  return reversal::reverseRowsAndFixLinksWith<FastTextOps>(text, gameOver, serverBaseUrl(), choice);
 }
 
 }  // namespace jinro

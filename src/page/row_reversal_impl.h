@@ -10,30 +10,23 @@
 #include <utility>
 #include <vector>
 
+#include "page/dialect.h"
 #include "page/page_limits.h"
+#include "page/page_reading_impl.h"
 #include "page/row_reversal.h"
 #include "base/text_scan.h"
 #include "base/code_page.h"
 
 namespace jinro::reversal {
 
-// The page's own words are matched in its Shift_JIS, converted once.
-// The labels of the game page's buttons.
-inline const std::string kActionLabel = utf8ToShiftJis("行動/更新");
-inline const std::string kRedisplayLabel = utf8ToShiftJis("再表示");
-// The cell just before the speech table.
-inline const std::string kTableAnchor = utf8ToShiftJis("番地<");
+// The tags of the table, found in any case, and the links made absolute
+// (the dialects say which, page/dialect.h).
 inline constexpr std::string_view kTableOpen = "<table";
 inline constexpr std::string_view kRowOpen = "<tr>";
 inline constexpr std::string_view kRowClose = "</tr>";
 inline constexpr std::string_view kTableClose = "</table";
 inline constexpr std::string_view kCgi = "cgi_jinro.cgi";
 inline constexpr std::string_view kRelative = "./";
-inline constexpr std::string_view kLinkHead = "<A href=";
-inline constexpr std::string_view kLogLinkTail = "cgi_jinro.cgi?COMMAND=LOGVIEW";
-// The role announcement's link.
-inline const std::string kRoleLinkHead = utf8ToShiftJis("アナタの役割は「<A href=");
-inline constexpr std::string_view kRoleLinkTail = "jinro_rule.html";
 inline constexpr std::string_view kQuotes[] = {"\"", "'", ""};
 
 inline std::string_view untilZero(std::string_view s) {
@@ -88,19 +81,24 @@ bool fixFirstLink(std::string& out, std::string_view head, std::string_view tail
 
 // The rewrite with a given base URL (which must not contain "./").
 template <class Ops>
-size_t reverseRowsAndFixLinksWith(std::string& text, bool gameOver, std::string_view base) {
+size_t reverseRowsAndFixLinksWith(std::string& text, bool gameOver, std::string_view base,
+                                  ServerKind choice = ServerKind::automatic) {
   const std::string_view t = untilZero(text);
   const size_t end = t.size();
   if (end > kPageTextLimit) return 0;
   if (Ops::findText(base, 0, kRelative) != kNotFound) return 0;  // "./" replacement would never end
-  if (Ops::findText(t, 0, kActionLabel) == kNotFound && Ops::findText(t, 0, kRedisplayLabel) == kNotFound) return 0;
+  const DialectTable* dialect = analysis::gameDialectWith<Ops>(t, choice);
+  if (dialect == nullptr) return 0;
 
-  const size_t anchor = Ops::findText(t, 0, kTableAnchor);
+  const std::string_view anchorText = dialect->tableAnchor;
+  const size_t anchor = Ops::findText(t, 0, anchorText);
   if (anchor == kNotFound) return 0;
-  const size_t tableStart = Ops::findText(t, anchor + kTableAnchor.size(), kTableOpen);
+  const size_t tableStart = Ops::findText(t, anchor + anchorText.size(), kTableOpen);
   if (tableStart == kNotFound) return 0;
   const size_t firstRow = Ops::findText(t, tableStart, kRowOpen);
   if (firstRow == kNotFound) return 0;
+  // A table without rows: the rows after it belong to another table.
+  if (const size_t close = Ops::findText(t, tableStart, kTableClose); close != kNotFound && close < firstRow) return 0;
 
   std::string out;
   out.reserve(end + 4096);
@@ -142,14 +140,16 @@ size_t reverseRowsAndFixLinksWith(std::string& text, bool gameOver, std::string_
 
   // Links. Each step only lengthens the text, so a step that does not fit
   // means the whole result would not.
-  if (!Ops::insertBefore(out, kCgi, base, kPageTextLimit) && Ops::findText(out, 0, kCgi) != kNotFound) return 0;
+  if (dialect->baseBeforeFirstCgi && !Ops::insertBefore(out, kCgi, base, kPageTextLimit) &&
+      Ops::findText(out, 0, kCgi) != kNotFound)
+    return 0;
   Ops::replaceAll(out, kRelative, base, kPageTextLimit);
   if (Ops::findText(out, 0, kRelative) != kNotFound) return 0;
-  if (gameOver) {
-    for (int round = 0; round < 2; ++round)
-      if (!fixFirstLink<Ops>(out, kLinkHead, kLogLinkTail, base)) return 0;
+  for (const LinkFix& fix : dialect->linkFixes) {
+    if (fix.onlyWhenGameOver && !gameOver) continue;
+    for (int round = 0; round < fix.times; ++round)
+      if (!fixFirstLink<Ops>(out, fix.head, fix.tail, base)) return 0;
   }
-  if (!fixFirstLink<Ops>(out, kRoleLinkHead, kRoleLinkTail, base)) return 0;
 
   text = std::move(out);
   return text.size();

@@ -5,7 +5,9 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "page/dialect.h"
 #include "page/speech_text.h"
 #include "page/page_reading_impl.h"
 #include "base/code_page.h"
@@ -13,18 +15,9 @@
 
 namespace jinro::speech {
 
-// The page's own words are matched in its Shift_JIS, converted once.
-// The head of the speech table: these four in turn.
-inline const std::string kAddressMarker = utf8ToShiftJis("番地<");
-inline constexpr std::string_view kCellMarker = "cell";
-inline constexpr std::string_view kWidthMarker = "160";
-inline const std::string kFirstSpeechMarker = utf8ToShiftJis(">◆<");
-// The ghosts' room, after the speeches in reverse-row mode.
-inline const std::string kGhostRoomMarker = utf8ToShiftJis("◆ 幽霊の間");
-inline constexpr std::string_view kInputMarker = "<input";
-inline constexpr std::string_view kFooterCellMarker = "<td colspan=";
+// The copied text gets a space inside every "ん「" (Shift_JIS); each row ends
+// in a line break. Where the speeches stand is the dialect's (page/dialect.h).
 inline constexpr std::string_view kRowEnd = "</tr>";
-// The copied text gets a space inside every "ん「".
 inline const std::string kNameBeforeQuote = utf8ToShiftJis("ん「");
 inline const std::string kNameSpaceQuote = utf8ToShiftJis("ん 「");
 
@@ -76,32 +69,41 @@ inline void stripTags(std::string_view work, std::string& out) {
   out.append(work, seg, n - seg);
 }
 
+// The first of the markers found after from, tried in order.
 template <class Ops>
-SpeechCopyResult speechTextWith(std::string_view pageText, bool reverseRows, std::string& out) {
-  std::string_view text = analysis::pageView(pageText);
-  if (!analysis::contains<Ops>(text, analysis::kActionButton) &&
-      !analysis::contains<Ops>(text, analysis::kRedisplayButton)) {
-    return SpeechCopyResult::notGamePage;
-  }
-  out.clear();
-  size_t at = Ops::findText(text, 0, kAddressMarker);
-  if (at == kNotFound) return SpeechCopyResult::markersMissing;
-  at = Ops::findText(text, at + kAddressMarker.size(), kCellMarker);
-  if (at == kNotFound) return SpeechCopyResult::markersMissing;
-  at = Ops::findText(text, at + kCellMarker.size(), kWidthMarker);
-  if (at == kNotFound) return SpeechCopyResult::markersMissing;
-  at = Ops::findText(text, at + kWidthMarker.size(), kFirstSpeechMarker);
-  if (at == kNotFound) return SpeechCopyResult::markersMissing;
-  const size_t start = at + 1;  // at the "◆"
+size_t firstOfFound(std::string_view text, size_t from, const std::vector<std::string>& markers) {
+  for (const std::string& marker : markers)
+    if (const size_t at = Ops::findText(text, from, marker); at != kNotFound) return at;
+  return kNotFound;
+}
 
-  size_t end = kNotFound;
-  if (reverseRows) {
-    end = Ops::findText(text, start, kGhostRoomMarker);
-    if (end == kNotFound) end = Ops::findText(text, start, kInputMarker);
-  } else {
-    end = Ops::findText(text, start, kFooterCellMarker);
+template <class Ops>
+SpeechCopyResult speechTextWith(std::string_view pageText, bool reverseRows, std::string& out,
+                                ServerKind choice = ServerKind::automatic) {
+  std::string_view text = analysis::pageView(pageText);
+  const DialectTable* dialect = analysis::gameDialectWith<Ops>(text, choice);
+  if (dialect == nullptr) return SpeechCopyResult::notGamePage;
+  out.clear();
+  size_t at = 0;
+  size_t markerSize = 0;
+  for (const std::string& marker : dialect->copyStart) {
+    at = Ops::findText(text, at + markerSize, marker);
+    if (at == kNotFound) return SpeechCopyResult::markersMissing;
+    markerSize = marker.size();
   }
+  const size_t start = at + dialect->startSkip;
+
+  size_t end = firstOfFound<Ops>(text, start, reverseRows ? dialect->copyEndReversed : dialect->copyEnd);
   if (end == kNotFound) return SpeechCopyResult::markersMissing;
+  if (!dialect->endBackTo.empty()) {
+    // The last such text before the end: the close of the table the speeches are in.
+    size_t last = kNotFound;
+    for (size_t p = Ops::findText(text.substr(0, end), start, dialect->endBackTo); p != kNotFound;
+         p = Ops::findText(text.substr(0, end), p + dialect->endBackTo.size(), dialect->endBackTo))
+      last = p;
+    if (last == kNotFound) return SpeechCopyResult::markersMissing;
+    end = last;
+  }
 
   stripTags(text.substr(start, end - start), out);
   Ops::replaceAll(out, kRowEnd, "\r\n", kPageTextLimit);

@@ -4,8 +4,8 @@
 
 namespace jinro {
 
-SpeechCopyResult speechText(std::string_view pageText, bool reverseRows, std::string& out) {
-  return speech::speechTextWith<FastTextOps>(pageText, reverseRows, out);
+SpeechCopyResult speechText(std::string_view pageText, bool reverseRows, std::string& out, ServerKind choice) {
+  return speech::speechTextWith<FastTextOps>(pageText, reverseRows, out, choice);
 }
 
 }  // namespace jinro

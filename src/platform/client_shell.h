@@ -56,6 +56,9 @@ class ClientShell {
   virtual void showRefreshCountdown(uint64_t intervalMilliseconds) = 0;
   // A tick came while the player was typing: the refresh waits for a pause.
   virtual void showRefreshWaiting(bool waiting) = 0;
+  // Automatic refresh is on but pauses: the page shown is no game page and
+  // cannot be asked for again, and there was no game page to go back to.
+  virtual void showRefreshPaused(bool paused) = 0;
   // A page loaded now (true), or the last load failed (false).
   virtual void showPageLoad(bool loaded) = 0;
 

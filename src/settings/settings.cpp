@@ -152,6 +152,22 @@ void loadGeneralSettings(Settings& settings) {
   settings.cgiUrl = file.readString(kGeneral, "URL_cgi", base + "cgi_jinro.cgi", kUrlFieldSize);
   settings.notifyDesktop = file.readInt(kGeneral, "notify_desktop", 1) != 0;
   settings.notifyUrgency = file.readInt(kGeneral, "notify_urgency", 1) != 0;
+  settings.serverKind = serverKindFromValue(file.readString(kGeneral, "server_kind", "", kUrlFieldSize));
+}
+
+std::string_view serverKindValue(ServerKind kind) {
+  switch (kind) {
+    case ServerKind::standard: return "standard";
+    case ServerKind::script2004: return "2004";
+    case ServerKind::automatic: break;
+  }
+  return "auto";
+}
+
+ServerKind serverKindFromValue(std::string_view value) {
+  for (ServerKind kind : {ServerKind::standard, ServerKind::script2004})
+    if (value == serverKindValue(kind)) return kind;
+  return ServerKind::automatic;
 }
 
 void loadWindowPlacement(WindowPlacement& p) {

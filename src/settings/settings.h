@@ -19,6 +19,11 @@ inline constexpr size_t kTriggerFieldSize = 1024;  // 1023 bytes of text
 inline constexpr size_t kUrlFieldSize = 1024;
 inline constexpr size_t kSoundPathFieldSize = 260;  // 259 bytes of text
 
+// Which dialect of pages the game server speaks: told anew from each page
+// (automatic), or fixed by the player. Our own key "server_kind" of "ZENPAN":
+// "auto", "standard", "2004"; absent or unknown reads as automatic.
+enum class ServerKind { automatic, standard, script2004 };
+
 struct AlarmSetting {
   int32_t loop = 0;           // repeats (or, for full_alarm, armed) only when exactly 1
   std::string soundPath;      // relative: the settings folder's file, else the default sounds'
@@ -40,6 +45,7 @@ struct Settings {
   // file without them reads as on.
   bool notifyDesktop = true;
   bool notifyUrgency = true;
+  ServerKind serverKind = ServerKind::automatic;
 
   AlarmSetting& alarm(AlarmKind k) { return alarms[index(k)]; }
   const AlarmSetting& alarm(AlarmKind k) const { return alarms[index(k)]; }
@@ -85,6 +91,10 @@ struct SoundKey {
 inline constexpr size_t kSoundKeyCount = 33;
 // The 33 keys in the order in which they stand in the file and are read.
 const std::array<SoundKey, kSoundKeyCount>& soundKeys();
+
+// The value "server_kind" holds for a kind, and the kind a value reads as.
+std::string_view serverKindValue(ServerKind kind);
+ServerKind serverKindFromValue(std::string_view value);
 
 void loadSoundSettings(Settings& settings);
 void loadGeneralSettings(Settings& settings);

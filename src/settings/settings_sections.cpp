@@ -53,6 +53,7 @@ GeneralDialogTexts generalDialogTextsFrom(const Settings& settings) {
   t.interval = std::to_string(shownRefreshInterval(settings.refreshIntervalSeconds));
   t.notifyDesktop = settings.notifyDesktop;
   t.notifyUrgency = settings.notifyUrgency;
+  t.serverKind = settings.serverKind;
   return t;
 }
 
@@ -64,6 +65,7 @@ KeyValueList generalSectionPairs(const GeneralDialogTexts& texts) {
       {"URL_cgi", dialogBoxText(texts.cgiUrl)},
       {"notify_desktop", texts.notifyDesktop ? "1" : "0"},
       {"notify_urgency", texts.notifyUrgency ? "1" : "0"},
+      {"server_kind", std::string(serverKindValue(texts.serverKind))},
   };
 }
 

@@ -50,6 +50,7 @@ struct GeneralDialogTexts {
   std::string interval;  // box 1004
   bool notifyDesktop = true;  // check box "デスクトップ通知"
   bool notifyUrgency = true;  // check box "タスクバーで知らせる"
+  ServerKind serverKind = ServerKind::automatic;  // choice "サーバーの種類"
 };
 
 GeneralDialogTexts generalDialogTextsFrom(const Settings& settings);

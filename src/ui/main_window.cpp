@@ -429,6 +429,8 @@ void MainWindow::showRefreshCountdown(uint64_t intervalMilliseconds) {
 
 void MainWindow::showRefreshWaiting(bool waiting) { statusFields_->setWaiting(waiting); }
 
+void MainWindow::showRefreshPaused(bool paused) { statusFields_->setPaused(paused); }
+
 void MainWindow::showPageLoad(bool loaded) { statusFields_->setPageLoad(loaded); }
 
 void MainWindow::changeEvent(QEvent* event) {

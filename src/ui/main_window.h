@@ -57,6 +57,7 @@ class MainWindow : public QMainWindow, public ClientShell {
   void showGameStatus(std::string_view text) override;
   void showRefreshCountdown(uint64_t intervalMilliseconds) override;
   void showRefreshWaiting(bool waiting) override;
+  void showRefreshPaused(bool paused) override;
   void showPageLoad(bool loaded) override;
   bool isWindowActive() override;
   void requestAttention() override;

@@ -50,7 +50,16 @@ void StatusFields::setWaiting(bool waiting) {
   showCountdown();
 }
 
+void StatusFields::setPaused(bool paused) {
+  paused_ = paused;
+  showCountdown();
+}
+
 void StatusFields::showCountdown() {
+  if (paused_) {
+    set(countdown_, QStringLiteral("自動更新を一時停止 — ゲーム画面ではありません"));
+    return;
+  }
   if (interval_ == 0) {
     set(countdown_, QString());
     return;

@@ -25,6 +25,7 @@ class StatusFields : public QObject {
   // A repeating countdown started now; 0 hides it.
   void setCountdown(uint64_t intervalMilliseconds);
   void setWaiting(bool waiting);
+  void setPaused(bool paused);
   void setPageLoad(bool loaded);
 
  private:
@@ -38,6 +39,7 @@ class StatusFields : public QObject {
   QElapsedTimer clock_;
   uint64_t interval_ = 0;
   bool waiting_ = false;
+  bool paused_ = false;
   QString statusFile_;
 };
 

@@ -126,6 +126,8 @@ class FakeShell : public ClientShell {
     countdownStarts += ms > 0;
   }
   void showRefreshWaiting(bool waiting) override { refreshWaiting = waiting; }
+  bool refreshPaused = false;
+  void showRefreshPaused(bool paused) override { refreshPaused = paused; }
   void showPageLoad(bool loaded) override { pageLoads.push_back(loaded); }
 };
 

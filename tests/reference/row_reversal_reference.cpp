@@ -39,7 +39,7 @@ size_t reverseRowsAndFixLinks(std::string& text, bool gameOver, std::string_view
   if (page.size() > kPageTextLimit) return 0;
   if (findText(base, 0, "./") != kNotFound) return 0;
 
-  // 1-4. The markers; the text before the first row.
+  // The markers; the text before the first row.
   if (findText(page, 0, kActionLabel) == kNotFound && findText(page, 0, kRedisplayLabel) == kNotFound) return 0;
   const size_t anchor = findText(page, 0, kTableAnchor);
   if (anchor == kNotFound) return 0;
@@ -47,10 +47,11 @@ size_t reverseRowsAndFixLinks(std::string& text, bool gameOver, std::string_view
   if (tableStart == kNotFound) return 0;
   const size_t firstRow = findText(page, tableStart, "<tr>");
   if (firstRow == kNotFound) return 0;
+  if (findOrEnd(page, tableStart, "</table") < firstRow) return 0;  // a table without rows
   std::string out;
   appendText(out, page.substr(0, firstRow));
 
-  // 5. The rows.
+  // The rows.
   std::vector<std::string> blocks;
   size_t startTag = tableStart, endTag = tableStart, rowStart = 0, tableEnd = 0;
   long depth = 0;
@@ -81,11 +82,11 @@ size_t reverseRowsAndFixLinks(std::string& text, bool gameOver, std::string_view
     }
   }
 
-  // 6-7. The rows, last first, and the rest from "</table".
+  // The rows, last first, and the rest from "</table".
   for (size_t k = blocks.size(); k-- > 0;) appendText(out, blocks[k]);
   appendText(out, page.substr(tableEnd));
 
-  // 8-11. The links.
+  // The links.
   if (!insertBefore(out, "cgi_jinro.cgi", base, kPageTextLimit) && findText(out, 0, "cgi_jinro.cgi") != kNotFound)
     return 0;
   while (replaceFirst(out, "./", base, kPageTextLimit)) {
@@ -97,7 +98,6 @@ size_t reverseRowsAndFixLinks(std::string& text, bool gameOver, std::string_view
   }
   if (!fixLink(out, kRoleIntro + "<A href=", "jinro_rule.html", base)) return 0;
 
-  // 12.
   text = out;
   return out.size();
 }

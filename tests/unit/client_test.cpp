@@ -195,11 +195,11 @@ TEST_F(ClientTest, RegistrationSoundsItsAlarmAndAnyOtherPageStopsEverything) {
   EXPECT_EQ(opened(), (Texts{"tam-g07.mid", "monst01.wav"}));
   const uint32_t night = lastDevice();
 
-  complete(sj("<html><title>トップ</title><body>ようこそ</body></html>"));
+  complete(sj("<html><title>トップ</title><body>ようこそ</body></html>"), kStart);
   EXPECT_EQ(d.shell.caption, sj("トップ"));
   EXPECT_TRUE(released(night));
   client->refresh();  // such a page has no form to post
-  EXPECT_EQ(lastNavigation().url, kCgi);
+  EXPECT_EQ(lastNavigation().url, kStart);
   EXPECT_EQ(lastNavigation().body, "");
   complete(gamePage(false));  // the phase was forgotten
   EXPECT_EQ(opened().size(), 2u);

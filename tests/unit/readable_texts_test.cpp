@@ -44,18 +44,18 @@ TEST(ReadableTexts, DefaultTriggersKeepTheirShiftJisBytes) {
 }
 
 TEST(ReadableTexts, PageMarkersKeepTheirShiftJisBytes) {
+  const DialectTable& standard = dialectTable(Dialect::standard);
   const struct {
     const char* name;
     std::string_view text;
     std::string_view hex;
   } markers[] = {
-      {"reversal::kActionLabel", reversal::kActionLabel, "8D7393AE2F8D589056"},
-      {"reversal::kRedisplayLabel", reversal::kRedisplayLabel, "8DC4955C8EA6"},
-      {"reversal::kTableAnchor", reversal::kTableAnchor, "94D4926E3C"},
-      {"reversal::kRoleLinkHead", reversal::kRoleLinkHead, "83418369835E82CC96F08A8482CD81753C4120687265663D"},
-      {"speech::kAddressMarker", speech::kAddressMarker, "94D4926E3C"},
-      {"speech::kFirstSpeechMarker", speech::kFirstSpeechMarker, "3E819F3C"},
-      {"speech::kGhostRoomMarker", speech::kGhostRoomMarker, "819F20974897EC82CC8AD4"},
+      {"action label", standard.gamePageMarkers[0], "8D7393AE2F8D589056"},
+      {"redisplay label", standard.gamePageMarkers[1], "8DC4955C8EA6"},
+      {"table anchor", standard.tableAnchor, "94D4926E3C"},
+      {"role link", standard.linkFixes[1].head, "83418369835E82CC96F08A8482CD81753C4120687265663D"},
+      {"first speech", standard.copyStart[3], "3E819F3C"},
+      {"ghosts' room", standard.copyEndReversed[0], "819F20974897EC82CC8AD4"},
       {"speech::kNameBeforeQuote", speech::kNameBeforeQuote, "82F18175"},
       {"speech::kNameSpaceQuote", speech::kNameSpaceQuote, "82F1208175"},
   };

@@ -289,7 +289,7 @@ TEST(RowReversalAgainstReference, RandomPages) {
     const std::string original = randomPage(rng);
     const bool gameOver = rng.below(2) == 0;
     std::string fast = original, slow = original;
-    const size_t n = reverseRowsAndFixLinks(fast, gameOver);
+    const size_t n = reverseRowsAndFixLinks(fast, gameOver, ServerKind::standard);
     ASSERT_EQ(n, reference::reverseRowsAndFixLinks(slow, gameOver, kBase)) << original;
     ASSERT_EQ(fast, slow) << original;
     if (n == 0) {

@@ -144,7 +144,7 @@ TEST_F(SettingsFileTest, GeneralOkWritesZenpanInOrderAsTyped) {
   EXPECT_EQ(sectionOf(file, "ZENPAN"),
             "URL_non_frame=http://a.example/index2.html\r\nURL_frame=http://a.example/\r\n"
             "jidokosin_kankaku=060\r\nURL_cgi=http://a.example/cgi_jinro.cgi\r\n"
-            "notify_desktop=1\r\nnotify_urgency=1\r\n");
+            "notify_desktop=1\r\nnotify_urgency=1\r\nserver_kind=auto\r\n");
   EXPECT_EQ(sectionOf(file, "SOUND1"), "night_sound_path=x.wav\r\n");
   EXPECT_EQ(sectionOf(file, "OTHER"), "a=b\r\n");
   // Reloaded at once, and the running countdown starts again on the new interval.
