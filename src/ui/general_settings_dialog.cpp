@@ -1,6 +1,7 @@
 #include "ui/general_settings_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,9 @@ constexpr char kCancel[] = "ｷｬﾝｾﾙ";
 constexpr char kNotifyDesktop[] = "アラームが鳴り始めたらデスクトップ通知で知らせる";
 constexpr char kNotifyUrgency[] = "アラームが鳴り始めたらタスクバーで知らせる";
 constexpr char kNotifyNote[] = "※ウィンドウが前面にない時だけ知らせます。";
+constexpr char kServerKindLabel[] = "サーバーの種類";
+// In the order of ServerKind.
+constexpr const char* kServerKindNames[] = {"自動", "標準（行動/更新・再表示）", "2004年版 cgi_jinro.cgi"};
 constexpr char kIntervalError[] = "自動更新の間隔は、10秒以上10000秒以下で指定してください。";
 
 // The game's title over its suffix: the title on the first line, the suffix
@@ -147,6 +151,13 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   notifyUrgency_->setGeometry(du.rect(9, 194, 0, 10).adjusted(0, 0, notifyUrgency_->sizeHint().width(), 0));
   makeLabel(this, QString::fromUtf8(kNotifyNote), du.rect(20, 208, 330, 10));
 
+  // Told anew from each page unless the player knows better.
+  makeLabel(this, QString::fromUtf8(kServerKindLabel), du.rect(9, 227, 105, 10));
+  serverKind_ = new QComboBox(this);
+  serverKind_->setObjectName(QStringLiteral("1018"));
+  for (const char* name : kServerKindNames) serverKind_->addItem(QString::fromUtf8(name));
+  serverKind_->setGeometry(du.rect(116, 225, 140, 14));
+
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("3"));
   ok_->setGeometry(du.rect(259, 247, 50, 14));
@@ -162,7 +173,8 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   setTabOrder(cgiUrl_, interval_);
   setTabOrder(interval_, notifyDesktop_);
   setTabOrder(notifyDesktop_, notifyUrgency_);
-  setTabOrder(notifyUrgency_, ok_);
+  setTabOrder(notifyUrgency_, serverKind_);
+  setTabOrder(serverKind_, ok_);
   setTabOrder(ok_, cancel_);
 
   const GeneralDialogTexts texts = generalDialogTextsFrom(c_.settings());
@@ -172,6 +184,7 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   cgiUrl_->setText(fromShiftJis(texts.cgiUrl));
   notifyDesktop_->setChecked(texts.notifyDesktop);
   notifyUrgency_->setChecked(texts.notifyUrgency);
+  serverKind_->setCurrentIndex(static_cast<int>(texts.serverKind));
   for (QLineEdit* box : {startUrl_, frameUrl_, cgiUrl_}) box->setCursorPosition(0);
   startUrl_->setFocus();
   startUrl_->selectAll();
@@ -197,6 +210,7 @@ void GeneralSettingsDialog::confirm() {
   texts.interval = toShiftJis(interval_->text());
   texts.notifyDesktop = notifyDesktop_->isChecked();
   texts.notifyUrgency = notifyUrgency_->isChecked();
+  texts.serverKind = static_cast<ServerKind>(std::max(0, serverKind_->currentIndex()));
   switch (c_.confirmGeneralSettings(texts)) {
     case GeneralOkResult::saved:
       done(kGeneralOk);

@@ -1,6 +1,7 @@
 #pragma once
 // "全般の設定": the three URLs and the automatic refresh interval of the
-// "ZENPAN" section, and the two switches of the notifications. Controls are
+// "ZENPAN" section, the two switches of the notifications and the kind of
+// game server. Controls are
 // named by their ids ("1001" ... "1017", "3", "4"). It closes only through OK
 // (result 3) and Cancel (result 4): Escape and the close box leave it open;
 // Enter is OK, or the button that has the focus.
@@ -10,6 +11,7 @@
 #include "client/client.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -58,6 +60,7 @@ class GeneralSettingsDialog : public QDialog {
   QPushButton* cancelButton() const { return cancel_; }
   QCheckBox* notifyDesktopBox() const { return notifyDesktop_; }
   QCheckBox* notifyUrgencyBox() const { return notifyUrgency_; }
+  QComboBox* serverKindBox() const { return serverKind_; }
 
  public slots:
   void reject() override;  // Escape and the close box: stay open
@@ -74,6 +77,7 @@ class GeneralSettingsDialog : public QDialog {
   IntervalUpDown* upDown_;
   QCheckBox* notifyDesktop_;
   QCheckBox* notifyUrgency_;
+  QComboBox* serverKind_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };

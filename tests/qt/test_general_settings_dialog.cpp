@@ -1,6 +1,7 @@
 // "全般の設定" through its real widgets, against a jinro.ini in a temporary folder.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -236,6 +237,24 @@ class TestGeneralSettingsDialog : public QObject {
     }
     QVERIFY(!c_->settings().notifyDesktop);
     QVERIFY(c_->settings().notifyUrgency);
+  }
+
+  void serverKindShowsTheFileAndOkWritesIt() {
+    setFile("[ZENPAN]\r\njidokosin_kankaku=30\r\nserver_kind=2004\r\n[EXTRA]\r\nkept=yes\r\n");
+    auto d = openDialog();
+    QCOMPARE(d->serverKindBox()->currentText(), QStringLiteral("2004年版 cgi_jinro.cgi"));
+    d->serverKindBox()->setCurrentIndex(1);
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    QCOMPARE(d->result(), ui::kGeneralOk);
+    QVERIFY(file().find("server_kind=standard\r\n") != std::string::npos);
+    QVERIFY(file().find("jidokosin_kankaku=30\r\n") != std::string::npos);
+    QVERIFY(file().find("[EXTRA]\r\nkept=yes\r\n") != std::string::npos);
+    QVERIFY(c_->settings().serverKind == ServerKind::standard);
+
+    // A value the client does not know reads as automatic.
+    setFile("[ZENPAN]\r\nserver_kind=1999\r\n");
+    auto again = openDialog();
+    QCOMPARE(again->serverKindBox()->currentIndex(), 0);
   }
 
   void enterOnAFocusedButtonPressesIt() {
