@@ -205,6 +205,47 @@ TEST_F(ClientTest, RegistrationSoundsItsAlarmAndAnyOtherPageStopsEverything) {
   EXPECT_EQ(opened().size(), 2u);
 }
 
+// A page that is no game page and came from the bare script address cannot
+// be asked for again without its form: the game page's form is posted
+// instead, and with no game page yet, automatic refresh pauses.
+TEST_F(ClientTest, ANonGameAnswerFromTheScriptIsRefreshedWithTheGamesForm) {
+  const std::string error = sj("<html><title>エラー</title><body>しばらくお待ちください。</body></html>");
+  start();
+  client->toggleAutoRefresh();
+  complete(error);  // a login form, before any game page
+  EXPECT_TRUE(d.shell.refreshPaused);
+  EXPECT_FALSE(d.timer.running);
+  const size_t before = d.browser.navigations.size();
+  d.timer.running = true;  // a tick already on its way
+  d.timer.fire();
+  EXPECT_EQ(d.browser.navigations.size(), before);
+
+  complete(gamePage(false));  // the player logged in
+  EXPECT_FALSE(d.shell.refreshPaused);
+  EXPECT_TRUE(d.timer.running);
+  complete(error);  // an error in the middle of the game
+  EXPECT_FALSE(d.shell.refreshPaused);
+  d.timer.fire();
+  EXPECT_EQ(lastNavigation().url, kCgi);
+  EXPECT_EQ(lastNavigation().body, kBody);
+
+  // A page reached by its own address is asked for by it, as ever.
+  const std::string reg = sj("<html><title>登録</title><B>村民登録書</B></html>");
+  complete(reg, kCgi + "?COMMAND=ENTRY");
+  d.timer.fire();
+  EXPECT_EQ(lastNavigation().url, kCgi + "?COMMAND=ENTRY");
+  EXPECT_EQ(lastNavigation().body, "");
+
+  // Back at the top, the game before is no longer the player's.
+  client->returnToTop();
+  navigate(kStart);
+  client->toggleAutoRefresh();
+  complete(error);
+  EXPECT_TRUE(d.shell.refreshPaused);
+  client->toggleAutoRefresh();
+  EXPECT_FALSE(d.shell.refreshPaused);  // told only while switched on
+}
+
 TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
   start();
   client->toggleAutoRefresh();
