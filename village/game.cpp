@@ -138,9 +138,8 @@ int Game::join(std::string name, std::string pass, bool human, Role wish) {
   v.pass = std::move(pass);
   v.role = wish;
   villagers_.push_back(std::move(v));
-  if (!human) {
-    days_[0].speeches.push_back({villagers_.back().no, kGreetings[rng_() % count(kGreetings)]});
-  }
+  days_[0].events.push_back({EventKind::Arrival, villagers_.back().no});
+  if (!human) addSpeech(days_[0], {villagers_.back().no, kGreetings[rng_() % count(kGreetings)]});
   return villagers_.back().no;
 }
 
@@ -148,14 +147,18 @@ void Game::start() {
   if (phase_ != Phase::Lobby) return;
   int n = static_cast<int>(villagers_.size());
   std::vector<Role> pool;
-  int wolves = n <= 5 ? 1 : n <= 11 ? 2 : 3;
-  for (int i = 0; i < wolves; ++i) pool.push_back(Role::Wolf);
-  if (n >= 4) pool.push_back(Role::Seer);
-  if (n >= 7) pool.push_back(Role::Medium);
-  if (n >= 8) pool.push_back(Role::Hunter);
-  if (n >= 9) pool.push_back(Role::Madman);
-  if (n >= 12) pool.push_back(Role::Fox);
-  if (n >= 14) pool.push_back(Role::Cat);
+  if (config_.rules == Rules::NightFirst) {
+    dealNightFirst(pool, n);
+  } else {
+    int wolves = n <= 5 ? 1 : n <= 11 ? 2 : 3;
+    for (int i = 0; i < wolves; ++i) pool.push_back(Role::Wolf);
+    if (n >= 4) pool.push_back(Role::Seer);
+    if (n >= 7) pool.push_back(Role::Medium);
+    if (n >= 8) pool.push_back(Role::Hunter);
+    if (n >= 9) pool.push_back(Role::Madman);
+    if (n >= 12) pool.push_back(Role::Fox);
+    if (n >= 14) pool.push_back(Role::Cat);
+  }
   while (static_cast<int>(pool.size()) < n) pool.push_back(Role::Villager);
   pool.resize(static_cast<size_t>(n));
   // Humans keep the role they were given when they joined.
@@ -170,11 +173,33 @@ void Game::start() {
   size_t next = 0;
   for (Villager& v : villagers_)
     if (!v.human) v.role = pool[next++];
-  phase_ = Phase::Day;
   day_ = 1;
   days_.emplace_back();
   today().notices.push_back("村人の中に人狼が紛れ込んでいるという噂が広まった。");
+  if (config_.rules == Rules::NightFirst) {
+    phase_ = Phase::Night;
+    today().events.push_back({EventKind::NightFalls});
+    return;
+  }
+  phase_ = Phase::Day;
   simulatedSpeeches(2);
+}
+
+void Game::dealNightFirst(std::vector<Role>& pool, int n) const {
+  // Two wolves and a seer, then a medium, a madman and a hunter as the
+  // village grows, a third wolf and a fox in a large one.
+  int wolves = n >= 16 ? 3 : 2;
+  for (int i = 0; i < wolves; ++i) pool.push_back(Role::Wolf);
+  pool.push_back(Role::Seer);
+  if (n >= 9) pool.push_back(Role::Medium);
+  if (n >= 10) pool.push_back(Role::Madman);
+  if (n >= 11) pool.push_back(Role::Hunter);
+  if (n >= 15) pool.push_back(Role::Fox);
+}
+
+void Game::addSpeech(DayRecord& d, Speech s) {
+  d.events.push_back({EventKind::Speech, s.speaker, d.speeches.size()});
+  d.speeches.push_back(std::move(s));
 }
 
 int Game::pickRandom(const std::vector<int>& from) {
@@ -202,7 +227,7 @@ void Game::simulatedSpeeches(int n) {
       if (about == who) about = everyone.front() == who ? everyone.back() : everyone.front();
       line.replace(at, 6, find(about)->name);
     }
-    today().speeches.push_back({who, std::move(line)});
+    addSpeech(today(), {who, std::move(line)});
   }
 }
 
@@ -210,28 +235,42 @@ void Game::chatter() {
   if (today().speeches.size() >= kMaxSpeechesPerDay) return;
   if (phase_ == Phase::Lobby) {
     std::vector<int> speakers = livingWhere([](const Villager& v) { return !v.human; });
-    if (!speakers.empty()) today().speeches.push_back({pickRandom(speakers), kGreetings[rng_() % count(kGreetings)]});
-  } else if (phase_ == Phase::Day || phase_ == Phase::Vote) {
+    if (!speakers.empty()) addSpeech(today(), {pickRandom(speakers), kGreetings[rng_() % count(kGreetings)]});
+  } else if (phase_ == Phase::Day || (phase_ == Phase::Vote && config_.rules == Rules::Standard)) {
     simulatedSpeeches(1);
   }
 }
 
-bool Game::say(int no, std::string_view text) {
+bool Game::say(int no, std::string_view text, int emphasis) {
   const Villager* v = find(no);
   if (!v || text.empty()) return false;
   DayRecord& d = today();
-  auto& list = (v->alive || phase_ == Phase::Over) ? d.speeches : d.ghosts;
+  bool living = v->alive || phase_ == Phase::Over;
+  auto& list = living ? d.speeches : d.ghosts;
   // A day holds a bounded number of speeches, so that no client can grow a
   // page without end.
   if (list.size() >= kMaxSpeechesPerDay) return false;
-  list.push_back({no, std::string(text)});
+  if (living)
+    addSpeech(d, {no, std::string(text), emphasis});
+  else
+    list.push_back({no, std::string(text), emphasis});
+  return true;
+}
+
+bool Game::keepSilent(int no) {
+  const Villager* v = find(no);
+  if (phase_ != Phase::Day || !v || !v->alive || !silent_.insert(no).second) return false;
+  bool logged = std::any_of(today().events.begin(), today().events.end(),
+                            [](const Event& e) { return e.kind == EventKind::Silence; });
+  if (!logged && static_cast<int>(silent_.size()) * 2 > living()) today().events.push_back({EventKind::Silence});
   return true;
 }
 
 bool Game::vote(int no, int target) {
   const Villager* v = find(no);
   const Villager* t = find(target);
-  if (phase_ != Phase::Vote || !v || !t || !v->alive || !t->alive || no == target) return false;
+  bool open = phase_ == Phase::Vote || (phase_ == Phase::Day && config_.rules == Rules::NightFirst);
+  if (!open || !v || !t || !v->alive || !t->alive || no == target) return false;
   votes_[no] = target;
   return true;
 }
@@ -242,6 +281,7 @@ bool Game::act(int no, int target) {
   if (phase_ != Phase::Night || !v || !t || !v->alive || !t->alive || no == target) return false;
   if (!hasNightAction(v->role)) return false;
   if (v->role == Role::Wolf && t->role == Role::Wolf) return false;
+  if (v->role == Role::Hunter && !huntersGuardTonight()) return false;
   actions_[no] = target;
   return true;
 }
@@ -263,7 +303,10 @@ void Game::advance() {
       if (phase_ != Phase::Over) nightFalls();
       break;
     case Phase::Night:
-      dayBreaks();
+      if (config_.rules == Rules::NightFirst && !dawn_)
+        dawn_ = true;
+      else
+        dayBreaks();
       break;
     case Phase::Over:
       break;
@@ -275,15 +318,19 @@ void Game::kill(Villager& v) { v.alive = false; }
 void Game::end(Winner w) {
   winner_ = w;
   phase_ = Phase::Over;
+  dawn_ = false;
+  today().events.push_back({EventKind::Victory});
   votes_.clear();
   actions_.clear();
 }
 
 void Game::execute() {
-  if (config_.forcedWinner != Winner::None) {
+  bool forced = config_.forcedWinner != Winner::None && ++executions_ >= config_.forcedAtExecution;
+  if (forced && config_.rules == Rules::Standard) {
     end(config_.forcedWinner);
     return;
   }
+  Event table{EventKind::VoteTable};
   std::map<int, int> tally;
   for (const Villager& v : villagers_) {
     if (!v.alive) continue;
@@ -295,7 +342,14 @@ void Game::execute() {
       target = pickRandom(options);
     }
     const Villager* t = find(target);
-    if (t && t->alive && !(config_.protectHumans && t->human)) ++tally[target];
+    bool counted = t && t->alive && !(config_.protectHumans && t->human);
+    if (counted) ++tally[target];
+    table.ballots.emplace_back(v.no, counted ? target : 0);
+  }
+  today().events.push_back(std::move(table));
+  if (forced) {
+    end(config_.forcedWinner);
+    return;
   }
   int best = 0;
   std::vector<int> top;
@@ -318,13 +372,16 @@ void Game::execute() {
       }
     }
   }
-  checkEnd();
+  // The deciding vote is told by the vote table and the end alone.
+  if (!checkEnd() && chosen) today().events.push_back({EventKind::Executed, chosen});
 }
 
 void Game::nightFalls() {
   phase_ = Phase::Night;
   votes_.clear();
   actions_.clear();
+  silent_.clear();
+  today().events.push_back({EventKind::NightFalls});
   today().notices.push_back("夜になった。村人達は家に鍵をかけ、息をひそめている。");
 }
 
@@ -343,13 +400,14 @@ void Game::dayBreaks() {
     if (v.alive && v.role != Role::Wolf && !(protect && v.human)) prey.push_back(v.no);
   bool wolvesAlive = !livingWhere([](const Villager& v) { return v.role == Role::Wolf; }).empty();
   if (!attack && wolvesAlive) attack = pickRandom(prey);
-  if (!guard) {
+  if (!guard && huntersGuardTonight()) {
     std::vector<int> hunters = livingWhere([](const Villager& v) { return v.role == Role::Hunter && !v.human; });
     if (!hunters.empty()) guard = pickRandom(prey);
   }
   int nextDay = day_ + 1;
   std::vector<std::string> notices;
   std::map<int, std::string> secrets;
+  std::map<int, int> divined;
   // The seers' findings; a divined fox dies.
   for (const Villager& v : villagers_) {
     if (!v.alive || v.role != Role::Seer) continue;
@@ -361,9 +419,11 @@ void Game::dayBreaks() {
       target = pickRandom(others);
     }
     if (Villager* t = findMutable(target)) {
+      divined[v.no] = t->no;
       secrets[v.no] = t->name + (t->role == Role::Wolf ? "は人狼のようだ。" : "は人間のようだ。");
       if (t->role == Role::Fox && t->alive) {
         kill(*t);
+        today().events.push_back({EventKind::Killed, t->no});
         notices.push_back(t->name + "は朝になっても姿を見せなかった。");
       }
     }
@@ -371,6 +431,7 @@ void Game::dayBreaks() {
   Villager* victim = findMutable(attack);
   if (victim && victim->alive && attack != guard && victim->role != Role::Fox) {
     kill(*victim);
+    today().events.push_back({EventKind::Killed, victim->no});
     notices.push_back("朝日が昇り、" + victim->name + "の無残な姿が発見された。");
     if (victim->role == Role::Cat) {
       if (Villager* w = findMutable(pickRandom(livingWhere([](const Villager& v) { return v.role == Role::Wolf; })))) {
@@ -382,12 +443,15 @@ void Game::dayBreaks() {
     notices.push_back("朝日が昇り、平和な朝を迎えた。");
   }
   actions_.clear();
+  dawn_ = false;
   day_ = nextDay;
   days_.emplace_back();
   today().notices = std::move(notices);
   today().secrets = std::move(secrets);
+  today().divined = std::move(divined);
   phase_ = Phase::Day;
   if (checkEnd()) return;
+  today().events.push_back({EventKind::Morning});
   if (day_ > config_.lastDay) {
     end(Winner::Draw);
     return;

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace village {
@@ -33,6 +35,19 @@ struct Villager {
 struct Speech {
   int speaker = 0;
   std::string text;
+  int emphasis = 0;  // +1 said strongly, -1 weakly, 0 plainly
+};
+
+// What happened, in the order it happened, for pages that tell the day as
+// one log (speeches among arrivals, votes, deaths and the turns of the day).
+enum class EventKind { Arrival, Speech, VoteTable, Executed, NightFalls, Killed, Morning, Silence, Victory };
+
+struct Event {
+  Event(EventKind k = EventKind::Speech, int w = 0, size_t s = 0) : kind(k), who(w), speech(s) {}
+  EventKind kind = EventKind::Speech;
+  int who = 0;  // the arrival, the speaker, the executed or the killed
+  size_t speech = 0;  // Speech: its index in the day's speeches
+  std::vector<std::pair<int, int>> ballots;  // VoteTable: voter, target; target 0 for none
 };
 
 // Everything that happened on one day (day 0 is the day before the game).
@@ -41,7 +56,15 @@ struct DayRecord {
   std::vector<Speech> ghosts;  // the dead
   std::vector<std::string> notices;  // announcements of the game master
   std::map<int, std::string> secrets;  // per villager: what only they learn (a seer's result)
+  std::vector<Event> events;  // everything above that the living saw, oldest first
+  std::map<int, int> divined;  // seer: the villager divined the night before
 };
+
+// How a game runs. Standard: it begins on day 1 and a night is one step.
+// NightFirst: it begins at night 1 (the wolves attack before anyone has
+// spoken), each night ends with a dawn step at which the night's actions are
+// due, votes are taken all day, and no one speaks once the sun sets.
+enum class Rules { Standard, NightFirst };
 
 struct GameConfig {
   int capacity = 8;
@@ -54,6 +77,10 @@ struct GameConfig {
   // The human players are never executed or attacked, so a test or a demo
   // can watch the whole game.
   bool protectHumans = true;
+  Rules rules = Rules::Standard;
+  // The forced winner takes the game at this execution; the earlier ones
+  // are ordinary.
+  int forcedAtExecution = 1;
 };
 
 class Game {
@@ -72,11 +99,18 @@ class Game {
   // One line of small talk from a simulated villager (lobby and daytime).
   void chatter();
 
-  bool say(int no, std::string_view text);
+  bool say(int no, std::string_view text, int emphasis = 0);
+  // A villager keeps silent for the rest of the day; once more than half of
+  // the living do, an hour passes in silence.
+  bool keepSilent(int no);
+  bool isSilent(int no) const { return silent_.count(no) > 0; }
   bool vote(int no, int target);
   bool act(int no, int target);
 
   Phase phase() const { return phase_; }
+  // At night: the dawn step has come and the night's actions are due.
+  bool dawn() const { return dawn_; }
+  Rules rules() const { return config_.rules; }
   int day() const { return day_; }
   Winner winner() const { return winner_; }
   int capacity() const { return config_.capacity; }
@@ -102,6 +136,11 @@ class Game {
   bool checkEnd();
   void end(Winner w);
   void kill(Villager& v);
+  void addSpeech(DayRecord& d, Speech s);
+  // A hunter guards from the first night on; under NightFirst rules from
+  // the second, since the first comes before anyone could judge.
+  bool huntersGuardTonight() const { return config_.rules == Rules::Standard || day_ >= 2; }
+  void dealNightFirst(std::vector<Role>& pool, int n) const;
   DayRecord& today() { return days_.back(); }
 
   GameConfig config_;
@@ -113,6 +152,9 @@ class Game {
   std::vector<DayRecord> days_;
   std::map<int, int> votes_;
   std::map<int, int> actions_;
+  std::set<int> silent_;
+  bool dawn_ = false;
+  int executions_ = 0;
 };
 
 }  // namespace village

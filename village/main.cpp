@@ -28,18 +28,31 @@ void usage(std::ostream& out) {
          "  --url URL            base URL to serve (default " << jinro::kServerBaseUrl << ");\n"
          "                       host 127.0.0.1 or localhost; port 0 picks a free port\n"
          "  --scenario NAME      the scenario to start with (default demo; see --list-scenarios)\n"
+         "  --dialect NAME       the pages the village speaks: standard (default) or 2004, the\n"
+         "                       pages of the public 2004 game script (cgi_jinro.cgi 2004.02.02a):\n"
+         "                       registration at cgi_jinro.cgi?entry, village select at ?room,\n"
+         "                       the game begins at night 1, no page names a charset\n"
          "  --phase-seconds N    advance the game every N seconds (default 20); a finished\n"
          "                       game is shown for 3 periods, then a new one begins\n"
          "  --manual             advance only when asked on /__control/advance\n"
          "  --seed N             seed of the villagers' choices (default 1)\n"
          "  --port-file FILE     write the port number to FILE once listening\n"
-         "  --list-scenarios     list the scenarios and exit\n"
+         "  --list-scenarios     list the scenarios of the dialect and exit\n"
          "  --help               show this help and exit\n\n"
          "Pages under the base URL: the framed entry (the base URL itself), index.html,\n"
          "index2.html (entry with the login form), cgi_jinro.cgi, jinro_rule.html.\n"
-         "The player of a scenario logs in as villager no. 3 with the password \"pass\".\n\n"
+         "The player of a scenario logs in as villager no. 3 with the password \"pass\".\n"
+         "In the 2004 dialect the base URL and jinro_index.htm are the top page, index2.html the\n"
+         "village's login form filled in for that player (CMBPLAYER=3, TXTPASS=pass, VILLAGENO=1),\n"
+         "and a bare GET or an empty POST of cgi_jinro.cgi answers \"正しい入り口からどうぞ。\".\n\n"
          "Control (GET or POST, JSON unless stated), never visited by the client:\n"
-         "  /__control/state                  scenario, phase, day, step, living, capacity, winner, formid\n"
+         "  /__control/state                  scenario, phase, day, step, living, capacity, winner, formid,\n"
+         "                                    dialect, dawn (a night's actions are due), fail_next\n"
+         "  /__control/fail-next?n=N          answer the next N in-game POSTs to cgi_jinro.cgi (default 1;\n"
+         "                                    0 cancels) with a titled page of the server that is no game\n"
+         "                                    page, the game untouched; &status=S sends it with status S\n"
+         "                                    (default 200). In-game: the 2004 dialect's TXTLOGIN=2 POSTs;\n"
+         "                                    in the standard one every POST but LOGIN, ENTRY, REGIST, LOGVIEW\n"
          "  /__control/advance?n=N            advance N steps (default 1); answers the new state\n"
          "  /__control/chatter                one more line of small talk\n"
          "  /__control/scenario?name=NAME     start NAME afresh (the request log stays)\n"
@@ -64,6 +77,8 @@ bool parseInt(const char* s, long lo, long hi, long* out) {
 int main(int argc, char** argv) {
   std::string url = jinro::kServerBaseUrl;
   std::string scenario = "demo";
+  village::Dialect dialect = village::Dialect::Standard;
+  bool listScenarios = false;
   std::string portFile;
   long phaseSeconds = 20;
   long seed = 1;
@@ -81,16 +96,18 @@ int main(int argc, char** argv) {
       usage(std::cout);
       return 0;
     } else if (a == "--list-scenarios") {
-      for (const auto& s : village::allScenarios()) std::cout << s.name << "\t" << s.description << "\n";
-      return 0;
+      listScenarios = true;
+    } else if (a == "--dialect") {
+      auto d = village::parseDialect(value());
+      if (!d) {
+        std::cerr << "jinro-village: --dialect takes standard or 2004\n";
+        return 2;
+      }
+      dialect = *d;
     } else if (a == "--url") {
       url = value();
     } else if (a == "--scenario") {
       scenario = value();
-      if (!village::findScenario(scenario)) {
-        std::cerr << "jinro-village: unknown scenario '" << scenario << "' (see --list-scenarios)\n";
-        return 2;
-      }
     } else if (a == "--phase-seconds") {
       if (!parseInt(value(), 1, 86400, &phaseSeconds)) {
         std::cerr << "jinro-village: --phase-seconds takes a number of seconds from 1 to 86400\n";
@@ -111,6 +128,16 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  if (listScenarios) {
+    for (const auto& s : village::allScenarios())
+      if (village::availableIn(s, dialect)) std::cout << s.name << "\t" << s.description << "\n";
+    return 0;
+  }
+  if (!village::findScenario(scenario, dialect)) {
+    std::cerr << "jinro-village: unknown scenario '" << scenario << "' in the " << village::dialectName(dialect)
+              << " dialect (see --list-scenarios)\n";
+    return 2;
+  }
   std::string why;
   auto base = village::parseBaseUrl(url, &why);
   if (!base) {
@@ -118,7 +145,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  village::Village v(base->path, scenario, static_cast<uint32_t>(seed));
+  village::Village v(base->path, scenario, static_cast<uint32_t>(seed), dialect);
   village::VillageServer server(v);
   int port = server.bind(base->port);
   if (port < 0) {
@@ -137,7 +164,7 @@ int main(int argc, char** argv) {
     }
     std::rename(tmp.c_str(), portFile.c_str());
   }
-  std::cerr << "jinro-village: serving http://127.0.0.1:" << port << base->path << " (scenario " << scenario
+  std::cerr << "jinro-village: serving http://127.0.0.1:" << port << base->path << " (scenario " << scenario << ", dialect " << village::dialectName(dialect)
             << (manual ? ", manual" : ", a step every " + std::to_string(phaseSeconds) + " s") << ")" << std::endl;
 
   using Clock = std::chrono::steady_clock;

@@ -13,25 +13,33 @@ const std::vector<Scenario>& allScenarios() {
   using H = Hostile;
   static const std::vector<Scenario> list = {
       {"demo", "8 villagers: the lobby fills, then a whole game (the player, no. 3, is the seer)", 8, 4, 3,
-       R::Seer, false, 0, W::None, true, E::ShiftJis, H::None},
+       R::Seer, false, 0, W::None, true, E::ShiftJis, H::None, 0, true},
       {"registration", "a lobby of 8 with 3 villagers and no player: register through the form", 8, 3, 0,
-       R::Villager, false, 0, W::None, true, E::ShiftJis, H::None},
+       R::Villager, false, 0, W::None, true, E::ShiftJis, H::None, 0, true},
       {"full-lobby", "a lobby of 16 with 15 villagers; the next step fills it, the one after starts the game", 16,
        15, 3, R::Villager, false, 0, W::None, true, E::ShiftJis, H::None},
+      {"full-lobby-22", "a lobby of 22 with 20 villagers; a villager joins each step until 22 of 22, then the game starts",
+       22, 20, 3, R::Villager, false, 0, W::None, true, E::ShiftJis, H::None, 0, true},
       {"full-lobby-nospace", "as full-lobby, the living count written without a space", 16, 15, 3, R::Villager,
        false, 0, W::None, false, E::ShiftJis, H::None},
-      {"day-night", "12 villagers on day 1; steps: vote, night, day 2, ... (player no. 3, the seer)", 12, 12, 3,
-       R::Seer, true, 0, W::None, true, E::ShiftJis, H::None},
+      {"day-night", "12 villagers on day 1 (in 2004: at night 1); steps: vote, night, day 2, ... (player no. 3, the seer)", 12, 12, 3,
+       R::Seer, true, 0, W::None, true, E::ShiftJis, H::None, 0, true},
       {"day-night-500k", "as day-night, every game page padded to about 500 kB with earlier speeches", 12, 12, 3,
        R::Seer, true, 0, W::None, true, E::ShiftJis, H::None, 500000},
-      {"victory", "5 villagers voting on day 1; the next step: the villagers win", 5, 5, 3, R::Villager, true, 1,
-       W::Village, true, E::ShiftJis, H::None},
+      {"victory", "5 villagers voting on day 1 (in 2004: day 2); the next step: the villagers win", 5, 5, 3, R::Villager, true, 1,
+       W::Village, true, E::ShiftJis, H::None, 0, true},
+      {"game-village", "8 villagers: night, day, vote, night and so on; the second vote: the villagers win", 8, 8, 3,
+       R::Seer, true, 0, W::Village, true, E::ShiftJis, H::None, 0, true, 2},
+      {"game-wolves", "as game-village; the werewolves win", 8, 8, 3, R::Seer, true, 0, W::Wolves, true, E::ShiftJis,
+       H::None, 0, true, 2},
+      {"game-fox", "as game-village; the fox wins", 8, 8, 3, R::Seer, true, 0, W::Fox, true, E::ShiftJis, H::None, 0,
+       true, 2},
       {"victory-500k", "as victory, every game page padded to about 500 kB with earlier speeches", 5, 5, 3,
        R::Villager, true, 1, W::Village, true, E::ShiftJis, H::None, 500000},
       {"victory-wolf", "as victory; the werewolves win", 5, 5, 3, R::Villager, true, 1, W::Wolves, true,
-       E::ShiftJis, H::None},
+       E::ShiftJis, H::None, 0, true},
       {"victory-fox", "as victory; the fox wins", 5, 5, 3, R::Villager, true, 1, W::Fox, true, E::ShiftJis,
-       H::None},
+       H::None, 0, true},
       {"victory-cat", "as victory; the cat wins", 5, 5, 3, R::Villager, true, 1, W::Cat, true, E::ShiftJis,
        H::None},
       {"draw", "as victory; the game ends in a draw", 5, 5, 3, R::Villager, true, 1, W::Draw, true, E::ShiftJis,
@@ -60,6 +68,13 @@ const Scenario* findScenario(std::string_view name) {
   for (const Scenario& s : allScenarios())
     if (name == s.name) return &s;
   return nullptr;
+}
+
+bool availableIn(const Scenario& s, Dialect d) { return d == Dialect::Standard || s.in2004; }
+
+const Scenario* findScenario(std::string_view name, Dialect d) {
+  const Scenario* s = findScenario(name);
+  return s && availableIn(*s, d) ? s : nullptr;
 }
 
 namespace {

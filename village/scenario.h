@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dialect.h"
 #include "game.h"
 #include "text.h"
 
@@ -29,12 +30,17 @@ struct Scenario {
   Encoding encoding;
   Hostile hostile;
   size_t pageBytes = 0;  // game pages padded to about this size (PageOptions::padToBytes), 0 for none
+  bool in2004 = false;  // also played in the 2004 script's dialect
+  int forcedAtExecution = 1;  // the execution at which forcedWinner takes the game
 };
+
+bool availableIn(const Scenario& s, Dialect d);
 
 inline constexpr const char* kPlayerPass = "pass";
 
 const std::vector<Scenario>& allScenarios();
 const Scenario* findScenario(std::string_view name);
+const Scenario* findScenario(std::string_view name, Dialect d);  // nullptr when not played in d
 
 // The hostile page of a scenario in Shift_JIS. Its FORMID value is
 // kFormIdPlaceholder, for the sender to fill in.

@@ -4,12 +4,14 @@
 #include <charconv>
 
 #include "pages.h"
+#include "script2004_pages.h"
 #include "text.h"
 
 namespace village {
 namespace {
 
 constexpr int kVillageNo = 123;
+constexpr int kVillageNo2004 = 1;  // the first village the script creates
 constexpr size_t kLogMaxEntries = 10000;
 constexpr size_t kLogMaxBytes = 64u * 1024 * 1024;
 
@@ -63,8 +65,8 @@ std::string standaloneErrorPage(std::string_view message) {
   return encodePage(errorPage(message, PageOptions{}), Encoding::ShiftJis);
 }
 
-Village::Village(std::string basePath, const std::string& scenario, uint32_t seed)
-    : basePath_(std::move(basePath)), seed_(seed) {
+Village::Village(std::string basePath, const std::string& scenario, uint32_t seed, Dialect dialect)
+    : basePath_(std::move(basePath)), seed_(seed), dialect_(dialect) {
   if (!setScenario(scenario)) setScenario("demo");
 }
 
@@ -75,12 +77,15 @@ struct Prepared {
   std::string hostile;
 };
 
-Prepared prepare(const Scenario& s, uint32_t seed) {
+Prepared prepare(const Scenario& s, uint32_t seed, Dialect dialect) {
   GameConfig config;
   config.capacity = s.capacity;
-  config.villageNo = kVillageNo;
+  config.villageNo = dialect == Dialect::Script2004 ? kVillageNo2004 : kVillageNo;
   config.seed = seed;
   config.forcedWinner = s.forcedWinner;
+  config.forcedAtExecution = s.forcedAtExecution;
+  // The script's game begins at night 1.
+  config.rules = dialect == Dialect::Script2004 ? Rules::NightFirst : Rules::Standard;
   auto game = std::make_unique<Game>(config);
   for (int i = 1; i <= s.villagers; ++i) {
     if (i == s.playerNo)
@@ -89,6 +94,10 @@ Prepared prepare(const Scenario& s, uint32_t seed) {
       game->join("", "", false);
   }
   if (s.started) game->start();
+  // A scenario's steps count from the first daytime, which under these rules
+  // comes after the first night.
+  if (s.steps > 0 && config.rules == Rules::NightFirst)
+    while (game->phase() == Phase::Night) game->advance();
   for (int i = 0; i < s.steps; ++i) game->advance();
   return {std::move(game), hostilePage(s.hostile, kVillageNo)};
 }
@@ -96,15 +105,16 @@ Prepared prepare(const Scenario& s, uint32_t seed) {
 }  // namespace
 
 void Village::install(const Scenario& s) {
-  Prepared p = prepare(s, seed_);
+  Prepared p = prepare(s, seed_, dialect_);
   scenario_ = &s;
+  if (dialect_ == Dialect::Script2004) cgi2004_ = std::make_unique<script2004::Cgi>(seed_);
   game_ = std::move(p.game);
   steps_ = 0;
   hostileCache_ = std::move(p.hostile);
 }
 
 bool Village::setScenario(std::string_view name) {
-  const Scenario* s = findScenario(name);
+  const Scenario* s = findScenario(name, dialect_);
   if (!s) return false;
   std::lock_guard lock(mutex_);
   install(*s);
@@ -174,9 +184,12 @@ std::string Village::stateJsonLocked() const {
   out += ",\"village_no\":" + std::to_string(g.villageNo());
   out += ",\"player_no\":" + std::to_string(scenario_->playerNo);
   out += ",\"player_pass\":" + jsonString(scenario_->playerNo ? kPlayerPass : "");
-  out += ",\"formid\":" + std::to_string(formId_);
+  out += ",\"formid\":" + std::to_string(cgi2004_ ? cgi2004_->lastFormId() : formId_);
   out += ",\"requests\":" + std::to_string(log_.size());
-  out += ",\"base_path\":" + jsonString(basePath_) + "}";
+  out += ",\"base_path\":" + jsonString(basePath_);
+  out += ",\"dialect\":" + jsonString(dialectName(dialect_));
+  out += std::string(",\"dawn\":") + (g.dawn() ? "true" : "false");
+  out += ",\"fail_next\":" + std::to_string(failNext_) + "}";
   return out;
 }
 
@@ -198,7 +211,30 @@ HttpResponse Village::page(std::string utf8, int status) {
   return r;
 }
 
+void Village::failNext(int n, int status) {
+  std::lock_guard lock(mutex_);
+  failNext_ = std::max(n, 0);
+  failStatus_ = status;
+}
+
+bool Village::takeFailure() {
+  if (failNext_ <= 0) return false;
+  --failNext_;
+  return true;
+}
+
+HttpResponse Village::page2004(script2004::Reply reply) {
+  HttpResponse r;
+  r.status = reply.status;
+  // The script names no charset: Shift_JIS is assumed.
+  r.contentType = "text/html";
+  r.body = encodePage(reply.utf8, Encoding::ShiftJis);
+  r.headers = std::move(reply.headers);
+  return r;
+}
+
 HttpResponse Village::error(int status, std::string_view message) {
+  if (dialect_ == Dialect::Script2004) return page2004({status, script2004::plainPage(message), {}});
   PageOptions opt;
   opt.charset = charsetName(scenario_->encoding);
   return page(errorPage(message, opt), status);
@@ -228,6 +264,7 @@ HttpResponse Village::handleGame(const HttpRequest& request, std::string_view su
   PageOptions opt;
   opt.charset = charsetName(scenario_->encoding);
   opt.spaceBeforeLiving = scenario_->spaceBeforeLiving;
+  if (dialect_ == Dialect::Script2004) return handle2004(request, sub, query);
   bool hostile = scenario_->hostile != Hostile::None;
   if (sub.empty()) return page(framesetPage(opt));
   if (sub == "index.html") return page(indexPage(opt));
@@ -265,6 +302,10 @@ HttpResponse Village::handleCgi(const HttpRequest& request, std::string_view que
   auto get = [&](std::string_view name) { return fieldValue(*fields, name).value_or(""); };
   Game& g = *game_;
   std::string command = get("COMMAND");
+  // Entering the game (login, registration) and reading logs are not in-game.
+  bool inGame = command != "LOGIN" && command != "ENTRY" && command != "REGIST" && command != "LOGVIEW";
+  if (request.method == "POST" && inGame && takeFailure())
+    return error(failStatus_, "ただいま村が混み合っています。しばらくしてから、もう一度どうぞ。");
   std::string villageNo = get("VILLAGENO");
   if (!villageNo.empty() && toInt(villageNo, -1) != g.villageNo()) return error(404, "その村はありません。");
   const Villager* me = g.login(toInt(get("TXTPNO"), 0), cleanPlayerText(get("TXTPASS"), 64));
@@ -307,6 +348,26 @@ HttpResponse Village::handleCgi(const HttpRequest& request, std::string_view que
   return gameView();
 }
 
+HttpResponse Village::handle2004(const HttpRequest& request, std::string_view sub, std::string_view query) {
+  const Game& g = *game_;
+  if (sub.empty() || sub == "index.html" || sub == "jinro_index.htm") return page2004({200, script2004::topPage(), {}});
+  if (sub == "index2.html") {
+    // The login form as a returning player's browser fills it in.
+    int no = scenario_->playerNo;
+    return page2004({200, script2004::loginPage(g, no, no ? kPlayerPass : ""), {}});
+  }
+  if (sub != "cgi_jinro.cgi") return error(404, "そのページはありません。");
+  if (script2004::Cgi::isInGamePost(request.method, request.body) && takeFailure())
+    return error(failStatus_, "ただいま村が混み合っています。しばらくしてから、もう一度どうぞ。");
+  std::string cookies;
+  for (const auto& [name, value] : request.headers) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "cookie") cookies += (cookies.empty() ? "" : "; ") + value;
+  }
+  return page2004(cgi2004_->handle(*game_, request.method, query, request.body, cookies));
+}
+
 HttpResponse Village::handleControl(std::string_view path, std::string_view query) {
   FormFields args = parseForm(query).value_or(FormFields{});
   auto arg = [&](std::string_view name) { return fieldValue(args, name).value_or(""); };
@@ -319,20 +380,28 @@ HttpResponse Village::handleControl(std::string_view path, std::string_view quer
     }
     return json(200, stateJsonLocked());
   }
+  if (path == "fail-next") {
+    failNext_ = toInt(arg("n"), 1, 0, 1000000);
+    failStatus_ = toInt(arg("status"), 200, 200, 599);
+    return json(200, stateJsonLocked());
+  }
   if (path == "chatter") {
     game_->chatter();
     return json(200, stateJsonLocked());
   }
   if (path == "scenario") {
     std::string name = arg("name");
-    const Scenario* s = findScenario(name);
-    if (!s) return json(404, "{\"error\":\"unknown scenario\",\"name\":" + jsonString(name) + "}");
+    const Scenario* s = findScenario(name, dialect_);
+    if (!s)
+      return json(404, "{\"error\":\"unknown scenario in this dialect\",\"name\":" + jsonString(name) +
+                           ",\"dialect\":" + jsonString(dialectName(dialect_)) + "}");
     install(*s);
     return json(200, stateJsonLocked());
   }
   if (path == "scenarios") {
     std::string out = "{\"scenarios\":[";
     for (const Scenario& s : allScenarios()) {
+      if (!availableIn(s, dialect_)) continue;
       if (out.back() != '[') out += ",";
       out += "{\"name\":" + jsonString(s.name) + ",\"description\":" + jsonString(s.description) + "}";
     }

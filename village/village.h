@@ -12,8 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "dialect.h"
 #include "game.h"
 #include "scenario.h"
+#include "script2004_cgi.h"
 
 namespace village {
 
@@ -46,8 +48,9 @@ inline constexpr const char* kControlPrefix = "/__control/";
 
 class Village {
  public:
-  // basePath starts and ends with '/'. The scenario must exist.
-  Village(std::string basePath, const std::string& scenario, uint32_t seed);
+  // basePath starts and ends with '/'. The scenario must exist and be played
+  // in the dialect (else the village plays demo).
+  Village(std::string basePath, const std::string& scenario, uint32_t seed, Dialect dialect = Dialect::Standard);
 
   HttpResponse handle(const HttpRequest& request);
 
@@ -67,11 +70,19 @@ class Village {
   std::vector<LoggedRequest> requests() const;
   void resetLog();
   std::string scenarioName() const;
+  Dialect dialect() const { return dialect_; }
+  // The next n in-game POSTs get a page of the server that is no game page
+  // (status `status`), and the game does not see them.
+  void failNext(int n, int status = 200);
 
  private:
   HttpResponse handleGame(const HttpRequest& request, std::string_view subPath, std::string_view query);
   HttpResponse handleCgi(const HttpRequest& request, std::string_view query);
   HttpResponse handleControl(std::string_view path, std::string_view query);
+  HttpResponse handle2004(const HttpRequest& request, std::string_view subPath, std::string_view query);
+  HttpResponse page2004(script2004::Reply reply);
+  // Takes one of the failures asked for by failNext, if any is left.
+  bool takeFailure();
   HttpResponse page(std::string utf8, int status = 200);
   HttpResponse error(int status, std::string_view message);
   std::string stateJsonLocked() const;
@@ -90,6 +101,10 @@ class Village {
   size_t logBytes_ = 0;
   std::string hostileCache_;
   bool shutdown_ = false;
+  Dialect dialect_;
+  std::unique_ptr<script2004::Cgi> cgi2004_;
+  int failNext_ = 0;
+  int failStatus_ = 200;
 };
 
 // The error page for a request that never reached the village (too large,
