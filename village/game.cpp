@@ -338,13 +338,14 @@ void Game::execute() {
     if (target == 0 && !v.human) {
       std::vector<int> options;
       for (const Villager& o : villagers_)
-        if (o.alive && o.no != v.no && !(v.role == Role::Wolf && o.role == Role::Wolf)) options.push_back(o.no);
+        if (o.alive && o.no != v.no && !(v.role == Role::Wolf && o.role == Role::Wolf) && !spared(o))
+          options.push_back(o.no);
       target = pickRandom(options);
     }
     const Villager* t = find(target);
     bool counted = t && t->alive && !(config_.protectHumans && t->human);
     if (counted) ++tally[target];
-    table.ballots.emplace_back(v.no, counted ? target : 0);
+    table.ballots.emplace_back(v.no, target);
   }
   today().events.push_back(std::move(table));
   if (forced) {

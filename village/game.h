@@ -139,6 +139,12 @@ class Game {
   void addSpeech(DayRecord& d, Speech s);
   // A hunter guards from the first night on; under NightFirst rules from
   // the second, since the first comes before anyone could judge.
+  // A protected human, whom the simulated villagers leave out of their
+  // votes under NightFirst rules, so that the vote table shows the votes
+  // that counted. (The standard game keeps its choices as they always were.)
+  bool spared(const Villager& v) const {
+    return config_.rules == Rules::NightFirst && config_.protectHumans && v.human;
+  }
   bool huntersGuardTonight() const { return config_.rules == Rules::Standard || day_ >= 2; }
   void dealNightFirst(std::vector<Role>& pool, int n) const;
   DayRecord& today() { return days_.back(); }

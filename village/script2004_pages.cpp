@@ -320,6 +320,19 @@ std::string eventsSection(const Game& g) {
     case Phase::Night:
       out += logRows(g, day, seenAtNight);
       break;
+    case Phase::Over: {
+      // The end opens a day of its own: what was said since, the end, and
+      // the last day's vote and deaths below.
+      const DayRecord& rec = g.record(day);
+      bool after = false;
+      std::string rows;
+      for (const Event& e : rec.events) {
+        after = after || e.kind == EventKind::Victory;
+        if (after || seenNextDay(e.kind)) rows.insert(0, eventRow(g, day, rec, e));
+      }
+      out += rows;
+      break;
+    }
     default:
       out += logRows(g, day, nullptr);
       if (day >= 1) out += logRows(g, day - 1, seenNextDay);
