@@ -5,6 +5,8 @@
 # filled in (villager no. 3, password "pass"); the game moves on by itself.
 # Ends the village when the client is closed.
 #   PHASE_SECONDS=15 bash scripts/run-demo.sh   (seconds per step of the game)
+#   DIALECT=2004 bash scripts/run-demo.sh      (the pages of the 2004 game script;
+#                                               default standard)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,7 +17,8 @@ cmake --build "$build" -j"$(nproc)" --target jinro-client quill_pane jinro-villa
 bin="$build/bin"
 url=$(sed -n 's/^JINRO_SERVER_BASE_URL:STRING=//p' "$build/CMakeCache.txt")
 
-"$bin/jinro-village" --url "$url" --scenario demo --phase-seconds "${PHASE_SECONDS:-15}" &
+"$bin/jinro-village" --url "$url" --scenario demo --dialect "${DIALECT:-standard}" \
+  --phase-seconds "${PHASE_SECONDS:-15}" &
 village=$!
 trap 'kill $village 2>/dev/null; wait $village 2>/dev/null' EXIT
 sleep 0.5

@@ -25,6 +25,13 @@
 #   village_get PATH              GET PATH under the base URL, raw bytes on stdout
 #   village_post PATH BODY        POST BODY (form-encoded) to PATH under the base URL
 #   village_stop                  stop the village (also safe when it never started)
+#   village_fail_next [N] [STATUS] answer the next N in-game POSTs to cgi_jinro.cgi (default 1)
+#                                 with a titled page of the server that is no game page,
+#                                 with HTTP status STATUS (default 200); the game does not
+#                                 see them. The state's fail_next tells how many are left.
+#
+# Pass --dialect 2004 to village_start for the pages of the 2004 game script;
+# village_field dialect tells which the village speaks.
 #
 # The player of every scenario is villager no. 3 with the password "pass".
 # Needs curl and base64. Every function returns non-zero on failure.
@@ -143,4 +150,8 @@ village_stop() {
   [ -n "$_VILLAGE_DIR" ] && rm -rf "$_VILLAGE_DIR"
   VILLAGE_PID="" VILLAGE_PORT="" VILLAGE_URL="" VILLAGE_ORIGIN="" _VILLAGE_DIR=""
   return 0
+}
+
+village_fail_next() {
+  _village_ctl "fail-next?n=${1:-1}&status=${2:-200}" >/dev/null
 }
