@@ -44,11 +44,14 @@ DialectTable standardTable() {
 }
 
 // Every page of a village carries the villagers' grid; the log, newest
-// first, stands under "◆ 出来事" and may hold a vote table of its own.
+// first, stands under "◆ 出来事" and may hold a vote table of its own. The
+// section headings are matched with their cell's markup, which no player's
+// text can hold (the script escapes "<" and ">"): a name or a speech that
+// says "◆ 出来事" moves nothing.
 DialectTable script2004Table() {
   DialectTable d;
   d.id = Dialect::script2004;
-  d.gamePageMarkers = {sj("◆ 村人たち")};
+  d.gamePageMarkers = {sj(">◆ 村人たち</td>")};
   // The empty command is the form's own "更　新"; the password is never
   // sent again once logged in.
   d.actionFields = "COMMAND=&CMBPLAYER=&TXTMSG=&";
@@ -57,16 +60,16 @@ DialectTable script2004Table() {
   // cell says so.
   d.capacity.value = 22;  // LobbyCount::Kind::fixed
   d.living.kind = LobbyCount::Kind::cellsMarked;
-  d.living.marker = sj("（生存中）");
+  d.living.marker = sj("（生存中）</td>");
   d.ownTriggers = {
       {AlarmKind::sonmin, sj("「村　人」の勝利です！</font>")},
       {AlarmKind::jinro, sj("「人　狼」の勝利です！</font>")},
       {AlarmKind::yoko, sj("「妖　狐」の勝利です！</font>")},
       {AlarmKind::sonmintoroku, sj("<B><FONT size=\"+2\">村民登録書</FONT></B>")},
   };
-  d.tableAnchor = sj("◆ 出来事");
-  d.copyStart = {sj("◆ 出来事"), "<table"};
-  d.copyEnd = {sj("◆ 行動設定"), sj("◆ 幽霊の間"), "<input"};
+  d.tableAnchor = sj(">◆ 出来事</td>");
+  d.copyStart = {d.tableAnchor, "<table"};
+  d.copyEnd = {sj(">◆ 行動設定</td>"), sj(">◆ 幽霊の間</td>"), "<input"};
   d.copyEndReversed = d.copyEnd;
   d.endBackTo = "</table";
   // Its addresses are absolute as the server is set up; only a form that
@@ -98,7 +101,9 @@ const DialectTable& dialectTable(Dialect dialect) {
 }
 
 std::span<const DialectTable* const> candidateDialects(ServerKind choice) {
-  static const std::array<const DialectTable*, 2> all = {&standard(), &script2004()};
+  // The 2004 script's marker is markup no speech can write; ours is a
+  // button's label, which a speech on the 2004 script may quote.
+  static const std::array<const DialectTable*, 2> all = {&script2004(), &standard()};
   static const std::array<const DialectTable*, 1> onlyStandard = {&standard()};
   static const std::array<const DialectTable*, 1> only2004 = {&script2004()};
   switch (choice) {

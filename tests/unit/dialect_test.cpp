@@ -132,6 +132,11 @@ TEST_F(DialectTest, PagesOfNeitherDialectAndTheChoiceOfServer) {
     EXPECT_FALSE(r.registrationOpen);
     EXPECT_TRUE(r.postBody.empty());
   }
+  // A speech on the script may quote our dialect's button.
+  Village quoting;
+  quoting.log = {pages2004::speechRow("村人2", "行動/更新を押して")};
+  EXPECT_EQ(read(pages2004::page(quoting)).dialect, Dialect::script2004);
+  EXPECT_EQ(read(pages2004::page(quoting)).postBody, kBody2004);
   // Our own dialect's page is read as ever, in its dialect.
   const std::string ours = sj("<title>村</title><form><input name=TXTPNO value=3><input type=submit "
                               "value=\"行動/更新\"></form>");
