@@ -462,7 +462,7 @@ std::string loginPage(const Game& g, int presetNo, std::string_view presetPass) 
   out += "<TR><TD>村</TD><TD>" + std::string(kVillageName) + "村</TD></TR>\n";
   out += "<TR><TD>名前</TD><TD><SELECT name=\"CMBPLAYER\">\n";
   auto opt = [&](int value, std::string_view label) {
-    return "<OPTION value=\"" + num(value) + "\"" + (value == presetNo ? " selected" : "") + ">" +
+    return "<OPTION value=\"" + num(value) + "\"" + (value == presetNo && value ? " selected" : "") + ">" +
            std::string(label) + "</OPTION>\n";
   };
   out += opt(0, "旅　人（観戦）");
