@@ -209,7 +209,7 @@ std::string clockLine(const Game& g) {
   } else if (night && g.dawn()) {
     out += "東の空が白みはじめています。<FONT size=\"+2\">能力対象</FONT>を決定してください。<BR><BR>";
   } else if (night) {
-    out += timeLeft("夜明け", 0);
+    out += timeLeft("夜明け", kDusk / 2);  // night falls at the clock's half
   } else if (p == Phase::Over) {
     out += timeLeft("日没", kDusk / 2);  // the clock stops where the last vote left it
   } else {

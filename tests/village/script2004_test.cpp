@@ -93,7 +93,7 @@ TEST(Script2004, LoginOpensTheVillageAtNightOneInOneForm) {
   }
   EXPECT_FALSE(has(page, "◆ 幽霊の間"));
   EXPECT_TRUE(isNight(page));
-  EXPECT_TRUE(has(page, "<FONT size=\"+2\">1</FONT>日目 <IMG src=\"img/moon.gif\" border=\"0\"> 夜明けまであと"));
+  EXPECT_TRUE(has(page, "<FONT size=\"+2\">1</FONT>日目 <IMG src=\"img/moon.gif\" border=\"0\"> 夜明けまであと <FONT size=\"+2\">6</FONT>時間<BR>"));
   EXPECT_TRUE(has(page, "<FONT size=\"+1\">１日目の夜となりました。</FONT>"));
   EXPECT_TRUE(has(page, "アナタの役割は「占い師」です。"));
   // The seer divines tonight; updating is the last choice.
