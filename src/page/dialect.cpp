@@ -51,7 +51,10 @@ DialectTable standardTable() {
 DialectTable script2004Table() {
   DialectTable d;
   d.id = Dialect::script2004;
-  d.gamePageMarkers = {sj(">◆ 村人たち</td>")};
+  d.gamePageMarkers = {sj("◆ 村人たち</")};
+  // The grid's heading follows the stylesheet and the title at the top of
+  // every page.
+  d.markersWithin = 16 * 1024;
   // The empty command is the form's own "更　新"; the password is never
   // sent again once logged in.
   d.actionFields = "COMMAND=&CMBPLAYER=&TXTMSG=&";
@@ -67,9 +70,9 @@ DialectTable script2004Table() {
       {AlarmKind::yoko, sj("「妖　狐」の勝利です！</font>")},
       {AlarmKind::sonmintoroku, sj("<B><FONT size=\"+2\">村民登録書</FONT></B>")},
   };
-  d.tableAnchor = sj(">◆ 出来事</td>");
+  d.tableAnchor = sj("◆ 出来事</");
   d.copyStart = {d.tableAnchor, "<table"};
-  d.copyEnd = {sj(">◆ 行動設定</td>"), sj(">◆ 幽霊の間</td>"), "<input"};
+  d.copyEnd = {sj("◆ 行動設定</"), sj("◆ 幽霊の間</"), "<input"};
   d.copyEndReversed = d.copyEnd;
   d.endBackTo = "</table";
   // Its addresses are absolute as the server is set up; only a form that

@@ -50,8 +50,11 @@ struct LinkFix {
 struct DialectTable {
   Dialect id = Dialect::standard;
 
-  // A page that holds any of these is a game page of the dialect.
+  // A page that holds any of these is a game page of the dialect; within
+  // its first `markersWithin` bytes when that is not 0 (a page of another
+  // dialect is then told in a glance, not a search of the whole page).
   std::vector<std::string> gamePageMarkers;
+  size_t markersWithin = 0;
 
   // What a refresh posts: `actionFields` first when the page holds
   // `actionMarker` (always, when that is empty), then each login control's

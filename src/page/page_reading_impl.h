@@ -204,20 +204,41 @@ long lobbyCount(std::string_view text, const LobbyCount& count) {
   return count.value;
 }
 
-template <class Ops>
-bool containsAny(std::string_view text, const std::vector<std::string>& markers) {
-  for (const std::string& marker : markers)
-    if (contains<Ops>(text, marker)) return true;
-  return false;
-}
+// The dialect a game page is in, and which of its markers told it.
+struct GameDialect {
+  const DialectTable* dialect = nullptr;
+  size_t marker = 0;
+};
 
 // The first dialect, among those the choice allows, whose game pages look
 // like this page; none for a page that is no game page.
 template <class Ops>
+GameDialect findGameDialectWith(std::string_view text, ServerKind choice) {
+  for (const DialectTable* dialect : candidateDialects(choice)) {
+    const std::string_view where = dialect->markersWithin ? text.substr(0, dialect->markersWithin) : text;
+    for (size_t i = 0; i < dialect->gamePageMarkers.size(); ++i)
+      if (contains<Ops>(where, dialect->gamePageMarkers[i])) return {dialect, i};
+  }
+  return {};
+}
+
+template <class Ops>
 const DialectTable* gameDialectWith(std::string_view text, ServerKind choice) {
-  for (const DialectTable* dialect : candidateDialects(choice))
-    if (containsAny<Ops>(text, dialect->gamePageMarkers)) return dialect;
-  return nullptr;
+  return findGameDialectWith<Ops>(text, choice).dialect;
+}
+
+// Whether the refresh posts the dialect's action fields: always, or when the
+// page holds its action marker. The markers tried before the one that told
+// the dialect are known to be absent, and the one that told it present.
+template <class Ops>
+bool withActionFieldsWith(std::string_view text, const GameDialect& found) {
+  const DialectTable& d = *found.dialect;
+  if (d.actionMarker.empty()) return true;
+  if (d.markersWithin == 0) {
+    for (size_t i = 0; i <= found.marker; ++i)
+      if (d.gamePageMarkers[i] == d.actionMarker) return i == found.marker;
+  }
+  return contains<Ops>(text, d.actionMarker);
 }
 
 // Night when the night kind's middle text starts after the end of the first
@@ -298,7 +319,8 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   page.caption.assign(cutOnCharacterBoundary(text.substr(titleStart, close - titleStart), kTitleLimit));
   page.url.assign(cutOnCharacterBoundary(untilZero(pageUrl), kUrlLimit));
 
-  const DialectTable* dialect = gameDialectWith<Ops>(text, settings.serverKind);
+  const GameDialect found = findGameDialectWith<Ops>(text, settings.serverKind);
+  const DialectTable* dialect = found.dialect;
   const DialectTable& rules = dialect ? *dialect : fallbackDialect(settings.serverKind);
   page.preDay = contains<Ops>(text, kPreDayMarker);
   if (page.preDay) {
@@ -315,8 +337,7 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   page.dialect = dialect->id;
   page.loginValues = readLoginValuesWith<Ops>(*dialect, text);
   page.event = pageEventWith<Ops>(settings, *dialect, text);
-  const bool withActionFields = dialect->actionMarker.empty() || contains<Ops>(text, dialect->actionMarker);
-  page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFields);
+  page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFieldsWith<Ops>(text, found));
   page.night = isNightPageWith<Ops>(settings, text);
   return page;
 }
