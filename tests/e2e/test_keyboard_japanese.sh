@@ -50,7 +50,8 @@ ini_text | grep -qx "night_sound_path=$APP/t_day.wav" || e2e_fail "the chosen fi
 e2e_pass "Enter on 開く opens the chooser; the chosen file is written by OK"
 
 # 3. 設定 → 全般の設定: a changed URL, then Tab to ｷｬﾝｾﾙ (past the interval,
-# the two notification switches and OK) and Enter: nothing written.
+# the two notification switches, the server's kind and OK) and Enter:
+# nothing written.
 before=$(ini_text)
 click_in $PAGE_X "$(page_y 300)"
 keys alt+c
@@ -58,7 +59,7 @@ keys g
 wait_shown '全般の設定'
 keys ctrl+a
 xdotool type --delay 20 "http://changed.example/"
-keys Tab Tab Tab Tab Tab Tab Tab
+keys Tab Tab Tab Tab Tab Tab Tab Tab
 keys Return
 wait_gone '全般の設定'
 [ "$(ini_text)" = "$before" ] || e2e_fail "Enter on ｷｬﾝｾﾙ changed jinro.ini"
