@@ -91,7 +91,6 @@ void Client::restorePlacement(uint32_t startShowCmd) {
   p.rcNormalRight = 200;
   p.rcNormalBottom = 200;
   loadWindowPlacement(p);
-  p.length = 44;
   desktop_.shell.applyPlacement(p);
 }
 
@@ -172,7 +171,6 @@ void Client::close() {
   refresh_.stopCountdown();
   alarms_.stopAllAlarms();
   WindowPlacement p = desktop_.shell.placement();
-  p.length = 44;
   if (p.showCmd == SW_SHOWMAXIMIZED) p.flags |= WPF_RESTORETOMAXIMIZED;
   saves_.note(saveWindowPlacement(p));
   closeAllLogWindows();

@@ -1,5 +1,5 @@
 #pragma once
-// The eleven alarm kinds, their fixed alarm ids and sound device types.
+// The eleven alarm kinds and the sound device each is played on.
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -22,24 +22,6 @@ enum class AlarmKind : int {
 inline constexpr int kAlarmKindCount = 11;
 
 inline constexpr int index(AlarmKind k) { return static_cast<int>(k); }
-
-// Alarm id held in ClientController::currentAlarm while the kind's alarm is current.
-inline constexpr int32_t alarmId(AlarmKind k) {
-  switch (k) {
-    case AlarmKind::sonmintoroku: return 50023;
-    case AlarmKind::jinro: return 50024;
-    case AlarmKind::hikiwake: return 50025;
-    case AlarmKind::sonmin: return 50026;
-    case AlarmKind::yoko: return 50027;
-    case AlarmKind::nekomata: return 50028;
-    case AlarmKind::tohyo: return 50029;
-    case AlarmKind::kodo: return 50030;
-    case AlarmKind::daytime: return 50031;
-    case AlarmKind::night: return 50032;
-    case AlarmKind::full_alarm: return 50033;
-  }
-  return 100;
-}
 
 inline constexpr std::string_view kWaveAudio = "WaveAudio";
 inline constexpr std::string_view kSequencer = "Sequencer";

@@ -53,7 +53,6 @@ struct Settings {
 
 // The main window's placement as the settings file stores it.
 struct WindowPlacement {
-  uint32_t length = 44;
   uint32_t flags = 0;
   uint32_t showCmd = 0;
   int32_t ptMinPositionX = 0, ptMinPositionY = 0;

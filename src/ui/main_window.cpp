@@ -342,7 +342,6 @@ QRect MainWindow::frameMargins() const {
 
 WindowPlacement MainWindow::placement() {
   WindowPlacement p = lastPlacement_;
-  p.length = 44;
   const Qt::WindowStates states = windowState();
   p.flags &= ~WPF_RESTORETOMAXIMIZED;
   if (states & Qt::WindowMinimized) {

@@ -95,9 +95,7 @@ TEST_F(SettingsTest, NoFileGivesEveryDefault) {
   EXPECT_EQ(s.refreshIntervalSeconds, 10u);
 
   WindowPlacement p;
-  p.length = 44;
   loadWindowPlacement(p);
-  EXPECT_EQ(p.length, 44u);
   EXPECT_EQ(p.flags, WPF_SETMINPOSITION);
   EXPECT_EQ(p.showCmd, SW_SHOWNORMAL);
   EXPECT_EQ(p.ptMinPositionX, 200);
@@ -179,7 +177,6 @@ TEST_F(SettingsTest, PlacementRoundTripsWithNegativeAndLargeValues) {
             "rcNormalPosition_right=-2147483648\r\n"
             "rcNormalPosition_bottom=450\r\n");
   WindowPlacement q;
-  q.length = 44;
   loadWindowPlacement(q);
   EXPECT_EQ(q.flags, p.flags);
   EXPECT_EQ(q.showCmd, p.showCmd);
