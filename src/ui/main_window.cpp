@@ -38,19 +38,18 @@ constexpr int kViewerCloseMilliseconds = 250;
 // How long the saved placement waits for the window manager's frame.
 constexpr int kFrameWaitMilliseconds = 1000;
 
-// The toolbar's buttons by the ids the program has always given them: a
-// button is found by its object name, "button_<id>".
+// The toolbar's buttons, each named by what it does: the name is its icon's
+// and its object name.
 struct ToolbarButton {
   Command command;
-  int id;
-  const char* icon;
+  const char* name;
   int separatorsBefore;
 };
-constexpr ToolbarButton kToolbarButtons[] = {{Command::manualRefresh, 50007, "manual_refresh", 6},
-                                             {Command::autoRefresh, 50008, "auto_refresh", 1},
-                                             {Command::returnToTop, 50009, "return_top", 2},
-                                             {Command::reverseRows, 50013, "reverse", 2},
-                                             {Command::copySpeeches, 50034, "copy_speech", 2}};
+constexpr ToolbarButton kToolbarButtons[] = {{Command::manualRefresh, "manual_refresh", 6},
+                                             {Command::autoRefresh, "auto_refresh", 1},
+                                             {Command::returnToTop, "return_top", 2},
+                                             {Command::reverseRows, "reverse", 2},
+                                             {Command::copySpeeches, "copy_speech", 2}};
 
 // The smallest normal frame in which the page can still be used.
 constexpr int kMinimumFrameWidth = 320;
@@ -155,7 +154,7 @@ void MainWindow::buildToolbar() {
   layout->setContentsMargins(0, 2, 0, 2);
   layout->setSpacing(0);
   toolbar_ = new QToolBar(band_);
-  toolbar_->setObjectName(QStringLiteral("toolbar_50006"));
+  toolbar_->setObjectName(QStringLiteral("toolbar"));
   toolbar_->setMovable(false);
   toolbar_->setFloatable(false);
   toolbar_->setIconSize(QSize(16, 15));
@@ -171,9 +170,9 @@ void MainWindow::buildToolbar() {
     gap->setFixedWidth(8 * b.separatorsBefore);
     toolbar_->addWidget(gap);
     QAction* action =
-        toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.icon))), QString());
+        toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.name))), QString());
     action->setToolTip(QString());
-    action->setObjectName(QStringLiteral("button_%1").arg(b.id));
+    action->setObjectName(QLatin1String(b.name));
     const Command command = b.command;
     connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
     toolbarActions_[command] = action;

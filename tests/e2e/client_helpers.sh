@@ -166,8 +166,9 @@ click_in() {  # X Y [BUTTON]
 }
 # The toolbar buttons: centres of the five buttons in the band under the menu.
 toolbar_y() { echo $((MENU_HEIGHT + 15)); }
-button_x() {  # ID
-  case $1 in 50007) echo 58 ;; 50008) echo 92 ;; 50009) echo 128 ;; 50013) echo 172 ;; 50034) echo 208 ;; esac
+button_x() {  # NAME: manual_refresh auto_refresh return_top reverse copy_speech
+  case $1 in manual_refresh) echo 58 ;; auto_refresh) echo 92 ;; return_top) echo 128 ;; reverse) echo 172 ;;
+    copy_speech) echo 208 ;; esac
 }
 press_button() { click_in "$(button_x "$1")" "$(toolbar_y)"; }
 # Opens the version box from the Help menu and closes it with Enter; fails

@@ -24,7 +24,7 @@ sleep 1
 refresh_and_listen() {
   FROM=$(audio_bytes)
   local seq; seq=$(last_request_seq)
-  press_button 50007
+  press_button manual_refresh
   wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no refresh"
   wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((FROM + BYTES_PER_SECOND * 2)) ]"
 }

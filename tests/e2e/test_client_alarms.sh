@@ -21,15 +21,15 @@ wait_audio() {  # FROM SECONDS: until the disk writer has written that much afte
 sleep 2
 village_advance
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 wait_title '' 5
 wait_audio "$from" 6
 n=$(sound_runs "$from" | wc -l)
 [ "$n" -eq 1 ] || e2e_fail "victory page: $n sounds: $(sound_runs "$from")"
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 sleep 1
-press_button 50007
+press_button manual_refresh
 wait_audio "$from" 4
 [ "$(sound_runs "$from" | wc -l)" -eq 0 ] || e2e_fail "victory alarm again on refresh: $(sound_runs "$from")"
 e2e_pass "victory alarm once"
@@ -37,21 +37,21 @@ e2e_pass "victory alarm once"
 # 2. The full lobby.
 notices() { xdotool search --name '^お知らせ$' 2>/dev/null; }
 control 'scenario?name=full-lobby' >/dev/null
-press_button 50009
+press_button return_top
 login
 wait_for 10 sh -c "$(declare -f notices); [ -n \"\$(notices)\" ]" || e2e_fail "no capacity notice on the lobby page"
 box=$(notices | head -n 1)
 xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
 xdotool key --clearmodifiers Return
 wait_for 5 sh -c "$(declare -f notices); [ -z \"\$(notices)\" ]" || e2e_fail "the notice did not close"
-press_button 50007
+press_button manual_refresh
 sleep 2
 [ -z "$(notices)" ] || e2e_fail "the notice came again"
 e2e_pass "capacity notice shown once"
 
 village_advance   # the lobby fills
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 wait_audio "$from" 3
 # The file lasts 0.4 s: more than a second of it means it repeats.
 t=$(seconds_of_tone "$from" t_full.wav)

@@ -39,7 +39,7 @@ still_playing() {  # LABEL: alive, one window, and a refresh posts the player's 
   done
   [ "$n" -eq 1 ] || e2e_fail "$1: $n client windows on screen"
   local seq; seq=$(last_request_seq)
-  press_button 50007
+  press_button manual_refresh
   # Pages of 10 MB take the village and the browser their time.
   wait_for 90 sh -c "$(declare -f requests control requests_after game_post_after); BASE_HOSTPORT=$BASE_HOSTPORT; game_post_after $seq" ||
     e2e_fail "$1: no refresh of the player's page afterwards"
@@ -47,7 +47,7 @@ still_playing() {  # LABEL: alive, one window, and a refresh posts the player's 
 
 # 2. New windows open outside.
 control 'scenario?name=opens-windows' >/dev/null
-press_button 50007
+press_button manual_refresh
 wait_for 15 sh -c "[ \$(grep -c 'jinro_rule.html' '$WORK/opened.txt' 2>/dev/null) -ge 5 ]" ||
   e2e_fail "new windows did not go to the desktop's browser: $(cat "$WORK/opened.txt" 2>/dev/null)"
 grep -q "${BASE_URL}jinro_rule.html?w=0" "$WORK/opened.txt" || e2e_fail "opened: $(cat "$WORK/opened.txt")"
@@ -59,29 +59,29 @@ e2e_pass "window.open goes to the desktop's browser ($(wc -l <"$WORK/opened.txt"
 # plain game again: a refresh replaces the page that navigates itself, and
 # once it is quiet the return to the start page and a new login.
 control "scenario?name=self-navigate" >/dev/null
-press_button 50007
+press_button manual_refresh
 sleep 4
 still_playing "self-navigate"
 control 'scenario?name=day-night' >/dev/null
-press_button 50007
+press_button manual_refresh
 for _ in $(seq 1 30); do   # until the page has stopped navigating
   a=$(last_request_seq); sleep 1.5; [ "$(last_request_seq)" = "$a" ] && break
 done
-press_button 50009
+press_button return_top
 login
 e2e_pass "self-navigate: still running; back to a normal game afterwards"
 
 # 4.-7. Huge pages, in normal (and for the 5 MB page also in reverse-row) mode.
 for scenario in huge random-bytes rows-100000 nested-10000; do
   control "scenario?name=$scenario" >/dev/null
-  press_button 50007
+  press_button manual_refresh
   sleep 4
   still_playing "$scenario"
   case $scenario in huge)
-    press_button 50013   # reverse-row mode on
+    press_button reverse   # reverse-row mode on
     sleep 4
     still_playing "$scenario (reverse rows)"
-    press_button 50013
+    press_button reverse
     sleep 1 ;;
   esac
   e2e_pass "$scenario: still running, still refreshing"

@@ -23,7 +23,7 @@ sleep 1.5
 # Voting time: the vote alarm on the next refresh.
 village_advance
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
 [ "$(runs_of_tone "$from" t_vote.wav)" -ge 1 ] || e2e_fail "no vote alarm: $(sound_runs "$from")"
 e2e_pass "vote alarm"
@@ -31,7 +31,7 @@ e2e_pass "vote alarm"
 # Night falls.
 village_advance
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 wait_title '夜' 10 || true
 wait_for 15 sh -c "$(declare -f viewers wm_class); VIEWER_CLASS=$VIEWER_CLASS; [ -n \"\$(viewers)\" ]" ||
   e2e_fail "no viewer window at nightfall"
@@ -58,7 +58,7 @@ focus=$(xdotool getwindowfocus 2>/dev/null)
 # Day comes again.
 village_advance
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
 [ "$(runs_of_tone "$from" t_day.wav)" -eq 1 ] || e2e_fail "daytime alarm: $(sound_runs "$from")"
 e2e_pass "daytime alarm"
@@ -67,7 +67,7 @@ e2e_pass "daytime alarm"
 for enc in utf8 eucjp; do
   control "scenario?name=$enc" >/dev/null
   seq=$(last_request_seq)
-  press_button 50007
+  press_button manual_refresh
   wait_request_after "$seq" 'POST' 10 || e2e_fail "no refresh ($enc)"
   sleep 1.5
   client_alive || e2e_fail "the client died on a $enc page"

@@ -48,7 +48,7 @@ check_refresh_post() {  # LINE
 
 # 3. Manual refresh from the toolbar (手) and from the menu by its keys.
 seq=$(last_request_seq)
-press_button 50007
+press_button manual_refresh
 wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no post after the 手 button"
 check_refresh_post "$(requests_after "$seq" | grep POST | head -n 1)"
 seq=$(last_request_seq)
@@ -61,7 +61,7 @@ e2e_pass "manual refresh: exact body and headers; menu mnemonics work with the p
 
 # 4. Automatic refresh on (自): posts every 2 s without a click.
 seq=$(last_request_seq)
-press_button 50008
+press_button auto_refresh
 sleep 5.5
 n=$(requests_after "$seq" | grep -c $'\tPOST\t')
 [ "$n" -ge 2 ] && [ "$n" -le 4 ] || e2e_fail "automatic refresh posted $n times in 5.5 s"
@@ -71,7 +71,7 @@ e2e_pass "automatic refresh: $n posts in 5.5 s, each exact"
 # 5. The return to the start page (戻) posts to the start page and switches
 # automatic refresh off: nothing more is posted afterwards.
 seq=$(last_request_seq)
-press_button 50009
+press_button return_top
 wait_request_after "$seq" "POST.${BASE_PATH}index2.html" 10 || e2e_fail "no post to the start page"
 line=$(requests_after "$seq" | grep $'\tPOST\t'"${BASE_PATH}index2.html" | head -n 1)
 echo "$line" | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" || e2e_fail "return to top headers: $line"
@@ -86,7 +86,7 @@ e2e_pass "return to top posts to the start page and ends automatic refresh"
 # The Referer is the built-in one even where the page shown is elsewhere: a
 # refresh of the start page carries .../cgi_jinro.cgi, not the page's address.
 seq=$(last_request_seq)
-press_button 50007
+press_button manual_refresh
 wait_request_after "$seq" "POST.${BASE_PATH}index2.html" 10 || e2e_fail "no refresh of the start page"
 requests_after "$seq" | grep $'\tPOST\t' | head -n 1 | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" ||
   e2e_fail "start page refresh: $(requests_after "$seq" | head -n 1)"
@@ -95,11 +95,11 @@ e2e_pass "the Referer is the built-in address"
 # 6. The village stops mid-game: the client stays up; back again, it goes on.
 login
 village_stop
-press_button 50007
+press_button manual_refresh
 sleep 2
 client_alive || e2e_fail "the client died when the village stopped"
 village_start day-night
-press_button 50009
+press_button return_top
 login
 client_alive || e2e_fail "the client died"
 e2e_pass "village stopped mid-game: the client kept running"

@@ -32,7 +32,7 @@ differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
 
 # 1. Speech copy (コ).
 printf 'before' | xclip -selection clipboard
-press_button 50034
+press_button copy_speech
 sleep 0.5
 copied=$(clipboard)
 [ -n "$copied" ] && [ "$copied" != before ] || e2e_fail "speech copy put nothing on the clipboard"
@@ -46,7 +46,7 @@ e2e_pass "speech copy: $lines speeches, one per line"
 # 2. Reverse-row mode (逆): shown from memory, newest first.
 normal=$(page_text)
 seq=$(last_request_seq)
-press_button 50013
+press_button reverse
 wait_request_after "$seq" 'POST' 10 || e2e_fail "no refresh on 逆"
 sleep 2
 n=$(requests_after "$seq" | grep -c "${BASE_PATH}cgi_jinro.cgi")
@@ -57,7 +57,7 @@ speech_of() { echo "$1" | sed 's/^[^「]*//'; }
 a=$(speech_of "$first"); b=$(speech_of "$last")
 [ "$(pos "$normal" "$a")" -lt "$(pos "$normal" "$b")" ] || e2e_fail "normal order not as expected"
 [ "$(pos "$reversed" "$b")" -lt "$(pos "$reversed" "$a")" ] || e2e_fail "rows not reversed on the page"
-press_button 50034
+press_button copy_speech
 sleep 0.5
 rcopied=$(clipboard)
 [ "$(printf '%s\n' "$rcopied" | grep '「' | head -n 1 | sed 's/^[^「]*//')" = "$b" ] ||
@@ -72,7 +72,7 @@ sleep 0.8
 shot "$WORK/scrolled.png"
 [ "$(differing "$WORK/top.png" "$WORK/scrolled.png")" -gt 1000 ] || e2e_fail "the page did not scroll"
 seq=$(last_request_seq)
-press_button 50007
+press_button manual_refresh
 wait_request_after "$seq" 'POST' 10 || e2e_fail "no refresh"
 sleep 2.5
 shot "$WORK/refreshed.png"
@@ -81,13 +81,13 @@ d=$(differing "$WORK/scrolled.png" "$WORK/refreshed.png")
 e2e_pass "scroll position kept over a refresh in reverse-row mode ($d pixels differ)"
 
 # And in normal mode.
-press_button 50013
+press_button reverse
 sleep 2.5
 click_in $PAGE_X "$(page_y 150)"
 xdotool key --clearmodifiers Next Next
 sleep 0.8
 shot "$WORK/scrolled2.png"
-press_button 50007
+press_button manual_refresh
 sleep 2.5
 shot "$WORK/refreshed2.png"
 d=$(differing "$WORK/scrolled2.png" "$WORK/refreshed2.png")

@@ -48,7 +48,7 @@ e2e_pass "logged in; the lobby and its capacity notice"
 
 # Automatic refresh on: 21 of 22, then 22 of 22 sounds the capacity alarm and
 # switches automatic refresh off, so that the lobby stays as it is.
-press_button 50008
+press_button auto_refresh
 step_to '^事件前日$' "21 of 22"
 step_to '^定員到達$' "22 of 22"
 wait_for 10 sh -c "grep -aEq 'play-called [0-9]+ full_alarm$' '$WORK/client.log'" || e2e_fail "no capacity alarm: $(alarms_played)"
@@ -58,7 +58,7 @@ e2e_pass "the full lobby: $(status_of status_game), its alarm, automatic refresh
 
 # A game of eight, refreshed automatically from its lobby to its end.
 control 'scenario?name=demo' >/dev/null
-press_button 50008
+press_button auto_refresh
 for living in 5 6 7 8; do
   seq=$(last_request_seq)
   village_advance

@@ -96,7 +96,7 @@ wait_post_after() {  # SEQ SECONDS
 }
 load_page() {  # MAX_SECONDS [MIN_SECONDS]
   local seq; seq=$(last_request_seq)
-  press_button 50007
+  press_button manual_refresh
   wait_post_after "$seq" 20 ||
     e2e_fail "no refresh posted ($scenario): $(control 'requests?format=lines' | cut -f1-3 | tail -n 5)"
   settle "$1" "${2:-3}"
@@ -110,7 +110,7 @@ engine_alive() {  # SECONDS
   local before deadline; before=$(view_count)
   deadline=$(($(date +%s) + $1))
   control "scenario?name=self-navigate" >/dev/null
-  press_button 50007
+  press_button manual_refresh
   while [ "$(date +%s)" -lt "$deadline" ]; do
     check_memory "$scenario (busy)" quiet
     [ "$(view_count)" -ge $((before + 5)) ] && return 0
@@ -176,18 +176,18 @@ fi
 scenario=day-night
 control reset-log >/dev/null
 control "scenario?name=day-night" >/dev/null
-press_button 50009
+press_button return_top
 login
 body="COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pass&VILLAGENO=123&TXTLOGIN=1&FORMID="
 seq=$(last_request_seq)
-press_button 50007
+press_button manual_refresh
 wait_post_after "$seq" 10 || e2e_fail "no refresh after the hostile pages"
 sent=$(control 'requests?format=lines' | awk -F '\t' -v s="$seq" '$1 > s + 0 && $2 == "POST"' | head -n 1 | cut -f4 | base64 -d)
 case "$sent" in "$body"[0-9]*) ;; *) e2e_fail "refresh body after the hostile pages: $sent" ;; esac
 wait_title '人狼の村 第123村' 10 || e2e_fail "caption: $(client_title)"
 village_advance
 from=$(audio_bytes)
-press_button 50007
+press_button manual_refresh
 wait_for 10 sh -c "[ \$(stat -c %s '$WORK/audio.raw') -gt $((from + BYTES_PER_SECOND * 2)) ]"
 [ "$(runs_of_tone "$from" t_vote.wav)" -ge 1 ] || e2e_fail "no vote alarm after the hostile pages: $(sound_runs "$from")"
 e2e_pass "an ordinary page afterwards: exact refresh, caption, vote alarm"

@@ -33,7 +33,7 @@ wants_attention() { xprop -id "$CLIENT_WIN" _NET_WM_STATE 2>/dev/null | grep -q 
 wait_sound() { wait_for 15 sh -c "$(declare -f sound_runs); WORK='$WORK'; [ -n \"\$(sound_runs $1)\" ]"; }
 
 # 1. At the window: the vote alarm sounds, nothing else tells it.
-press_button 50008
+press_button auto_refresh
 xdotool windowactivate --sync "$CLIENT_WIN" 2>/dev/null
 from=$(audio_bytes)
 village_advance
@@ -82,7 +82,7 @@ wait_for 10 is_gone "$CLIENT_PID" || e2e_fail "the client did not close"
 unset DBUS_SESSION_BUS_ADDRESS
 client_start
 login
-press_button 50008
+press_button auto_refresh
 xdotool windowactivate --sync "$other" 2>/dev/null
 from=$(audio_bytes)
 village_advance

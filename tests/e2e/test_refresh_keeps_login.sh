@@ -47,7 +47,7 @@ xdotool key --clearmodifiers Tab Tab Tab Tab Tab Return
 wait_status status_game '^登録受付中$' 15 || e2e_fail "no registration form: '$(status_of status_game)'"
 wait_for 10 sh -c "grep -aEq 'play-called [0-9]+ sonmintoroku$' '$WORK/client.log'" || e2e_fail "no registration alarm"
 seq=$(last_request_seq)
-press_button 50008
+press_button auto_refresh
 wait_request_after "$seq" 'POST' 10 || e2e_fail "no refresh of the registration form"
 sleep 2.5
 line=$(requests_after "$seq" | awk -F'\t' '$2 == "POST"' | head -n 1)
@@ -60,9 +60,9 @@ e2e_pass "the registration form: its alarm, refreshed by its own address"
 
 # 2. Our dialect: an error in the middle of the game.
 control 'scenario?name=day-night' >/dev/null
-press_button 50009
+press_button return_top
 login
-press_button 50008
+press_button auto_refresh
 error_then_game '^COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pass&VILLAGENO=123&TXTLOGIN=1&FORMID=[0-9]+$' \
   '^1日目 昼$'
 e2e_pass "our dialect: the refresh after an error page posted the game's form"
@@ -72,14 +72,14 @@ e2e_pass "our dialect: the refresh after an error page posted the game's form"
 village_stop
 village_start day-night --dialect 2004
 seq=0
-press_button 50009
+press_button return_top
 wait_request_after "$seq" "index2.html" 15 || e2e_fail "no start page: $(requests | tail -n 3 | cut -f1-4)"
 sleep 1
 click_in $PAGE_X "$(page_y 200)"
 xdotool key --clearmodifiers Tab Tab x Return
 wait_request_after "$seq" 'COMMAND=LOGIN' 10 || e2e_fail "no login post"
 sleep 1
-press_button 50008
+press_button auto_refresh
 wait_status status_countdown '^自動更新を一時停止 — ゲーム画面ではありません$' 10 ||
   e2e_fail "no pause: '$(status_of status_countdown)'"
 seq=$(last_request_seq)
@@ -88,13 +88,13 @@ sleep 5
 e2e_pass "a wrong password: automatic refresh paused"
 
 seq=$(last_request_seq)
-press_button 50009
+press_button return_top
 wait_request_after "$seq" "index2.html" 15 || e2e_fail "no start page: $(requests | tail -n 3 | cut -f1-4)"
 sleep 1
 click_in $PAGE_X "$(page_y 200)"
 xdotool key --clearmodifiers Tab Tab Return
 wait_status status_game '^1日目 夜$' 15 || e2e_fail "no game page after the login: '$(status_of status_game)'"
-press_button 50008
+press_button auto_refresh
 wait_status status_countdown '^次の更新まで' 10 || e2e_fail "automatic refresh did not go on: '$(status_of status_countdown)'"
 error_then_game '^COMMAND=&CMBPLAYER=&TXTMSG=&TXTPNO=3&VILLAGENO=1&TXTLOGIN=2&FORMID=[0-9]+$' '^1日目 夜$'
 [ -z "$(requests | awk -F'\t' '$2 == "POST" && $3 ~ /cgi_jinro.cgi$/ && $4 == ""')" ] || e2e_fail "an empty post reached the script"

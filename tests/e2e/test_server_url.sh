@@ -39,7 +39,7 @@ e2e_pass "a new jinro.ini starts on ${BASE_URL}index2.html; logged in"
 
 # Rows newest first: the refresh it makes carries the Referer of this server.
 seq=$(last_request_seq)
-press_button 50013
+press_button reverse
 wait_request_after "$seq" $'\tPOST\t/mura/cgi_jinro.cgi' 10 || e2e_fail "no refresh on 逆"
 requests_after "$seq" | grep $'\tPOST\t' | head -n 1 | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" ||
   e2e_fail "refresh headers: $(requests_after "$seq" | grep $'\tPOST\t' | head -n 1)"
@@ -47,7 +47,7 @@ e2e_pass "Referer: ${BASE_URL}cgi_jinro.cgi"
 
 # Vote, then night: the day's log is written and the viewer opens on it.
 village_advance 2
-press_button 50007
+press_button manual_refresh
 wait_for 20 sh -c "xdotool search --class '^$VIEWER_CLASS\$'" || e2e_fail "no log viewer at nightfall"
 [ -s "$APP/tmp.html" ] || e2e_fail "no tmp.html"
 grep -qF "${BASE_URL}cgi_jinro.cgi" "$APP/tmp.html" || e2e_fail "the log's form does not post to ${BASE_URL}"

@@ -40,7 +40,7 @@ is_tone() {  # LEVEL VOLUME: within 5% of the tone of sox volume VOLUME
 village_advance
 from=$(audio_bytes)
 seq=$(last_request_seq)
-press_button 50007
+press_button manual_refresh
 wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no refresh"
 sleep 2.5
 [ "$(sound_level "$from")" -eq 0 ] || e2e_fail "a sound with the vote trigger spoiled: $(sound_runs "$from")"
@@ -70,7 +70,7 @@ n=$(requests_after "$seq" | grep -c $'\tPOST\t')
 e2e_pass "sound sheet: trigger mended, page requested again once, vote alarm sounds"
 
 # 3. Automatic refresh on at 30 s, then 設定(&C) 全般の設定(&G).
-press_button 50008
+press_button auto_refresh
 sleep 1
 keys alt+c
 keys g

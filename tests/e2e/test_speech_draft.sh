@@ -17,7 +17,7 @@ export JINRO_TRACE=1
 client_start
 login
 village_advance   # voting time: the command select offers 投票
-press_button 50007
+press_button manual_refresh
 wait_status status_game '投票時間' 10 || e2e_fail "no vote page: $(status_of status_game)"
 sleep 0.5
 
@@ -47,10 +47,10 @@ sleep 0.3
 
 # Automatic refresh on; two ticks' refreshes pass.
 seq=$(last_request_seq)
-press_button 50008
+press_button auto_refresh
 wait_posts "$seq" 2 20 || e2e_fail "fewer than two refreshes: $(requests_after "$seq" | cut -f1-4)"
 check_refresh_bodies "$seq"
-press_button 50008  # off again: the player writes on
+press_button auto_refresh  # off again: the player writes on
 sleep 1
 # The caret and the focus came back with the text: typing goes on where it was.
 xdotool type --delay 60 'Z'
@@ -65,7 +65,7 @@ e2e_pass "draft kept over refreshes with an empty TXTMSG in each; the player sen
 wait_title '第' 10
 sleep 0.5
 seq=$(last_request_seq)
-press_button 50007
+press_button manual_refresh
 wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no refresh"
 sleep 1
 click_in $PAGE_X "$(page_y 12)"
@@ -79,18 +79,18 @@ xdotool key --clearmodifiers BackSpace
 e2e_pass "a draft the player sent is not put back"
 
 # Typing holds a tick back until it pauses; newest-first mode keeps the draft.
-press_button 50013
+press_button reverse
 sleep 1
 click_in $PAGE_X "$(page_y 12)"
 xdotool key --clearmodifiers Tab Tab Tab Tab Tab
-press_button 50008
+press_button auto_refresh
 xdotool type --delay 150 'typing on through a whole interval and more'
 status_since status_countdown 0 | grep -q '入力中' || e2e_fail "no tick waited for the typing: $(status_since status_countdown 0 | sort -u | tr '\n' ' ')"
 seq=$(last_request_seq)
 wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no refresh after the typing paused"
 sleep 4
 check_refresh_bodies "$seq"
-press_button 50008
+press_button auto_refresh
 sleep 1
 xdotool key --clearmodifiers ctrl+a ctrl+c
 sleep 0.3

@@ -16,7 +16,7 @@ login
 game_is() {  # PATTERN WHAT
   wait_status status_game "$1" 10 || e2e_fail "$2: the status bar says '$(status_of status_game)'"
 }
-refresh_page() { press_button 50007; }
+refresh_page() { press_button manual_refresh; }
 
 # The day, voting time, action time and the night; the time of the page.
 game_is '^1日目 昼$' "day page"
@@ -36,9 +36,9 @@ e2e_pass "day, vote, action time and night named: $(status_of status_game); $(st
 # The countdown: on with 自, counting down from the interval, back to the
 # full interval after each tick, gone with 自 off.
 from=$(status_lines)
-press_button 50008
+press_button auto_refresh
 sleep 7.5
-press_button 50008
+press_button auto_refresh
 sleep 0.5
 seconds=$(status_since status_countdown "$from" | sed -n 's/^次の更新まで \([0-9]*\)秒$/\1/p' | tr '\n' ' ')
 echo "$seconds" | grep -Eq '(^| )3 2 1 3 2 1 3 ' || e2e_fail "countdown: $seconds"
@@ -48,7 +48,7 @@ e2e_pass "countdown: $seconds then hidden"
 # A victory.
 village_stop
 village_start victory
-press_button 50009
+press_button return_top
 login
 game_is '^1日目 投票時間$' "vote page of the second village"
 village_advance; refresh_page
