@@ -61,7 +61,7 @@ jinro::Settings defaultSettings() {
   for (const jinro::SoundKey& k : jinro::soundKeys()) {
     jinro::AlarmSetting& a = s.alarm(k.kind);
     switch (k.field) {
-      case jinro::AlarmField::loop: a.loop = k.defaultValue; break;
+      case jinro::AlarmField::loop: (k.kind == jinro::AlarmKind::full_alarm ? a.armed : a.repeat) = k.defaultValue == 1; break;
       case jinro::AlarmField::soundPath: a.soundPath = k.defaultText; break;
       case jinro::AlarmField::trigger: a.trigger = k.defaultText; break;
       case jinro::AlarmField::leftTrigger: a.leftTrigger = k.defaultText; break;
@@ -126,8 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!line.empty()) settings.alarm(f.kind).*f.field = std::string(line.substr(0, jinro::kTriggerFieldSize - 1));
     head.remove_prefix(nl == std::string_view::npos ? head.size() : nl + 1);
   }
-  for (int k = 0; k < jinro::kAlarmKindCount; ++k)
-    settings.alarms[k].loop = (flags[0] >> (k % 8) & 1) ? ((flags[1] & 0x80) ? 2 : 1) : 0;
+  for (int k = 0; k < jinro::kAlarmKindCount; ++k) {
+    const bool on = (flags[0] >> (k % 8) & 1) && !(flags[1] & 0x80);
+    settings.alarms[k].repeat = settings.alarms[k].armed = on;
+  }
 
   Monitor m(settings, logDir);
   m.alarms.setSoundOn(flags[2] & 1);

@@ -18,7 +18,7 @@ AlarmPlayer::AlarmPlayer(SoundDevice& device, const Settings& settings, std::str
 // The capacity alarm always repeats; any other kind when its loop flag is
 // exactly 1 (2, for instance, plays once).
 bool AlarmPlayer::repeats(AlarmKind kind) const {
-  return kind == AlarmKind::full_alarm || settings_.alarm(kind).loop == 1;
+  return kind == AlarmKind::full_alarm || settings_.alarm(kind).repeat;
 }
 
 void AlarmPlayer::playAlarm(AlarmKind kind) {

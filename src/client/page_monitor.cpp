@@ -44,7 +44,7 @@ PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
   shell_.setCaption(page.caption);
 
   if (page.preDay) {
-    if (settings_.alarm(AlarmKind::full_alarm).loop == 1) {
+    if (settings_.alarm(AlarmKind::full_alarm).armed) {
       if (capacityNoticePending_) {
         // The player reads the notice before the alarm can sound: the check
         // of this page waits until the box is closed.

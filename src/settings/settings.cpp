@@ -135,7 +135,8 @@ void loadSoundSettings(Settings& settings) {
   for (const SoundKey& k : soundKeys()) {
     AlarmSetting& a = settings.alarm(k.kind);
     if (k.field == F::loop) {
-      a.loop = file.readInt(k.section, k.key, k.defaultValue);
+      const bool on = file.readInt(k.section, k.key, k.defaultValue) == 1;
+      (k.kind == AlarmKind::full_alarm ? a.armed : a.repeat) = on;
     } else {
       const size_t size = k.field == F::soundPath ? kSoundPathFieldSize : kTriggerFieldSize;
       *textField(a, k.field) = file.readString(k.section, k.key, k.defaultText, size);

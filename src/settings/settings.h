@@ -25,7 +25,10 @@ inline constexpr size_t kSoundPathFieldSize = 260;  // 259 bytes of text
 enum class ServerKind { automatic, standard, script2004 };
 
 struct AlarmSetting {
-  int32_t loop = 0;           // repeats (or, for full_alarm, armed) only when exactly 1
+  // The file's loop flag counts only when it is exactly 1: it makes the
+  // alarm repeat, or, for the capacity alarm (which always repeats), arms it.
+  bool repeat = false;
+  bool armed = false;  // full_alarm only
   std::string soundPath;      // relative: the settings folder's file, else the default sounds'
   std::string trigger;        // one trigger text (kinds that have one)
   std::string leftTrigger;    // the night kind's three texts

@@ -143,7 +143,7 @@ SoundPageValues soundPageValuesFrom(const Settings& settings, int page) {
   for (const SoundField& f : soundPageFields(page)) {
     const AlarmSetting& a = settings.alarm(f.kind);
     if (f.value == V::loop) {
-      values.checks[f.controlId] = a.loop == 1;
+      values.checks[f.controlId] = f.kind == AlarmKind::full_alarm ? a.armed : a.repeat;
     } else {
       values.texts[f.controlId] = textOf(a, f.value);
     }

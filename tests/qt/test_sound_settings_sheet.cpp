@@ -195,7 +195,7 @@ class TestSoundSettingsSheet : public QObject {
     QVERIFY(now.find("kodo_trigger_string=KODO\r\n") != std::string::npos);
     QVERIFY(now.find("tohyo_sound_roop_check=0\r\n") != std::string::npos);
     QCOMPARE(c_->settings().alarm(AlarmKind::kodo).trigger, std::string("KODO"));
-    QCOMPARE(c_->settings().alarm(AlarmKind::tohyo).loop, 0);
+    QVERIFY(!c_->settings().alarm(AlarmKind::tohyo).repeat);
     QCOMPARE(fake_->browser.navigations.size(), size_t{1});
     QCOMPARE(fake_->browser.navigations[0].url, std::string("http://village/cgi_jinro.cgi"));
     QVERIFY(fake_->browser.navigations[0].post);
@@ -219,7 +219,7 @@ class TestSoundSettingsSheet : public QObject {
     QVERIFY(now.find("sonmin_trigger_string=S2\r\n") != std::string::npos);  // kept through its page
     QVERIFY(now.find("yoko_trigger_string=") != std::string::npos);         // now written whole
     QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
-    QCOMPARE(c_->settings().alarm(AlarmKind::full_alarm).loop, 0);
+    QVERIFY(!c_->settings().alarm(AlarmKind::full_alarm).armed);
     QCOMPARE(fake_->browser.navigations.size(), size_t{1});
     QCOMPARE(fake_->sound.count("stop"), size_t{1});
   }

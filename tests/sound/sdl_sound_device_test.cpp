@@ -521,7 +521,7 @@ class AlarmSoundTest : public SdlSoundDeviceTest {
 
 TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {
   settings.alarm(AlarmKind::tohyo).soundPath = writeTone(dir, "vote.wav", 0.25);
-  settings.alarm(AlarmKind::tohyo).loop = 1;
+  settings.alarm(AlarmKind::tohyo).repeat = true;
   player->playAlarm(AlarmKind::tohyo);
   ASSERT_EQ(silentBecause(AlarmKind::tohyo), "");
   ASSERT_TRUE(pumpUntil([&] { return finished() >= 2; }));
@@ -538,7 +538,7 @@ TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {
 
 TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceWithoutANotice) {
   settings.alarm(AlarmKind::daytime).soundPath = writeTone(dir, "day.wav", 0.2);
-  settings.alarm(AlarmKind::daytime).loop = 0;
+  settings.alarm(AlarmKind::daytime).repeat = false;
   player->playAlarm(AlarmKind::daytime);
   EXPECT_EQ(silentBecause(AlarmKind::daytime), "");
   EXPECT_GT(loudnessOver(100ms), 0.1);
@@ -550,7 +550,7 @@ TEST_F(AlarmSoundTest, OnceAlarmPlaysOnceWithoutANotice) {
 
 TEST_F(AlarmSoundTest, CapacityAlarmIsSilencedAloneAndAWrongFileStaysSilent) {
   settings.alarm(AlarmKind::full_alarm).soundPath = writeTone(dir, "siren.wav", 0.3);
-  settings.alarm(AlarmKind::full_alarm).loop = 0;
+  settings.alarm(AlarmKind::full_alarm).armed = false;
   player->playAlarm(AlarmKind::full_alarm);
   ASSERT_EQ(silentBecause(AlarmKind::full_alarm), "");
   ASSERT_TRUE(pumpUntil([&] { return finished() >= 1; }));

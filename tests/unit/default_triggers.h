@@ -16,7 +16,7 @@ inline void applyDefaultTriggers(Settings& s) {
       default: break;
     }
   }
-  s.alarm(AlarmKind::full_alarm).loop = 1;
+  s.alarm(AlarmKind::full_alarm).armed = true;
 }
 
 }  // namespace jinro::test_files

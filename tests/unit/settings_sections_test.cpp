@@ -196,11 +196,11 @@ TEST(SoundFields, PagesHoldTheSectionsKeysInFileOrder) {
   EXPECT_EQ(soundKey({1044, AlarmKind::full_alarm, SoundValue::loop}), "full_alarm_check");
 }
 
-TEST(SoundFields, ChecksShowOnlyAFlagOfExactlyOne) {
+TEST(SoundFields, ChecksShowTheFlags) {
   Settings s;
-  s.alarm(AlarmKind::night).loop = 2;
-  s.alarm(AlarmKind::daytime).loop = 1;
-  s.alarm(AlarmKind::tohyo).loop = -1;
+  s.alarm(AlarmKind::night).repeat = false;
+  s.alarm(AlarmKind::daytime).repeat = true;
+  s.alarm(AlarmKind::tohyo).repeat = false;
   const SoundPageValues v = soundPageValuesFrom(s, 0);
   EXPECT_FALSE(v.checks.at(1019));
   EXPECT_TRUE(v.checks.at(1032));
@@ -225,8 +225,8 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
   EXPECT_NE(s1.find("night_sound_roop_check=1\r\n"), std::string::npos);
   EXPECT_NE(s1.find("tohyo_trigger_string=\x93\x8A\x95\x5B\r\n"), std::string::npos);
   EXPECT_EQ(client_.settings().alarm(AlarmKind::tohyo).trigger, "\x93\x8A\x95\x5B");
-  EXPECT_EQ(client_.settings().alarm(AlarmKind::night).loop, 1);
-  EXPECT_EQ(client_.settings().alarm(AlarmKind::full_alarm).loop, 0);
+  EXPECT_TRUE(client_.settings().alarm(AlarmKind::night).repeat);
+  EXPECT_FALSE(client_.settings().alarm(AlarmKind::full_alarm).armed);
 
   // All three pages: every section rewritten whole; the stray key is gone.
   SoundPageValues page2 = soundPageValuesFrom(client_.settings(), 1);
@@ -236,7 +236,7 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
   const std::string after = readFile(ini_);
   EXPECT_EQ(after.find("stray"), std::string::npos);
   EXPECT_NE(sectionOf(after, "SOUND2").find("sonmin_trigger_string=keep\r\n"), std::string::npos);
-  EXPECT_EQ(client_.settings().alarm(AlarmKind::full_alarm).loop, 1);
+  EXPECT_TRUE(client_.settings().alarm(AlarmKind::full_alarm).armed);
 }
 
 TEST_F(SettingsFileTest, SoundOkRefreshesThePageOnlyWithTheSoundOn) {

@@ -56,7 +56,7 @@ const std::string kSonmintoroku = "<B>\x91\xBA\x96\xAF\x93o\x98^\x8F\x91</B>";
 
 TEST_F(SettingsTest, NoFileGivesEveryDefault) {
   Settings s;
-  s.alarm(AlarmKind::night).loop = 77;
+  s.alarm(AlarmKind::night).repeat = true;
   loadSoundSettings(s);
   loadGeneralSettings(s);
 
@@ -65,18 +65,18 @@ TEST_F(SettingsTest, NoFileGivesEveryDefault) {
   EXPECT_EQ(night.middleTrigger, "black");
   EXPECT_EQ(night.rightTrigger, "background-color");
   EXPECT_EQ(night.soundPath, "monst01.wav");
-  EXPECT_EQ(night.loop, 0);
+  EXPECT_FALSE(night.repeat);
   EXPECT_EQ(s.alarm(AlarmKind::daytime).soundPath, "bird.wav");
-  EXPECT_EQ(s.alarm(AlarmKind::daytime).loop, 0);
+  EXPECT_FALSE(s.alarm(AlarmKind::daytime).repeat);
   EXPECT_EQ(s.alarm(AlarmKind::tohyo).trigger, kTohyo);
-  EXPECT_EQ(s.alarm(AlarmKind::tohyo).loop, 1);
-  EXPECT_EQ(s.alarm(AlarmKind::kodo).loop, 1);
+  EXPECT_TRUE(s.alarm(AlarmKind::tohyo).repeat);
+  EXPECT_TRUE(s.alarm(AlarmKind::kodo).repeat);
   EXPECT_EQ(s.alarm(AlarmKind::sonmin).trigger, kSonmin);
   EXPECT_EQ(s.alarm(AlarmKind::yoko).trigger, kYoko);
   EXPECT_EQ(s.alarm(AlarmKind::sonmintoroku).trigger, kSonmintoroku);
   EXPECT_EQ(s.alarm(AlarmKind::sonmintoroku).soundPath, "tam-g07.mid");
   EXPECT_EQ(s.alarm(AlarmKind::full_alarm).soundPath, "bin100818210142001.wav");
-  EXPECT_EQ(s.alarm(AlarmKind::full_alarm).loop, 1);
+  EXPECT_TRUE(s.alarm(AlarmKind::full_alarm).armed);
   EXPECT_TRUE(s.alarm(AlarmKind::daytime).trigger.empty());
 
   // Every default round-trips through the conversion to Unicode and back,
@@ -123,11 +123,11 @@ TEST_F(SettingsTest, ValuesAreTakenAsTheFileGivesThem) {
   Settings s;
   loadSoundSettings(s);
   loadGeneralSettings(s);
-  EXPECT_EQ(s.alarm(AlarmKind::night).loop, 2);  // not 1: plays once
+  EXPECT_FALSE(s.alarm(AlarmKind::night).repeat);  // 2, not 1: plays once
   EXPECT_EQ(s.alarm(AlarmKind::tohyo).trigger, "");
   EXPECT_EQ(s.alarm(AlarmKind::kodo).trigger, "  spaced  ");
-  EXPECT_EQ(s.alarm(AlarmKind::full_alarm).loop, 0);
-  EXPECT_EQ(s.alarm(AlarmKind::tohyo).loop, 1);  // absent key keeps its default
+  EXPECT_FALSE(s.alarm(AlarmKind::full_alarm).armed);
+  EXPECT_TRUE(s.alarm(AlarmKind::tohyo).repeat);  // absent key keeps its default
   EXPECT_EQ(s.refreshIntervalSeconds, 3u);       // taken as it stands
   EXPECT_EQ(s.frameUrl, "http://example.org/frame/");
   EXPECT_EQ(s.startUrl, std::string(kServerBaseUrl) + "index2.html");
