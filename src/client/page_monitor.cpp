@@ -1,5 +1,7 @@
 #include "client/page_monitor.h"
 
+#include "base/code_page.h"
+
 namespace jinro {
 
 namespace {
@@ -41,7 +43,7 @@ void PageMonitor::soundCapacityAlarmIfFull(bool lobbyFull) {
 PageView PageMonitor::analysePage(const PageReading& page, bool reverseRows) {
   PageView view;
   if (!page.titled) return view;
-  shell_.setCaption(page.caption);
+  shell_.setCaption(shiftJisToUtf8(page.caption));
 
   if (page.preDay) {
     if (settings_.alarm(AlarmKind::full_alarm).armed) {

@@ -22,8 +22,8 @@ struct Notice {
 class ClientShell {
  public:
   virtual ~ClientShell() = default;
-  // Caption from the page's title, Shift_JIS bytes.
-  virtual void setCaption(std::string_view shiftJisTitle) = 0;
+  // Caption from the page's title, UTF-8.
+  virtual void setCaption(std::string_view title) = 0;
   virtual void setCommandEnabled(Command command, bool enabled) = 0;
   virtual void setCommandChecked(Command command, bool checked) = 0;
   // A message box owned by the main window. It returns at once; `closed`

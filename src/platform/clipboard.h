@@ -10,7 +10,7 @@ class Clipboard {
   virtual bool clear() = 0;
   // Puts text (Shift_JIS, lines ended by "\r\n") on the clipboard; the
   // adapter decodes it and uses the desktop's line ends.
-  virtual bool setText(std::string_view shiftJisText) = 0;
+  virtual bool setText(std::string_view utf8Text) = 0;
 };
 
 }  // namespace jinro

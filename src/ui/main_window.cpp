@@ -242,8 +242,8 @@ void MainWindow::restorePlacement(bool windowManagerRuns, std::function<void()> 
   poll->start(20);
 }
 
-void MainWindow::setCaption(std::string_view shiftJisTitle) {
-  setWindowTitle(qt::fromShiftJis(shiftJisTitle));
+void MainWindow::setCaption(std::string_view title) {
+  setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
   traceMark("caption-set");
 }
 

@@ -40,7 +40,7 @@ class MainWindow : public QMainWindow, public ClientShell {
   QAction* menuAction(Command command) const;
 
   // ClientShell
-  void setCaption(std::string_view shiftJisTitle) override;
+  void setCaption(std::string_view title) override;
   void setCommandEnabled(Command command, bool enabled) override;
   void setCommandChecked(Command command, bool checked) override;
   void showNotice(const Notice& notice, std::function<void()> closed) override;

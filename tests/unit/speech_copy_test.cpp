@@ -120,7 +120,7 @@ TEST_F(SpeechCopy, PutsTheShownPagesSpeechesOnTheClipboard) {
   show(dayPage(kTwoRows));
   view.copySpeeches();
   EXPECT_TRUE(clipboard.hasText);
-  EXPECT_EQ(clipboard.text, sj("◆パンさん 「おはようございます」\r\n◆ルミ「やあ &amp; どうも」\r\n"));
+  EXPECT_EQ(clipboard.text, "◆パンさん 「おはようございます」\r\n◆ルミ「やあ &amp; どうも」\r\n");
 }
 
 TEST_F(SpeechCopy, OnlyAGamePageWithoutTheMarkersEmptiesTheClipboard) {
@@ -140,7 +140,7 @@ TEST_F(SpeechCopy, ReverseRowModeCopiesThePageAsShownNewestFirst) {
                "<tr><td>◆ 幽霊の間</td></tr><tr><td>g</td></tr>"));
   ASSERT_EQ(browser.shown.size(), 1u);
   view.copySpeeches();
-  EXPECT_EQ(clipboard.text, sj("◆b\r\n◆a\r\n"));
+  EXPECT_EQ(clipboard.text, "◆b\r\n◆a\r\n");
 }
 
 TEST(SpeechTextHostile, BigAndRandomPagesStayWithinTheArea) {

@@ -39,10 +39,13 @@ bool QtClipboard::clear() {
   return true;
 }
 
-bool QtClipboard::setText(std::string_view shiftJisText) {
+bool QtClipboard::setText(std::string_view utf8Text) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return false;
-  clipboard->setText(displayText(shiftJisText), QClipboard::Clipboard);
+  // Lines as the desktop's text has them: LF, not CRLF.
+  QString text = QString::fromUtf8(utf8Text.data(), static_cast<qsizetype>(utf8Text.size()));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  clipboard->setText(text, QClipboard::Clipboard);
   return true;
 }
 

@@ -28,7 +28,7 @@ class QtRefreshTimer : public QObject, public RefreshTimer {
 class QtClipboard : public Clipboard {
  public:
   bool clear() override;
-  bool setText(std::string_view shiftJisText) override;
+  bool setText(std::string_view utf8Text) override;
 };
 
 class QtProcessLauncher : public ProcessLauncher {

@@ -19,11 +19,4 @@ inline std::u16string toUtf16(const QString& text) {
 
 inline std::string toShiftJis(const QString& text) { return utf16ToShiftJis(toUtf16(text)); }
 
-// A Shift_JIS text as shown in a widget: CRLF line ends become LF.
-inline QString displayText(std::string_view text) {
-  QString s = fromShiftJis(text);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return s;
-}
-
 }  // namespace jinro::qt
