@@ -31,10 +31,10 @@ step_to() {  # PATTERN WHAT: the village moves on; automatic refresh brings the 
 }
 
 # The entry form of the script, filled in for the player (no. 3): Tab to the
-# password and press Enter.
+# password and press Enter, once the client has read the page.
 login_seq=$(last_request_seq)
 wait_request_after "$login_seq" 'GET.*index2.html' 20 || e2e_fail "the start page was not requested"
-sleep 1
+wait_for 20 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -ge 1 ]" || e2e_fail "the start page was not read"
 click_in $PAGE_X "$(page_y 200)"
 xdotool key --clearmodifiers Tab Tab Return
 wait_request_after "$login_seq" 'COMMAND=LOGIN' 10 || e2e_fail "no login post"

@@ -67,18 +67,24 @@ error_then_game '^COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pass&VILLAGENO
   '^1日目 昼$'
 e2e_pass "our dialect: the refresh after an error page posted the game's form"
 
+# A page read by the client after N pages before it (its trace's marks).
+pages_read() { grep -ac 'jinro-trace analysed' "$WORK/client.log"; }
+wait_page_after() { wait_for 15 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -gt $1 ]"; }  # N
+
 # 3. The 2004 dialect. A wrong password, with no game page before it:
 # automatic refresh pauses until the player brings another page.
 village_stop
 village_start day-night --dialect 2004
 seq=0
+n=$(pages_read)
 press_button return_top
 wait_request_after "$seq" "index2.html" 15 || e2e_fail "no start page: $(requests | tail -n 3 | cut -f1-4)"
-sleep 1
+wait_page_after "$n" || e2e_fail "the start page was not read"
 click_in $PAGE_X "$(page_y 200)"
+n=$(pages_read)
 xdotool key --clearmodifiers Tab Tab x Return
 wait_request_after "$seq" 'COMMAND=LOGIN' 10 || e2e_fail "no login post"
-sleep 1
+wait_page_after "$n" || e2e_fail "the wrong password's page was not read"
 press_button auto_refresh
 wait_status status_countdown '^自動更新を一時停止 — ゲーム画面ではありません$' 10 ||
   e2e_fail "no pause: '$(status_of status_countdown)'"
@@ -88,9 +94,10 @@ sleep 5
 e2e_pass "a wrong password: automatic refresh paused"
 
 seq=$(last_request_seq)
+n=$(pages_read)
 press_button return_top
 wait_request_after "$seq" "index2.html" 15 || e2e_fail "no start page: $(requests | tail -n 3 | cut -f1-4)"
-sleep 1
+wait_page_after "$n" || e2e_fail "the start page was not read"
 click_in $PAGE_X "$(page_y 200)"
 xdotool key --clearmodifiers Tab Tab Return
 wait_status status_game '^1日目 夜$' 15 || e2e_fail "no game page after the login: '$(status_of status_game)'"
