@@ -24,22 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
   const Kind kind = jinro::soundfile::sniff(bytes);
 
-  std::string why;
-  if (jinro::soundfile::checkWave(bytes, why)) {
+  const jinro::Result<void> wave = jinro::soundfile::checkWave(bytes);
+  if (wave) {
     if (kind != Kind::wave) fail("a WAV file that does not sniff as one");
-  } else if (why.empty()) {
+  } else if (wave.error().empty()) {
     fail("a refused WAV file without a reason");
   }
 
-  why.clear();
-  jinro::soundfile::MidiInfo info;
-  if (jinro::soundfile::checkMidi(bytes, info, why)) {
+  // A refused MIDI file leaves no data behind: its Result holds none.
+  const jinro::Result<jinro::soundfile::MidiInfo> midi = jinro::soundfile::checkMidi(bytes);
+  if (midi) {
+    const jinro::soundfile::MidiInfo& info = *midi;
     if (kind != Kind::midi && kind != Kind::rmid) fail("a MIDI file that does not sniff as one");
     if (!std::isfinite(info.seconds) || info.seconds < 0) fail("a MIDI length that is not a number of seconds");
     if (info.smf.size() < 14 || info.smf.size() > bytes.size()) fail("MIDI data of a strange size");
-  } else {
-    if (why.empty()) fail("a refused MIDI file without a reason");
-    if (!info.smf.empty()) fail("MIDI data left behind");
+  } else if (midi.error().empty()) {
+    fail("a refused MIDI file without a reason");
   }
   return 0;
 }

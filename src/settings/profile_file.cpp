@@ -4,7 +4,6 @@
 #include <sys/file.h>
 #include <limits.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <ctime>
 #include <optional>
 
+#include "base/bounded_file.h"
 #include "base/code_page.h"
 #include "base/durable_file.h"
 
@@ -135,54 +135,26 @@ std::string cutToBuffer(std::string_view v, size_t bufferSize) {
   return std::string(cutOnCharacterBoundary(v, bufferSize - 1));
 }
 
-// Reads a regular file of at most kMaxFileSize bytes: its content, nothing
-// when there is no such file, or why it could not be read. Never blocks on a
-// FIFO or a device put in the file's place.
+// The settings file's content, nothing when there is no such file, or why
+// it could not be read (readFileBounded: never blocks on a FIFO or a device
+// put in the file's place).
 Result<std::optional<std::string>> readWholeFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return std::optional<std::string>();
-    return fail("cannot read " + path + ": " + std::strerror(errno));
+  Result<std::string, FileReadError> content = readFileBounded(path, kMaxFileSize);
+  if (content) return std::optional<std::string>(std::move(*content));
+  const FileReadError& e = content.error();
+  switch (e.fault) {
+    case FileReadFault::missing:
+      return std::optional<std::string>();
+    case FileReadFault::cannotOpen:
+      return fail("cannot read " + path + ": " + std::strerror(e.systemError));
+    case FileReadFault::tooLarge:
+      return fail(path + " is larger than " + std::to_string(kMaxFileSize >> 20) +
+                  " MiB, too large for a settings file");
+    case FileReadFault::notRegular:
+    case FileReadFault::readFailed:
+      break;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int err = errno;
-    ::close(fd);
-    return fail("cannot read " + path + ": " + std::strerror(err));
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return fail(path + " is not a regular file");
-  }
-  const auto tooLarge = [&] {
-    return fail(path + " is larger than " + std::to_string(kMaxFileSize >> 20) + " MiB, too large for a settings file");
-  };
-  if (static_cast<uint64_t>(st.st_size) > kMaxFileSize) {
-    ::close(fd);
-    return tooLarge();
-  }
-  std::string out(static_cast<size_t>(st.st_size), '\0');
-  size_t got = 0;
-  for (;;) {
-    if (got == out.size()) {
-      // The file may have grown since fstat.
-      if (out.size() >= kMaxFileSize + 1) break;
-      out.resize(std::min<size_t>(kMaxFileSize + 1, out.size() + 65536));
-    }
-    ssize_t r = ::read(fd, out.data() + got, out.size() - got);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      return fail("cannot read " + path + ": " + std::strerror(err));
-    }
-    if (r == 0) break;
-    got += static_cast<size_t>(r);
-  }
-  ::close(fd);
-  if (got > kMaxFileSize) return tooLarge();
-  out.resize(got);
-  return std::optional<std::string>(std::move(out));
+  return fail(describe(e, path));
 }
 
 std::string_view cutAtLineBreak(std::string_view s) {

@@ -1,5 +1,8 @@
 #pragma once
-// The sound device on SDL2_mixer.
+// The sound device on SDL2_mixer. It puts together the audio output
+// (audio_output.h), the sound cache with its preloader (sound_cache.h), the
+// notice queue (notice_queue.h) and the table of open devices
+// (device_table.h); what follows is what they add up to.
 //
 // Device types: "WaveAudio" plays RIFF/WAVE files (MP3 is accepted as well);
 // "Sequencer" plays Standard MIDI files ("MThd", or RIFF/RMID) through
@@ -51,78 +54,35 @@
 // failed attempt is tried again at the next open). Opening it on another
 // thread is safe: SDL's audio needs no particular thread, and no SDL or
 // SDL_mixer call is made from the main thread until it is done.
-// SDL picks the driver; SDL_AUDIODRIVER in the environment wins. When no
-// driver of SDL's own choice works (no sound card, no sound server) and
-// SDL_AUDIODRIVER is not set, the device falls back to SDL's "dummy" driver,
-// which consumes the sound in real time without playing it, so that timing
-// and notices stay as with a card.
-// The soundfont is taken from SDL_SOUNDFONTS when set, otherwise the first of
-// kSoundFontCandidates that exists.
-//
-// SDL's own SIGINT/SIGTERM handlers are kept out (they would turn the signals
-// into events that nobody reads, and the program could no longer be stopped).
+// How the output is opened (the driver, the fallback to SDL's "dummy" driver,
+// the soundfont, SDL's signal handlers kept out) is audio_output.h's to say.
 //
 // Sounds are kept: what open builds from a file (the decoded WAV or MP3, or a
 // MIDI file with a synthesiser loaded and ready, which takes tens of
 // milliseconds) stays after its devices are closed, for the next open of the
-// same file. A file is the same while its device, inode, size, modification
-// and change times are, so a file written again is read again. At most
-// kMaxKeptSounds files and about kKeptSoundBytes are kept, the least recently
-// opened going first. Devices open on one file share its decoded sound.
-// preload() builds files in the background before they are first opened.
+// same file while it is unchanged (sound_cache.h tells how much is kept).
+// Devices open on one file share its decoded sound. preload() builds files in
+// the background before they are first opened.
 //
 // One SdlSoundDevice at a time per process (SDL_mixer's end-of-play hooks are
 // process-wide); a second one cannot open audio while the first has it.
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <future>
-#include <list>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "backends/sdl/audio_output.h"
+#include "backends/sdl/device_table.h"
+#include "backends/sdl/mixer_sound.h"
+#include "backends/sdl/notice_queue.h"
+#include "backends/sdl/sound_cache.h"
 #include "platform/sound_device.h"
 
-struct Mix_Chunk;
-struct _Mix_Music;
-
 namespace jinro {
-
-// The device's own notices, finer than what the client needs: a play that
-// ended (successful), was replaced by another (superseded), was stopped,
-// rewound or closed (aborted), or could not start (failure).
-inline constexpr uint32_t kNotifySuccessful = 1;
-inline constexpr uint32_t kNotifySuperseded = 2;
-inline constexpr uint32_t kNotifyAborted = 4;
-inline constexpr uint32_t kNotifyFailure = 8;
-
-inline constexpr const char* kSoundFontCandidates[] = {
-    "/usr/share/sounds/sf2/TimGM6mb.sf2",
-    "/usr/share/sounds/sf2/default-GM.sf2",
-    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-};
-
-// Time the last notes of a MIDI file are given to ring before its end is
-// reported, in seconds.
-inline constexpr double kMidiEndGrace = 0.5;
-
-// Files larger than this are refused rather than read into memory.
-inline constexpr size_t kMaxSoundFileBytes = 64u << 20;
-
-// How many files' sounds are kept for the next open, and about how much
-// memory they may take: a decoded WAV takes its samples at the mixer's rate,
-// a MIDI file's ready synthesiser about kReadySynthBytes (measured with the
-// 6 MB TimGM6mb soundfont).
-inline constexpr size_t kMaxKeptSounds = 16;
-inline constexpr size_t kKeptSoundBytes = 64u << 20;
-inline constexpr size_t kReadySynthBytes = 9u << 20;
 
 class SdlSoundDevice final : public SoundDevice {
  public:
@@ -174,96 +134,29 @@ class SdlSoundDevice final : public SoundDevice {
   void setMixTap(MixTap tap);
 
  private:
-  // The id of the opened device, or 0 with the reason in lastError_.
-  uint32_t openDevice(std::string_view deviceType, const std::string& path);
-  struct Device;
-  struct Sound;
-  // What tells one version of a file from another.
-  struct FileKey {
-    uint64_t dev = 0, ino = 0, size = 0;
-    int64_t mtimeNs = 0, ctimeNs = 0;
-    bool operator==(const FileKey&) const = default;
-  };
-  struct Kept {
-    FileKey key;
-    std::shared_ptr<Sound> sound;
-  };
-  // The file's identity as it is now; false when it is not a plain file that
-  // open could read (open then reads it and says why).
-  static bool fileKey(const std::string& path, FileKey& key);
-  struct Playing {
-    uint32_t device = 0;  // 0: nothing playing there
-    bool notify = false;
-  };
-  struct Notice {
-    uint32_t code;
-    uint32_t device;
-  };
-
-  bool ensureAudio(std::string& why);
-  bool openAudio(std::string& why);
-  bool tryOpenAudio(const char* driver, std::string& why);
+  // Opens the audio output and attaches the devices to it; does nothing
+  // when it is open.
+  Result<void> openAudio();
+  // The audio output for an open: prepare()'s attempt when there was one
+  // (its reason, once), otherwise an attempt of its own.
+  Result<void> ensureAudio();
   void waitForPreparation() const;
-  void work(std::promise<std::string> opened);  // prepare()'s thread
-  std::shared_ptr<Sound> kept(const FileKey& key);
-  void keep(const FileKey& key, std::shared_ptr<Sound> sound);
-  void takeArrivals();
-  Device* find(uint32_t id);
-  // Ends what plays on a channel / on the synthesiser; a pending notice gets `code`.
-  void haltChannel(int channel, uint32_t code);
-  void haltMusic(uint32_t code);
-  void playWave(uint32_t id, Device& d, bool notify);
-  void playMidi(uint32_t id, Device& d, bool notify);
-  void failPlay(uint32_t id, bool notify, std::string why);
-  // Queues a notice; the caller holds mutex_. Returns the wakeup (possibly
-  // empty) to run once the lock is released.
-  std::shared_ptr<std::function<void()>> queueLocked(uint32_t code, uint32_t device);
-  static void runWakeup(const std::shared_ptr<std::function<void()>>& w);
-
-  // Audio thread entry points (SDL_mixer hooks).
-  static void onChannelFinished(int channel);
-  static void onMusicFinished();
   static void onPostMix(void* self, uint8_t* stream, int len);
-  void channelFinished(int channel);
-  void musicFinished();
-  void musicClock(size_t frames);
 
-  // Main-thread state; while preparing_ is not settled, prepare()'s thread
-  // opens the audio and sets the audio's part of it.
-  bool audioOpen_ = false;
-  bool fallbackDriver_ = false;
-  std::string lastError_;
-  uint32_t nextId_ = 1;
-  std::map<uint32_t, std::unique_ptr<Device>> devices_;
-  std::vector<int> freeChannels_;
-  int allocatedChannels_ = 0;
-  uint32_t musicOwner_ = 0;  // device whose music was last handed to the mixer
-  NoticeHandler handler_;
-  int mixRate_ = 44100;
-  int mixChannels_ = 2;
-  std::list<Kept> kept_;  // least recently opened first
+  // Declared so that they are destroyed in this order: the devices, then the
+  // cached sounds, then the output they play through.
+  AudioOutput output_;
+  NoticeQueue notices_;
+  SoundCache cache_;
+  DeviceTable devices_{notices_};
 
-  // prepare()'s thread: its attempt's outcome ("" or why it failed), then
-  // the files preload() asks for, which it hands back as arrivals_.
-  std::thread worker_;
-  std::future<std::string> preparing_;
-  std::mutex workMutex_;
-  std::condition_variable workWanted_;
-  std::deque<std::string> toLoad_;
-  std::vector<Kept> arrivals_;
-  bool stopWork_ = false;
+  // prepare()'s attempt at the audio output, until an open takes its outcome.
+  // While it is under way, the preloader's thread opens the output and sets
+  // the output's and the devices' state.
+  std::future<Result<void>> preparing_;
 
   std::mutex tapMutex_;
   MixTap tap_;
-
-  // Shared with the audio thread.
-  mutable std::mutex mutex_;
-  std::vector<Playing> channelPlaying_;
-  Playing musicPlaying_;
-  uint64_t musicFrames_ = 0;    // mixed since the playing song started
-  uint64_t musicEndFrame_ = 0;  // when its end is reported
-  std::deque<Notice> queue_;
-  std::shared_ptr<std::function<void()>> wakeup_;
 };
 
 }  // namespace jinro

@@ -1,33 +1,30 @@
 #include "backends/sdl/sound_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "base/bounded_file.h"
 #include "base/code_page.h"
 
 namespace jinro::soundfile {
 namespace {
 
-bool tagAt(const std::vector<uint8_t>& b, size_t pos, const char* tag) {
+bool tagAt(ByteSpan b, size_t pos, const char* tag) {
   return pos + 4 <= b.size() && std::memcmp(b.data() + pos, tag, 4) == 0;
 }
-uint32_t le32(const std::vector<uint8_t>& b, size_t p) {
+uint32_t le32(ByteSpan b, size_t p) {
   return b[p] | (b[p + 1] << 8) | (b[p + 2] << 16) | (uint32_t(b[p + 3]) << 24);
 }
-uint16_t le16(const std::vector<uint8_t>& b, size_t p) { return uint16_t(b[p] | (b[p + 1] << 8)); }
-uint32_t be32(const std::vector<uint8_t>& b, size_t p) {
+uint16_t le16(ByteSpan b, size_t p) { return uint16_t(b[p] | (b[p + 1] << 8)); }
+uint32_t be32(ByteSpan b, size_t p) {
   return (uint32_t(b[p]) << 24) | (b[p + 1] << 16) | (b[p + 2] << 8) | b[p + 3];
 }
-uint16_t be16(const std::vector<uint8_t>& b, size_t p) { return uint16_t((b[p] << 8) | b[p + 1]); }
+uint16_t be16(ByteSpan b, size_t p) { return uint16_t((b[p] << 8) | b[p + 1]); }
 
 // Finds the RIFF sub-chunk `tag` at the top level. Returns false when the
 // walk leaves the file before it; `truncated` tells a chunk that is cut.
-bool findRiffChunk(const std::vector<uint8_t>& b, const char* tag, size_t& body, uint32_t& size, bool& truncated) {
+bool findRiffChunk(ByteSpan b, const char* tag, size_t& body, uint32_t& size, bool& truncated) {
   truncated = false;
   size_t pos = 12;
   while (pos + 8 <= b.size()) {
@@ -50,12 +47,8 @@ bool findRiffChunk(const std::vector<uint8_t>& b, const char* tag, size_t& body,
   return false;
 }
 
-int openFile(const std::string& path) {
-  return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-}
-
 // A variable-length quantity of a MIDI file: at most four bytes.
-bool readVlq(const std::vector<uint8_t>& b, size_t& pos, size_t end, uint32_t& value) {
+bool readVlq(ByteSpan b, size_t& pos, size_t end, uint32_t& value) {
   value = 0;
   for (int i = 0; i < 4; ++i) {
     if (pos >= end) return false;
@@ -71,52 +64,48 @@ struct TempoChange {
   uint32_t microsPerQuarter;
 };
 
-// Walks one track's events; its length in ticks goes to endTick, its tempo
-// changes to tempos.
-bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, uint64_t& endTick,
-                std::vector<TempoChange>& tempos, std::string& why) {
-  const std::string cut = "a MIDI track ends in the middle of an event";
+// Walks one track's events: its length in ticks, its tempo changes added to
+// tempos.
+Result<uint64_t> checkTrack(ByteSpan b, size_t pos, size_t end, std::vector<TempoChange>& tempos) {
+  const auto cut = [] { return fail("a MIDI track ends in the middle of an event"); };
   uint8_t status = 0;  // running status, 0 when none may be used
   uint64_t tick = 0;
-  endTick = 0;
+  uint64_t endTick = 0;
   while (pos < end) {
     uint32_t delta;
-    if (!readVlq(b, pos, end, delta) || pos >= end) return why = cut, false;
+    if (!readVlq(b, pos, end, delta) || pos >= end) return cut();
     tick += delta;
     endTick = tick;
     uint8_t c = b[pos];
     if (c & 0x80) {
       ++pos;
     } else if (status == 0) {
-      why = "a MIDI event has no status byte";
-      return false;
+      return fail("a MIDI event has no status byte");
     } else {
       c = status;
     }
     if (c == 0xFF) {
-      if (pos >= end) return why = cut, false;
+      if (pos >= end) return cut();
       const uint8_t type = b[pos++];
       uint32_t len;
-      if (!readVlq(b, pos, end, len) || len > end - pos) return why = cut, false;
+      if (!readVlq(b, pos, end, len) || len > end - pos) return cut();
       if (type == 0x51 && len == 3) tempos.push_back({tick, uint32_t(b[pos] << 16 | b[pos + 1] << 8 | b[pos + 2])});
       pos += len;
       status = 0;
-      if (type == 0x2F) return true;  // end of track
+      if (type == 0x2F) return endTick;  // end of track
     } else if (c == 0xF0 || c == 0xF7) {
       uint32_t len;
-      if (!readVlq(b, pos, end, len) || len > end - pos) return why = cut, false;
+      if (!readVlq(b, pos, end, len) || len > end - pos) return cut();
       pos += len;
       status = 0;
     } else if (c >= 0xF0) {
-      why = "a MIDI track holds a system message that files may not hold";
-      return false;
+      return fail("a MIDI track holds a system message that files may not hold");
     } else {
       const size_t data = (c & 0xF0) == 0xC0 || (c & 0xF0) == 0xD0 ? 1 : 2;
-      if (end - pos < data) return why = cut, false;
+      if (end - pos < data) return cut();
       for (size_t i = 0; i < data; ++i) {
         if (b[pos + i] & 0x80) {
-          why = "a MIDI event is cut short by another";
-          return false;
+          return fail("a MIDI event is cut short by another");
         }
       }
       pos += data;
@@ -125,7 +114,7 @@ bool checkTrack(const std::vector<uint8_t>& b, size_t pos, size_t end, uint64_t&
   }
   // The chunk ended after a whole event but without an end-of-track event;
   // players accept that.
-  return true;
+  return endTick;
 }
 
 // Seconds from the start to `tick`, through the tempo changes (sorted).
@@ -147,55 +136,50 @@ double ticksToSeconds(uint64_t tick, uint16_t division, const std::vector<TempoC
   return seconds + double(tick - at) * tempo / 1e6 / division;
 }
 
-bool checkSmf(const std::vector<uint8_t>& b, double& seconds, std::string& why) {
+// How long the song lasts: when its last event is due.
+Result<double> checkSmf(ByteSpan b) {
   if (b.size() < 14 || !tagAt(b, 0, "MThd")) {
-    why = "the MIDI header is missing or cut short";
-    return false;
+    return fail("the MIDI header is missing or cut short");
   }
   const uint32_t headerLen = be32(b, 4);
   if (headerLen < 6 || uint64_t(8) + headerLen > b.size()) {
-    why = "the MIDI header is damaged";
-    return false;
+    return fail("the MIDI header is damaged");
   }
   const uint16_t format = be16(b, 8);
   const uint16_t tracks = be16(b, 10);
   const uint16_t division = be16(b, 12);
   if (format > 2 || tracks == 0 || division == 0) {
-    why = "the MIDI header is damaged (format, track count or time division)";
-    return false;
+    return fail("the MIDI header is damaged (format, track count or time division)");
   }
   size_t pos = 8 + headerLen;
   std::vector<TempoChange> tempos;
   uint64_t songEnd = 0;
   for (unsigned found = 0; found < tracks;) {
     if (pos + 8 > b.size()) {
-      why = "the MIDI file is truncated: " + std::to_string(tracks - found) + " of its " +
-            std::to_string(tracks) + " tracks are missing";
-      return false;
+      return fail("the MIDI file is truncated: " + std::to_string(tracks - found) + " of its " +
+                  std::to_string(tracks) + " tracks are missing");
     }
     const uint32_t len = be32(b, pos + 4);
     const size_t body = pos + 8;
     if (uint64_t(body) + len > b.size()) {
-      why = "the MIDI file is truncated: a track runs past the end of the file";
-      return false;
+      return fail("the MIDI file is truncated: a track runs past the end of the file");
     }
     if (tagAt(b, pos, "MTrk")) {
-      uint64_t trackEnd = 0;
-      if (!checkTrack(b, body, body + len, trackEnd, tempos, why)) return false;
-      songEnd = std::max(songEnd, trackEnd);
+      Result<uint64_t> trackEnd = checkTrack(b, body, body + len, tempos);
+      if (!trackEnd) return fail(trackEnd.error());
+      songEnd = std::max(songEnd, *trackEnd);
       ++found;
     }
     pos = body + len;  // chunks of other kinds are skipped
   }
   std::stable_sort(tempos.begin(), tempos.end(),
                    [](const TempoChange& x, const TempoChange& y) { return x.tick < y.tick; });
-  seconds = ticksToSeconds(songEnd, division, tempos);
-  return true;
+  return ticksToSeconds(songEnd, division, tempos);
 }
 
 }  // namespace
 
-Kind sniff(const std::vector<uint8_t>& b) {
+Kind sniff(ByteSpan b) {
   if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "WAVE")) return Kind::wave;
   if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "RMID")) return Kind::rmid;
   if (tagAt(b, 0, "MThd")) return Kind::midi;
@@ -206,111 +190,82 @@ Kind sniff(const std::vector<uint8_t>& b) {
   return Kind::unknown;
 }
 
-bool readFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out, std::string& why) {
-  out.clear();
-  if (path.empty()) {
-    why = "no sound file is set";
-    return false;
-  }
-  int fd = openFile(path);
-  if (fd < 0 && errno == ENOENT) {
-    bool ascii = true;
-    for (unsigned char c : path) ascii = ascii && c < 0x80;
-    if (!ascii) {
-      std::string utf8 = shiftJisToUtf8(path);
-      if (utf8 != path) {
-        fd = openFile(utf8);
-        if (fd < 0) errno = ENOENT;
-      }
-    }
-  }
-  if (fd < 0) {
-    why = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    why = path + " is not a regular file";
-    return false;
-  }
-  if (uint64_t(st.st_size) > maxBytes) {
-    ::close(fd);
-    why = path + " is too large for a sound file (" + std::to_string(st.st_size) + " bytes)";
-    return false;
-  }
-  out.resize(size_t(st.st_size));
-  size_t got = 0;
-  while (got < out.size()) {
-    const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += size_t(n);
-  }
-  ::close(fd);
-  out.resize(got);  // a file that shrank while being read is simply shorter
-  if (out.empty()) {
-    why = path + " is empty";
-    return false;
-  }
-  return true;
+std::optional<std::string> shiftJisPathAsUtf8(const std::string& path) {
+  bool ascii = true;
+  for (unsigned char c : path) ascii = ascii && c < 0x80;
+  if (ascii) return std::nullopt;
+  std::string utf8 = shiftJisToUtf8(path);
+  if (utf8 == path) return std::nullopt;
+  return utf8;
 }
 
-bool checkWave(const std::vector<uint8_t>& b, std::string& why) {
+Result<std::string> readFile(const std::string& path, size_t maxBytes) {
+  if (path.empty()) return fail("no sound file is set");
+  Result<std::string, FileReadError> content = readFileBounded(path, maxBytes);
+  if (!content && content.error().fault == FileReadFault::missing) {
+    if (std::optional<std::string> utf8 = shiftJisPathAsUtf8(path)) {
+      content = readFileBounded(*utf8, maxBytes);
+      // Told as the path the settings gave, which is the one missing.
+      if (!content && (content.error().fault == FileReadFault::missing ||
+                       content.error().fault == FileReadFault::cannotOpen))
+        content = FileReadError{FileReadFault::missing, ENOENT};
+    }
+  }
+  if (!content) {
+    const FileReadError& e = content.error();
+    if (e.fault == FileReadFault::tooLarge)
+      return fail(path + " is too large for a sound file (" + std::to_string(e.size) + " bytes)");
+    return fail(describe(e, path));
+  }
+  if (content->empty()) return fail(path + " is empty");
+  return std::move(*content);
+}
+
+Result<void> checkWave(ByteSpan b) {
   if (b.size() < 12 || !tagAt(b, 0, "RIFF") || !tagAt(b, 8, "WAVE")) {
-    why = "not a RIFF/WAVE file";
-    return false;
+    return fail("not a RIFF/WAVE file");
   }
   size_t body = 0;
   uint32_t size = 0;
   bool truncated = false;
   if (!findRiffChunk(b, "fmt ", body, size, truncated) || truncated || size < 16) {
-    why = truncated ? "the WAV file is truncated before its format" : "the WAV file has no usable format chunk";
-    return false;
+    return fail(truncated ? "the WAV file is truncated before its format" : "the WAV file has no usable format chunk");
   }
   const uint16_t channels = le16(b, body + 2);
   const uint32_t rate = le32(b, body + 4);
   const uint16_t bits = le16(b, body + 14);
   if (channels == 0 || rate == 0 || bits == 0) {
-    why = "the WAV file's format is damaged (no channels, rate or sample size)";
-    return false;
+    return fail("the WAV file's format is damaged (no channels, rate or sample size)");
   }
   if (!findRiffChunk(b, "data", body, size, truncated)) {
-    why = truncated ? "the WAV file is truncated before its sound data" : "the WAV file has no sound data";
-    return false;
+    return fail(truncated ? "the WAV file is truncated before its sound data" : "the WAV file has no sound data");
   }
   if (truncated) {
-    why = "the WAV file is truncated: its sound data claims " + std::to_string(size) + " bytes, " +
-          std::to_string(b.size() - body) + " are there";
-    return false;
+    return fail("the WAV file is truncated: its sound data claims " + std::to_string(size) + " bytes, " +
+                std::to_string(b.size() - body) + " are there");
   }
   if (size == 0) {
-    why = "the WAV file has no sound data";
-    return false;
+    return fail("the WAV file has no sound data");
   }
-  return true;
+  return {};
 }
 
-bool checkMidi(const std::vector<uint8_t>& b, MidiInfo& info, std::string& why) {
-  info = MidiInfo{};
+Result<MidiInfo> checkMidi(ByteSpan b) {
   std::vector<uint8_t> smf;
   if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "RMID")) {
     size_t body = 0;
     uint32_t size = 0;
     bool truncated = false;
     if (!findRiffChunk(b, "data", body, size, truncated) || truncated) {
-      why = truncated ? "the RMID file is truncated" : "the RMID file holds no MIDI data";
-      return false;
+      return fail(truncated ? "the RMID file is truncated" : "the RMID file holds no MIDI data");
     }
     smf.assign(b.begin() + body, b.begin() + body + size);
   } else {
-    smf = b;
+    smf.assign(b.begin(), b.end());
   }
-  double seconds = 0;
-  if (!checkSmf(smf, seconds, why)) return false;
-  info.smf = std::move(smf);
-  info.seconds = seconds;
-  return true;
+  Result<double> seconds = checkSmf(smf);
+  if (!seconds) return fail(seconds.error());
+  return MidiInfo{std::move(smf), *seconds};
 }
 
 }  // namespace jinro::soundfile

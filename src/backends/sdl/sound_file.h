@@ -5,25 +5,39 @@
 // garbage, nothing, or ending at once (which would make a repeating alarm spin).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "base/result.h"
 
 namespace jinro::soundfile {
 
 enum class Kind { unknown, wave, mp3, midi, rmid };
 
-// What the first bytes say; nothing more is checked.
-Kind sniff(const std::vector<uint8_t>& bytes);
+// A file's bytes as the checks take them, from a vector or a read file.
+using ByteSpan = std::span<const uint8_t>;
+inline ByteSpan bytesOf(std::string_view s) { return {reinterpret_cast<const uint8_t*>(s.data()), s.size()}; }
 
-// Reads a regular file of at most maxBytes bytes. Never blocks on FIFOs or
-// devices. A path that does not exist as given and holds non-ASCII bytes is
-// tried once more converted from Shift_JIS to UTF-8 (settings hold Shift_JIS
-// paths; the file system names files in UTF-8).
-bool readFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out, std::string& why);
+// What the first bytes say; nothing more is checked.
+Kind sniff(ByteSpan bytes);
+
+// Reads a regular file of at most maxBytes bytes through readFileBounded
+// (base/bounded_file.h): never blocks on FIFOs or devices. A path that does
+// not exist as given and holds non-ASCII bytes is tried once more converted
+// from Shift_JIS to UTF-8 (settings hold Shift_JIS paths; the file system
+// names files in UTF-8). An empty path or an empty file is refused.
+Result<std::string> readFile(const std::string& path, size_t maxBytes);
+
+// The UTF-8 spelling of a path that holds non-ASCII bytes, taken as
+// Shift_JIS; nothing when the path is ASCII or reads the same.
+std::optional<std::string> shiftJisPathAsUtf8(const std::string& path);
 
 // RIFF/WAVE: a "fmt " chunk of at least 16 bytes with channels, rate and
 // bits set, and a non-empty "data" chunk wholly inside the file.
-bool checkWave(const std::vector<uint8_t>& bytes, std::string& why);
+Result<void> checkWave(ByteSpan bytes);
 
 struct MidiInfo {
   std::vector<uint8_t> smf;  // the Standard MIDI data itself
@@ -32,7 +46,7 @@ struct MidiInfo {
 
 // Standard MIDI file (or the SMF inside a RIFF/RMID): a header with at least
 // one track, every track chunk inside the file and every event of it well
-// formed. Fills info on success.
-bool checkMidi(const std::vector<uint8_t>& bytes, MidiInfo& info, std::string& why);
+// formed.
+Result<MidiInfo> checkMidi(ByteSpan bytes);
 
 }  // namespace jinro::soundfile

@@ -1,0 +1,109 @@
+#pragma once
+// The open devices of the sound device and the plays on them.
+//
+// Every device gets a fresh non-zero id (ids are not reused within a run).
+// "WaveAudio" devices each have a mixer channel of their own and may sound
+// together; "Sequencer" devices share the one synthesiser, and one that
+// starts while another plays takes it over: the other one is stopped and its
+// pending notice aborted.
+//
+// play starts the whole sound from its beginning; on a device that is still
+// playing it goes on where it is and only replaces the pending notice (the old
+// one is superseded). stop ends the sound at once; close releases the device.
+// Every play with notice ends in exactly one notice (notice_queue.h):
+// successful at the sound's end, superseded, aborted by stop, close or a
+// takeover, or failure when the play could not start. A MIDI file's end is
+// when its last event is due (by the file's tempo map) plus kMidiEndGrace, or
+// when the synthesiser falls silent, whichever comes first: the table counts
+// the frames mixed since the song started (musicClock), as the synthesiser
+// says a song has ended only when its last voice has died away, which for
+// bells or timpani can be ten seconds after the last note. The last notes'
+// release may ring on after the notice until the next play or stop.
+//
+// Calls with id 0 or an id that is not open do nothing. All calls but the
+// mixer's hooks and musicClock are the main thread's; those run on SDL's
+// audio thread, and what they share with the main thread is behind one lock.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "backends/sdl/mixer_sound.h"
+#include "backends/sdl/notice_queue.h"
+#include "base/result.h"
+
+struct _Mix_Music;
+
+namespace jinro {
+
+// Time the last notes of a MIDI file are given to ring before its end is
+// reported, in seconds.
+inline constexpr double kMidiEndGrace = 0.5;
+
+class DeviceTable {
+ public:
+  explicit DeviceTable(NoticeQueue& notices);
+  ~DeviceTable();
+  DeviceTable(const DeviceTable&) = delete;
+  DeviceTable& operator=(const DeviceTable&) = delete;
+
+  // Once the audio output is open, before the table is used: allocates the
+  // mixer's channels and installs SDL_mixer's end-of-play hooks. May run on
+  // the thread that opened the output.
+  void attach(int mixRate);
+  // Before the audio output closes: removes the hooks, halts every sound
+  // without notices and frees the devices.
+  void detach();
+
+  // A new device playing `sound`; fails when every channel is taken.
+  Result<uint32_t> add(std::shared_ptr<MixerSound> sound);
+  void play(uint32_t id, bool notify);
+  void stop(uint32_t id);
+  void close(uint32_t id);
+
+  // Audio thread: `frames` more frames were mixed.
+  void musicClock(size_t frames);
+
+ private:
+  struct Device;
+  struct Playing {
+    uint32_t device = 0;  // 0: nothing playing there
+    bool notify = false;
+  };
+
+  Device* find(uint32_t id);
+  void playWave(uint32_t id, Device& d, bool notify);
+  void playMidi(uint32_t id, Device& d, bool notify);
+  void failPlay(uint32_t id, bool notify);
+  // Ends what plays on a channel / on the synthesiser; a pending notice gets `code`.
+  void haltChannel(int channel, uint32_t code);
+  void haltMusic(uint32_t code);
+
+  // SDL_mixer's hooks, on the audio thread.
+  static void onChannelFinished(int channel);
+  static void onMusicFinished();
+  void channelFinished(int channel);
+  void musicFinished();
+
+  NoticeQueue& notices_;
+
+  // Main thread.
+  uint32_t nextId_ = 1;
+  std::map<uint32_t, std::unique_ptr<Device>> devices_;
+  std::vector<int> freeChannels_;
+  int allocatedChannels_ = 0;
+  uint32_t musicOwner_ = 0;  // device whose music was last handed to the mixer
+  int mixRate_ = 44100;
+
+  // Shared with the audio thread.
+  std::mutex mutex_;
+  std::vector<Playing> channelPlaying_;
+  Playing musicPlaying_;
+  uint64_t musicFrames_ = 0;    // mixed since the playing song started
+  uint64_t musicEndFrame_ = 0;  // when its end is reported
+};
+
+}  // namespace jinro

@@ -1,0 +1,126 @@
+#include "backends/sdl/mixer_sound.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+namespace jinro {
+namespace {
+
+// A song of no notes: loading it once makes FluidSynth set itself up and read
+// the soundfont, so that the first real song loads as fast as later ones.
+constexpr uint8_t kSilentSong[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                                   'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+
+bool sameTypeName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+const char* kindName(soundfile::Kind k) {
+  switch (k) {
+    case soundfile::Kind::wave: return "a WAV file";
+    case soundfile::Kind::mp3: return "an MP3 file";
+    case soundfile::Kind::midi:
+    case soundfile::Kind::rmid: return "a MIDI file";
+    default: return "not a sound file";
+  }
+}
+
+bool isMidiKind(soundfile::Kind k) { return k == soundfile::Kind::midi || k == soundfile::Kind::rmid; }
+
+}  // namespace
+
+DeviceKind deviceKindOf(std::string_view deviceType) {
+  if (sameTypeName(deviceType, "Sequencer")) return DeviceKind::midi;
+  if (sameTypeName(deviceType, "WaveAudio")) return DeviceKind::wave;
+  return DeviceKind::unknown;
+}
+
+std::string wrongDevice(const std::string& path, soundfile::Kind kind, std::string_view deviceType, bool wantMidi) {
+  return path + " is " + kindName(kind) + "; the " + std::string(deviceType) + " device plays " +
+         (wantMidi ? "MIDI files only" : "WAV and MP3 files only");
+}
+
+Result<CheckedFile> readChecked(const std::string& path, std::string_view deviceType, bool wantMidi) {
+  Result<std::string> read = soundfile::readFile(path, kMaxSoundFileBytes);
+  if (!read) return fail(read.error());
+  CheckedFile out;
+  out.bytes = std::move(*read);
+  const soundfile::ByteSpan bytes = soundfile::bytesOf(out.bytes);
+  out.kind = soundfile::sniff(bytes);
+  if (out.kind == soundfile::Kind::unknown)
+    return fail(path + " is not a sound file this program plays (WAV, MP3 or MIDI)");
+  if (!deviceType.empty() && isMidiKind(out.kind) != wantMidi)
+    return fail(wrongDevice(path, out.kind, deviceType, wantMidi));
+  if (out.kind == soundfile::Kind::wave) {
+    if (Result<void> wave = soundfile::checkWave(bytes); !wave) return fail(path + ": " + wave.error());
+  }
+  if (isMidiKind(out.kind)) {
+    Result<soundfile::MidiInfo> info = soundfile::checkMidi(bytes);
+    if (!info) return fail(path + ": " + info.error());
+    out.smf = std::move(info->smf);
+    out.seconds = info->seconds;
+    out.bytes.clear();
+  }
+  return out;
+}
+
+void warmUpSynthesiser() {
+  if (Mix_Music* m = Mix_LoadMUSType_RW(SDL_RWFromConstMem(kSilentSong, int(sizeof kSilentSong)), MUS_MID, 1))
+    Mix_FreeMusic(m);
+}
+
+MixerSound::~MixerSound() {
+  if (loading_.valid()) {
+    if (Mix_Music* m = loading_.get()) Mix_FreeMusic(m);
+  }
+  if (fresh_) Mix_FreeMusic(fresh_);
+  if (chunk_) Mix_FreeChunk(chunk_);
+}
+
+size_t MixerSound::bytes() const { return midi_ ? smf_.size() + kReadySynthBytes : chunk_ ? size_t(chunk_->alen) : 0; }
+
+Mix_Music* MixerSound::load(const std::vector<uint8_t>& smf) {
+  return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
+}
+
+Mix_Music* MixerSound::takeStream() {
+  Mix_Music* m = fresh_;
+  fresh_ = nullptr;
+  if (!m && loading_.valid()) m = loading_.get();
+  // The background load failed: try once more here, so that Mix_GetError tells why.
+  if (!m) m = load(smf_);
+  return m;
+}
+
+void MixerSound::readyNext() {
+  if (fresh_ || loading_.valid()) return;
+  const std::vector<uint8_t>* data = &smf_;  // not changed while the sound lives
+  loading_ = std::async(std::launch::async, [data] {
+    Mix_Music* m = load(*data);
+    SDL_TLSCleanup();  // SDL's per-thread error text, allocated by the load
+    return m;
+  });
+}
+
+Result<std::shared_ptr<MixerSound>> MixerSound::make(const std::string& path, CheckedFile&& file) {
+  auto s = std::make_shared<MixerSound>();
+  s->kind_ = file.kind;
+  s->midi_ = isMidiKind(file.kind);
+  if (s->midi_) {
+    s->smf_ = std::move(file.smf);
+    s->seconds_ = file.seconds;
+    s->fresh_ = load(s->smf_);
+    if (!s->fresh_) return fail(path + ": the MIDI synthesiser cannot load it: " + Mix_GetError());
+  } else {
+    s->chunk_ = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1);
+    if (!s->chunk_) return fail(path + ": " + Mix_GetError());
+  }
+  return s;
+}
+
+}  // namespace jinro
