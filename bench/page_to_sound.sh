@@ -5,8 +5,8 @@
 # load that sounded an alarm it takes the trace's marks
 #   load-finished -> html-received -> converted -> analysed -> play-called -> first-audio
 # and prints the median of each step and of the whole way, for two cases:
-#   WAV:  the default phase alarms (day, vote, night; WaveAudio) on day-night-500k
-#   MIDI: the village's victory alarm (Sequencer; the phase alarms cannot be
+#   WAV:  the default phase alarms (day, vote, night; WAV) on day-night-500k
+#   MIDI: the village's victory alarm (MIDI; the phase alarms cannot be
 #         MIDI files: their device plays WAV only) on victory-500k, over and
 #         over, with a jinro.ini that names the MIDI files
 # The sound goes to SDL's dummy driver, which mixes in real time and plays

@@ -8,6 +8,25 @@
 
 namespace jinro {
 
+namespace {
+
+// The phases' and the capacity's alarms are recordings; the others, songs:
+// whatever the file's name says, the file must be of that kind.
+SoundKind soundKindOf(AlarmKind k) {
+  switch (k) {
+    case AlarmKind::night:
+    case AlarmKind::daytime:
+    case AlarmKind::tohyo:
+    case AlarmKind::kodo:
+    case AlarmKind::full_alarm:
+      return SoundKind::wave;
+    default:
+      return SoundKind::midi;
+  }
+}
+
+}  // namespace
+
 AlarmPlayer::AlarmPlayer(SoundDevice& device, const Settings& settings, std::string soundFolder,
                          std::string defaultSoundFolder)
     : device_(device),
@@ -25,7 +44,7 @@ void AlarmPlayer::playAlarm(AlarmKind kind) {
   traceMark("play-called", keyPrefix(kind));
   stopAllAlarms();
   const std::string path = resolved(settings_.alarm(kind).soundPath);
-  const Result<uint32_t> opened = device_.open(deviceType(kind), path);
+  const Result<uint32_t> opened = device_.open(soundKindOf(kind), path);
   noteOpen(kind, path, opened);
   const uint32_t id = opened ? *opened : 0;
   if (id != 0) {

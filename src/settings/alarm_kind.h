@@ -1,5 +1,5 @@
 #pragma once
-// The eleven alarm kinds and the sound device each is played on.
+// The eleven alarm kinds.
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -22,23 +22,6 @@ enum class AlarmKind : int {
 inline constexpr int kAlarmKindCount = 11;
 
 inline constexpr int index(AlarmKind k) { return static_cast<int>(k); }
-
-inline constexpr std::string_view kWaveAudio = "WaveAudio";
-inline constexpr std::string_view kSequencer = "Sequencer";
-
-// The device a kind's sound file is opened on, whatever the file's name says.
-inline constexpr std::string_view deviceType(AlarmKind k) {
-  switch (k) {
-    case AlarmKind::night:
-    case AlarmKind::daytime:
-    case AlarmKind::tohyo:
-    case AlarmKind::kodo:
-    case AlarmKind::full_alarm:
-      return kWaveAudio;
-    default:
-      return kSequencer;
-  }
-}
 
 // Prefix of the kind's keys in jinro.ini.
 inline constexpr std::string_view keyPrefix(AlarmKind k) {

@@ -77,7 +77,7 @@ placement_lines() {
 }
 
 # Sound files of our own that tell apart which alarm sounds: square waves of
-# distinct loudness (WaveAudio kinds) and one short MIDI note (Sequencer).
+# distinct loudness (the WAV alarms) and one short MIDI note (the MIDI alarms).
 # tone NAME VOLUME SECONDS
 tone() { sox -D -n -r 44100 -c 2 -b 16 "$APP/$1" synth "$3" square 440 vol "$2" 2>/dev/null || e2e_fail "sox"; }
 make_test_sounds() {

@@ -27,18 +27,18 @@ class FakeSoundDevice : public SoundDevice {
     std::string detail;  // device type and path for open
   };
   // Opens fail for paths listed here with another device type, or with a reason.
-  std::map<std::string, std::string> fileTypes;  // path -> "WaveAudio" / "Sequencer"
+  std::map<std::string, SoundKind> fileTypes;
   std::map<std::string, std::string> failures;   // path -> reason
   bool acceptUnknownFiles = true;
   std::vector<Call> calls;
   uint32_t nextId = 1;
   EndHandler handler;
 
-  Result<uint32_t> open(std::string_view deviceType, const std::string& path) override {
-    const std::string detail = std::string(deviceType) + ":" + path;
+  Result<uint32_t> open(SoundKind kind, const std::string& path) override {
+    const std::string detail = std::string(kind == SoundKind::wave ? "wave" : "midi") + ":" + path;
     auto failure = failures.find(path);
     auto it = fileTypes.find(path);
-    const bool ok = failure == failures.end() && (it != fileTypes.end() ? it->second == deviceType : acceptUnknownFiles);
+    const bool ok = failure == failures.end() && (it != fileTypes.end() ? it->second == kind : acceptUnknownFiles);
     if (!ok) {
       calls.push_back({"open", 0, detail});
       return fail(failure != failures.end() ? failure->second : "cannot open " + path);

@@ -163,11 +163,11 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
   const std::string wav = writeTone(dir, "tone.mid", 0.2);  // the name lies: it is a WAV
   const std::string mid = writeShortSong(dir, "song.wav");  // and this one is MIDI
 
-  EXPECT_NE(refusal(dev->open("Sequencer", wav)).find("WAV file"), std::string::npos);
-  EXPECT_NE(refusal(dev->open("WaveAudio", mid)).find("MIDI file"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::midi, wav)).find("WAV file"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::wave, mid)).find("MIDI file"), std::string::npos);
 
-  const uint32_t a = opened(dev->open("WaveAudio", wav));
-  const uint32_t b = opened(dev->open("sequencer", mid));  // type names ignore case
+  const uint32_t a = opened(dev->open(SoundKind::wave, wav));
+  const uint32_t b = opened(dev->open(SoundKind::midi, mid));
   EXPECT_NE(a, 0u);
   EXPECT_NE(b, 0u);
   EXPECT_NE(a, b);
@@ -179,20 +179,19 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
     mp3.resize(mp3.size() + 413, 0);
   }
   soundgen::writeFile(dir / "quiet.mp3", mp3);
-  EXPECT_NE(opened(dev->open("WaveAudio", dir / "quiet.mp3")), 0u);
-  EXPECT_NE(refusal(dev->open("Sequencer", dir / "quiet.mp3")), "");
+  EXPECT_NE(opened(dev->open(SoundKind::wave, dir / "quiet.mp3")), 0u);
+  EXPECT_NE(refusal(dev->open(SoundKind::midi, dir / "quiet.mp3")), "");
 
-  EXPECT_NE(refusal(dev->open("WaveAudio", dir / "missing.wav")).find("cannot open"), std::string::npos);
-  EXPECT_NE(refusal(dev->open("CDAudio", wav)).find("unknown device type"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::wave, dir / "missing.wav")).find("cannot open"), std::string::npos);
 
   // Garbage, a cut WAV and a cut MIDI file: refused with the reason.
   soundgen::writeFile(dir / "garbage.wav", {'<', 'h', 't', 'm', 'l', '>', 0, 1, 2, 3, 4, 5});
-  EXPECT_NE(refusal(dev->open("WaveAudio", dir / "garbage.wav")).find("not a sound file"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::wave, dir / "garbage.wav")).find("not a sound file"), std::string::npos);
   auto truncate = [](const std::string& path, size_t keep) { fs::resize_file(path, keep); };
   truncate(wav, fs::file_size(wav) / 2);
-  EXPECT_NE(refusal(dev->open("WaveAudio", wav)).find("truncated"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::wave, wav)).find("truncated"), std::string::npos);
   truncate(mid, fs::file_size(mid) - 5);
-  EXPECT_NE(refusal(dev->open("Sequencer", mid)).find("truncated"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::midi, mid)).find("truncated"), std::string::npos);
 
   // Commands to id 0 or to ids never given do nothing.
   for (uint32_t id : {0u, 9999u}) {
@@ -206,7 +205,7 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
 }
 
 TEST_F(SdlSoundDeviceTest, WavePlaysToItsEndAndReportsSuccess) {
-  const uint32_t id = opened(dev->open("WaveAudio", writeTone(dir, "tone.wav", 0.4)));
+  const uint32_t id = opened(dev->open(SoundKind::wave, writeTone(dir, "tone.wav", 0.4)));
   ASSERT_NE(id, 0u);
   dev->seekToStart(id);
   dev->play(id, true);
@@ -226,7 +225,7 @@ TEST_F(SdlSoundDeviceTest, WavePlaysToItsEndAndReportsSuccess) {
 
 TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
   const std::string path = writeTone(dir, "tone.wav", 2.0);
-  const uint32_t id = opened(dev->open("WaveAudio", path));
+  const uint32_t id = opened(dev->open(SoundKind::wave, path));
   ASSERT_NE(id, 0u);
 
   dev->play(id, true);
@@ -251,7 +250,7 @@ TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
   EXPECT_EQ(notices.size(), 2u);
 
   // A closed device's id is not given again.
-  const uint32_t again = opened(dev->open("WaveAudio", path));
+  const uint32_t again = opened(dev->open(SoundKind::wave, path));
   EXPECT_NE(again, 0u);
   EXPECT_NE(again, id);
 }
@@ -261,7 +260,7 @@ TEST_F(SdlSoundDeviceTest, ManyWaveDevicesSoundTogetherAndEachReportsItsEnd) {
   const std::string path = writeTone(dir, "tone.wav", 0.1);
   std::vector<uint32_t> ids;
   for (int i = 0; i < 20; ++i) {
-    ids.push_back(opened(dev->open("WaveAudio", path)));
+    ids.push_back(opened(dev->open(SoundKind::wave, path)));
     ASSERT_NE(ids.back(), 0u);
   }
   for (uint32_t id : ids) dev->play(id, true);
@@ -272,17 +271,17 @@ TEST_F(SdlSoundDeviceTest, ManyWaveDevicesSoundTogetherAndEachReportsItsEnd) {
   // closed device makes room again.
   std::string why;
   for (int i = 0; i < 1000 && why.empty(); ++i) {
-    const Result<uint32_t> r = dev->open("WaveAudio", path);
+    const Result<uint32_t> r = dev->open(SoundKind::wave, path);
     if (r) ids.push_back(*r);
     else why = r.error();
   }
   EXPECT_NE(why.find("too many"), std::string::npos) << why;
   dev->close(ids.back());
-  EXPECT_NE(opened(dev->open("WaveAudio", path)), 0u);
+  EXPECT_NE(opened(dev->open(SoundKind::wave, path)), 0u);
 }
 
 TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
-  const uint32_t id = opened(dev->open("WaveAudio", writeTone(dir, "tone.wav", 2.0)));
+  const uint32_t id = opened(dev->open(SoundKind::wave, writeTone(dir, "tone.wav", 2.0)));
   ASSERT_NE(id, 0u);
   dev->play(id, true);
   dev->play(id, true);
@@ -301,7 +300,7 @@ TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
 
 TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheStart) {
   const std::string song = writeShortSong(dir, "song.mid");
-  const uint32_t id = opened(dev->open("Sequencer", song));
+  const uint32_t id = opened(dev->open(SoundKind::midi, song));
   ASSERT_NE(id, 0u);
   dev->seekToStart(id);
   meter.reset();
@@ -327,7 +326,7 @@ TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheSta
 
   // A second sequencer device takes the synthesiser over; the first one's
   // pending notice is aborted.
-  const uint32_t other = opened(dev->open("Sequencer", song));
+  const uint32_t other = opened(dev->open(SoundKind::midi, song));
   ASSERT_NE(other, 0u);
   dev->play(id, true);
   pumpFor(50ms);
@@ -343,13 +342,13 @@ TEST_F(SdlSoundDeviceTest, DefaultSoundsOpenOnTheirDevicesOnly) {
   const std::string bin = executableDirectory();
   for (const char* name : {"monst01.wav", "bird.wav", "se-037.wav", "bin100818210142001.wav"}) {
     SCOPED_TRACE(name);
-    dev->close(opened(dev->open("WaveAudio", bin + name)));
-    refusal(dev->open("Sequencer", bin + name));
+    dev->close(opened(dev->open(SoundKind::wave, bin + name)));
+    refusal(dev->open(SoundKind::midi, bin + name));
   }
   for (const char* name : {"tamhe06.mid", "tam-g09.mid", "tam-g07.mid"}) {
     SCOPED_TRACE(name);
-    dev->close(opened(dev->open("Sequencer", bin + name)));
-    refusal(dev->open("WaveAudio", bin + name));
+    dev->close(opened(dev->open(SoundKind::midi, bin + name)));
+    refusal(dev->open(SoundKind::wave, bin + name));
   }
 }
 
@@ -360,17 +359,17 @@ TEST_F(SdlSoundDeviceTest, AKeptSoundPlaysAgainUntilItsFileChanges) {
   dev->prepare();
   dev->preload({path, dir / "missing.wav"});
   for (int round = 0; round < 2; ++round) {
-    const uint32_t id = opened(dev->open("WaveAudio", path));
-    dev->close(opened(dev->open("WaveAudio", path)));  // one sharing its sound comes and goes
+    const uint32_t id = opened(dev->open(SoundKind::wave, path));
+    dev->close(opened(dev->open(SoundKind::wave, path)));  // one sharing its sound comes and goes
     dev->play(id, false);
     EXPECT_GT(loudnessOver(150ms), 0.2) << round;
     dev->close(id);
   }
   // A kept WAV is refused by the sequencer as an unknown one is.
-  EXPECT_NE(refusal(dev->open("Sequencer", path)).find("is a WAV file; the Sequencer device"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::midi, path)).find("is a WAV file; the MIDI device"), std::string::npos);
 
   writeTone(dir, "tone.wav", 0.9, 440, 0.05);  // quieter, and shorter
-  const uint32_t id = opened(dev->open("WaveAudio", path));
+  const uint32_t id = opened(dev->open(SoundKind::wave, path));
   dev->play(id, false);
   const double rms = loudnessOver(150ms);
   EXPECT_GT(rms, 0.02);
@@ -379,16 +378,16 @@ TEST_F(SdlSoundDeviceTest, AKeptSoundPlaysAgainUntilItsFileChanges) {
 
   // Damaged or gone since it was kept: refused with the reason.
   fs::resize_file(path, fs::file_size(path) / 2);
-  EXPECT_NE(refusal(dev->open("WaveAudio", path)).find("truncated"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::wave, path)).find("truncated"), std::string::npos);
   fs::remove(path);
-  EXPECT_NE(refusal(dev->open("WaveAudio", path)).find("cannot open"), std::string::npos);
+  EXPECT_NE(refusal(dev->open(SoundKind::wave, path)).find("cannot open"), std::string::npos);
 }
 
 TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
   const std::string song = writeShortSong(dir, "song.mid");
   dev->prepare();
   for (int round = 0; round < 2; ++round) {
-    const uint32_t id = opened(dev->open("Sequencer", song));
+    const uint32_t id = opened(dev->open(SoundKind::midi, song));
     dev->seekToStart(id);
     meter.reset();
     dev->play(id, true);
@@ -397,8 +396,8 @@ TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
     dev->close(id);
   }
   // Two devices on one file: the second takes the synthesiser over and sounds.
-  const uint32_t first = opened(dev->open("Sequencer", song));
-  const uint32_t second = opened(dev->open("Sequencer", song));
+  const uint32_t first = opened(dev->open(SoundKind::midi, song));
+  const uint32_t second = opened(dev->open(SoundKind::midi, song));
   dev->play(first, false);
   waitForAudio(100ms);
   dev->play(second, false);
@@ -431,13 +430,13 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
   {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SdlSoundDevice dev;
-    EXPECT_NE(refusal(dev.open("WaveAudio", tone)).find("no audio output"), std::string::npos);
+    EXPECT_NE(refusal(dev.open(SoundKind::wave, tone)).find("no audio output"), std::string::npos);
   }
   {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);
     SdlSoundDevice dev;
-    EXPECT_NE(opened(dev.open("WaveAudio", tone)), 0u);
+    EXPECT_NE(opened(dev.open(SoundKind::wave, tone)), 0u);
     EXPECT_EQ(dev.audioDriver(), "disk");
     EXPECT_FALSE(dev.usingFallbackDriver());
   }
@@ -446,7 +445,7 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
     // dummy driver takes over), the device works.
     unsetenv("SDL_AUDIODRIVER");
     SdlSoundDevice dev;
-    EXPECT_NE(opened(dev.open("WaveAudio", tone)), 0u);
+    EXPECT_NE(opened(dev.open(SoundKind::wave, tone)), 0u);
     EXPECT_NE(dev.audioDriver(), "");
   }
 }
@@ -462,7 +461,7 @@ TEST(SdlSoundDeviceDriver, PreparedOutputTellsWhyItIsMissing) {
     SdlSoundDevice dev;
     dev.prepare();
     dev.preload({tone});
-    EXPECT_NE(refusal(dev.open("WaveAudio", tone)).find("no audio output"), std::string::npos);
+    EXPECT_NE(refusal(dev.open(SoundKind::wave, tone)).find("no audio output"), std::string::npos);
     EXPECT_EQ(dev.audioDriver(), "");
   }
   {
@@ -472,12 +471,12 @@ TEST(SdlSoundDeviceDriver, PreparedOutputTellsWhyItIsMissing) {
     EXPECT_EQ(first.audioDriver(), "dummy");
     SdlSoundDevice second;
     second.prepare();
-    EXPECT_NE(refusal(second.open("WaveAudio", tone)).find("another sound device of this program holds it"),
+    EXPECT_NE(refusal(second.open(SoundKind::wave, tone)).find("another sound device of this program holds it"),
               std::string::npos);
 
     Meter meter;
     first.setMixTap([&](const int16_t* s, size_t n) { meter.add(s, n); });
-    const uint32_t id = opened(first.open("WaveAudio", tone));
+    const uint32_t id = opened(first.open(SoundKind::wave, tone));
     first.play(id, false);
     const auto end = std::chrono::steady_clock::now() + 5s;
     while (meter.rms() < 0.1 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(5ms);

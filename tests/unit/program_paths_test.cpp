@@ -125,7 +125,7 @@ TEST_F(ProgramPathsTest, AnInstalledClientLogsToTheCacheAndStartsTheInstalledVie
   EXPECT_TRUE(fs::exists(root + "/cache/tmp.html"));
   // The night's default sound, not in the settings folder, is the installed one.
   bool nightFromDefaults = false;
-  for (const auto& call : d.sound.calls) nightFromDefaults |= call.detail == "WaveAudio:" + paths.soundFolder + "monst01.wav";
+  for (const auto& call : d.sound.calls) nightFromDefaults |= call.detail == "wave:" + paths.soundFolder + "monst01.wav";
   EXPECT_TRUE(nightFromDefaults);
 }
 

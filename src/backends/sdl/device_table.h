@@ -2,8 +2,8 @@
 // The open devices of the sound device and the plays on them.
 //
 // Every device gets a fresh non-zero id (ids are not reused within a run).
-// "WaveAudio" devices each have a mixer channel of their own and may sound
-// together; "Sequencer" devices share the one synthesiser, and one that
+// WAV devices each have a mixer channel of their own and may sound
+// together; MIDI devices share the one synthesiser, and one that
 // starts while another plays takes it over: the other one is stopped and its
 // pending notice aborted.
 //

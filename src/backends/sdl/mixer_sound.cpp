@@ -11,15 +11,6 @@ namespace {
 constexpr uint8_t kSilentSong[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
                                    'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
 
-bool sameTypeName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 const char* kindName(soundfile::Kind k) {
   switch (k) {
     case soundfile::Kind::wave: return "a WAV file";
@@ -34,18 +25,13 @@ bool isMidiKind(soundfile::Kind k) { return k == soundfile::Kind::midi || k == s
 
 }  // namespace
 
-DeviceKind deviceKindOf(std::string_view deviceType) {
-  if (sameTypeName(deviceType, "Sequencer")) return DeviceKind::midi;
-  if (sameTypeName(deviceType, "WaveAudio")) return DeviceKind::wave;
-  return DeviceKind::unknown;
+std::string wrongDevice(const std::string& path, soundfile::Kind kind, SoundKind device) {
+  const bool midi = device == SoundKind::midi;
+  return path + " is " + kindName(kind) + "; the " + (midi ? "MIDI" : "WAV") + " device plays " +
+         (midi ? "MIDI files only" : "WAV and MP3 files only");
 }
 
-std::string wrongDevice(const std::string& path, soundfile::Kind kind, std::string_view deviceType, bool wantMidi) {
-  return path + " is " + kindName(kind) + "; the " + std::string(deviceType) + " device plays " +
-         (wantMidi ? "MIDI files only" : "WAV and MP3 files only");
-}
-
-Result<CheckedFile> readChecked(const std::string& path, std::string_view deviceType, bool wantMidi) {
+Result<CheckedFile> readChecked(const std::string& path, std::optional<SoundKind> device) {
   Result<std::string> read = soundfile::readFile(path, kMaxSoundFileBytes);
   if (!read) return fail(read.error());
   CheckedFile out;
@@ -54,8 +40,8 @@ Result<CheckedFile> readChecked(const std::string& path, std::string_view device
   out.kind = soundfile::sniff(bytes);
   if (out.kind == soundfile::Kind::unknown)
     return fail(path + " is not a sound file this program plays (WAV, MP3 or MIDI)");
-  if (!deviceType.empty() && isMidiKind(out.kind) != wantMidi)
-    return fail(wrongDevice(path, out.kind, deviceType, wantMidi));
+  if (device && isMidiKind(out.kind) != (*device == SoundKind::midi))
+    return fail(wrongDevice(path, out.kind, *device));
   if (out.kind == soundfile::Kind::wave) {
     if (Result<void> wave = soundfile::checkWave(bytes); !wave) return fail(path + ": " + wave.error());
   }

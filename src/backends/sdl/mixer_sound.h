@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "backends/sdl/sound_file.h"
 #include "base/result.h"
+#include "platform/sound_device.h"
 
 struct Mix_Chunk;
 struct _Mix_Music;
@@ -28,13 +30,9 @@ inline constexpr size_t kMaxSoundFileBytes = 64u << 20;
 // the 6 MB TimGM6mb soundfont).
 inline constexpr size_t kReadySynthBytes = 9u << 20;
 
-// The device types: "WaveAudio" plays WAV and MP3 files, "Sequencer" MIDI
-// files. Names are matched without regard to case, as MCI does.
-enum class DeviceKind { unknown, wave, midi };
-DeviceKind deviceKindOf(std::string_view deviceType);
-
-// Why a file cannot go on a device of this type.
-std::string wrongDevice(const std::string& path, soundfile::Kind kind, std::string_view deviceType, bool wantMidi);
+// Why a file cannot go on a device of this kind (a WAV device plays WAV and
+// MP3 files, a MIDI device MIDI files).
+std::string wrongDevice(const std::string& path, soundfile::Kind kind, SoundKind device);
 
 // A file read and checked, not yet handed to the mixer.
 struct CheckedFile {
@@ -45,8 +43,8 @@ struct CheckedFile {
 };
 
 // Reads and checks a file as open does, in the same order and with the same
-// reasons; `deviceType` is checked against the file's kind unless empty.
-Result<CheckedFile> readChecked(const std::string& path, std::string_view deviceType, bool wantMidi);
+// reasons; the file's kind is checked against `device` when there is one.
+Result<CheckedFile> readChecked(const std::string& path, std::optional<SoundKind> device);
 
 // Makes FluidSynth set itself up and read the soundfont (by loading a song of
 // no notes), so that the first real song loads as fast as later ones. The

@@ -67,20 +67,18 @@ bool SdlSoundDevice::usingFallbackDriver() const {
   return output_.usingFallbackDriver();
 }
 
-Result<uint32_t> SdlSoundDevice::open(std::string_view deviceType, const std::string& path) {
-  const DeviceKind kind = deviceKindOf(deviceType);
-  if (kind == DeviceKind::unknown) return fail("unknown device type \"" + std::string(deviceType) + "\"");
-  const bool wantMidi = kind == DeviceKind::midi;
+Result<uint32_t> SdlSoundDevice::open(SoundKind device, const std::string& path) {
+  const bool wantMidi = device == SoundKind::midi;
 
   // The identity is taken before the file is read: a file changed meanwhile
   // is kept as its newer content under its older identity, and read again.
   const std::optional<FileKey> key = fileKey(path);
   std::shared_ptr<MixerSound> sound = key ? cache_.find(*key) : nullptr;
   if (sound) {
-    if (sound->midi() != wantMidi) return fail(wrongDevice(path, sound->kind(), deviceType, wantMidi));
+    if (sound->midi() != wantMidi) return fail(wrongDevice(path, sound->kind(), device));
     if (Result<void> ready = ensureAudio(); !ready) return fail(ready.error());
   } else {
-    Result<CheckedFile> file = readChecked(path, deviceType, wantMidi);
+    Result<CheckedFile> file = readChecked(path, device);
     if (!file) return fail(file.error());
     if (Result<void> ready = ensureAudio(); !ready) return fail(ready.error());
     Result<std::shared_ptr<MixerSound>> made = MixerSound::make(path, std::move(*file));

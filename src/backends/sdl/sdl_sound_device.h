@@ -4,8 +4,8 @@
 // notice queue (notice_queue.h) and the table of open devices
 // (device_table.h); what follows is what they add up to.
 //
-// Device types: "WaveAudio" plays RIFF/WAVE files (MP3 is accepted as well);
-// "Sequencer" plays Standard MIDI files ("MThd", or RIFF/RMID) through
+// Device kinds: a WAV device plays RIFF/WAVE files (MP3 is accepted as well);
+// a MIDI device plays Standard MIDI files ("MThd", or RIFF/RMID) through
 // FluidSynth with a General MIDI soundfont. What a file is is decided by its
 // bytes, never by its name; a file of the other kind fails to open. Type names
 // are matched without regard to case, as MCI does.
@@ -19,9 +19,9 @@
 // the next play starts at the beginning. play starts the whole file from its
 // beginning; on a device that is still playing it goes on where it is and only
 // replaces the pending notice (the old one is superseded). stop ends the sound
-// at once; close releases the device. A "Sequencer" device that starts while
+// at once; close releases the device. A MIDI device that starts while
 // another one plays takes the synthesiser over: the other one is stopped and
-// its pending notice aborted. "WaveAudio" devices each have a mixer channel of
+// its pending notice aborted. WAV devices each have a mixer channel of
 // their own and may sound together.
 //
 // Notices: every play with notice ends in exactly one notice carrying the
@@ -101,7 +101,7 @@ class SdlSoundDevice final : public SoundDevice {
   // without prepare() or when its attempt failed.
   void preload(const std::vector<std::string>& paths) override;
 
-  Result<uint32_t> open(std::string_view deviceType, const std::string& path) override;
+  Result<uint32_t> open(SoundKind device, const std::string& path) override;
   void seekToStart(uint32_t deviceId) override;
   void play(uint32_t deviceId, bool notify) override;
   void stop(uint32_t deviceId) override;

@@ -133,7 +133,7 @@ void SoundCache::work(std::function<Result<void>()> startUp, std::promise<Result
     }
     const std::optional<FileKey> key = fileKey(path);
     if (!key) continue;
-    Result<CheckedFile> file = readChecked(path, {}, false);
+    Result<CheckedFile> file = readChecked(path, std::nullopt);
     if (!file) continue;
     Result<std::shared_ptr<MixerSound>> sound = MixerSound::make(path, std::move(*file));
     if (!sound) continue;
