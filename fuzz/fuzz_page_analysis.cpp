@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fast.titled) {
       if (m.refresh.currentUrl() != fast.url) fail("the refresh goes elsewhere than the page");
       if (m.refresh.postBody() != fast.postBody) fail("the refresh posts other than the page's form");
-      if (m.desktop.shell.caption != fast.caption) fail("the caption is not the page's title");
+      if (m.desktop.shell.caption != jinro::shiftJisToUtf8(fast.caption)) fail("the caption is not the page's title");
     }
     if (view.speechCopy && (!fast.gamePage || fast.night || fast.preDay || m.monitor.gameOver()))
       fail("speech copy offered off a daytime game page");

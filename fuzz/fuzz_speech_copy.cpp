@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/code_page.h"
 #include "client/speech_view.h"
 #include "fakes/fakes.h"
 #include "page/page_limits.h"
@@ -53,8 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fail("clipboard touched");
     if (shownResult == jinro::SpeechCopyResult::markersMissing && (clipboard.hasText || !clipboard.text.empty()))
       fail("clipboard not emptied");
-    if (shownResult == jinro::SpeechCopyResult::copied && clipboard.text != expected) fail("clipboard text");
-    if (!reverse && shownResult == jinro::SpeechCopyResult::copied && clipboard.text != out) fail("clipboard text");
+    if (shownResult == jinro::SpeechCopyResult::copied && clipboard.text != jinro::shiftJisToUtf8(expected))
+      fail("clipboard text");
+    if (!reverse && shownResult == jinro::SpeechCopyResult::copied && clipboard.text != jinro::shiftJisToUtf8(out))
+      fail("clipboard text");
   }
   return 0;
 }
