@@ -15,6 +15,7 @@
 #include <QWebEngineView>
 
 #include "backends/qt/qt_text.h"
+#include "backends/qt/speech_draft_value.h"
 #include "base/trace.h"
 
 namespace jinro::qt {
@@ -66,48 +67,6 @@ constexpr int kTypingPauseMilliseconds = 3000;
 // How long a script's answer is waited for.
 constexpr int kScriptAnswerMilliseconds = 1000;
 
-// A JavaScript string literal of any text: every character that is not a
-// letter or a digit escaped, so that nothing in it can end the literal.
-QString jsString(const std::u16string& text) {
-  QString out = QStringLiteral("'");
-  for (char16_t c : text) {
-    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')) {
-      out += QChar(c);
-    } else {
-      out += QStringLiteral("\\u%1").arg(static_cast<unsigned>(c), 4, 16, QLatin1Char('0'));
-    }
-  }
-  return out + QLatin1Char('\'');
-}
-
-QString draftLiteral(const SpeechDraft& d) {
-  QString selects;
-  for (const auto& [name, value] : d.selects) {
-    if (!selects.isEmpty()) selects += QLatin1Char(',');
-    selects += QLatin1Char('[') + jsString(name) + QLatin1Char(',') + jsString(value) + QLatin1Char(']');
-  }
-  return QStringLiteral("{text:%1,start:%2,end:%3,focused:%4,selects:[%5]}")
-      .arg(jsString(d.text))
-      .arg(d.selectionStart)
-      .arg(d.selectionEnd)
-      .arg(d.focused ? QStringLiteral("true") : QStringLiteral("false"), selects);
-}
-
-std::optional<SpeechDraft> draftFrom(const QVariant& result) {
-  if (result.typeId() != QMetaType::QVariantMap) return std::nullopt;
-  const QVariantMap m = result.toMap();
-  SpeechDraft d;
-  d.text = toUtf16(m.value(QStringLiteral("text")).toString());
-  d.selectionStart = m.value(QStringLiteral("start")).toInt();
-  d.selectionEnd = m.value(QStringLiteral("end")).toInt();
-  d.focused = m.value(QStringLiteral("focused")).toBool();
-  d.selectsChanged = m.value(QStringLiteral("changed")).toBool();
-  for (const QVariant& pair : m.value(QStringLiteral("selects")).toList()) {
-    const QVariantList p = pair.toList();
-    if (p.size() == 2) d.selects.emplace_back(toUtf16(p[0].toString()), toUtf16(p[1].toString()));
-  }
-  return d;
-}
 // A page that exists only to learn where a new window wanted to go: the first
 // navigation it is asked for is handed on and the page goes away.
 class NewWindowCatcher : public QWebEnginePage {
@@ -292,11 +251,11 @@ void WebEngineBrowser::runScript(const QString& script, std::function<void(const
 
 void WebEngineBrowser::readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) {
   runScript(QString::fromLatin1(kReadDraftScript).arg(QLatin1String(kFindBox)),
-            [done](const QVariant& result) { done(draftFrom(result)); });
+            [done](const QVariant& result) { done(speechDraftFromScript(result)); });
 }
 
 void WebEngineBrowser::restoreSpeechDraft(const SpeechDraft& draft, std::function<void(bool)> done) {
-  runScript(QString::fromLatin1(kRestoreDraftScript).arg(QLatin1String(kFindBox), draftLiteral(draft)),
+  runScript(QString::fromLatin1(kRestoreDraftScript).arg(QLatin1String(kFindBox), speechDraftLiteral(draft)),
             [done](const QVariant& result) { done(result.toBool()); });
 }
 
