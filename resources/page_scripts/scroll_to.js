@@ -1,4 +1,0 @@
-// Scrolls the page to these offsets.
-(function (left, top) {
-  window.scrollTo(left, top);
-})
