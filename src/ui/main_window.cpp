@@ -62,16 +62,24 @@ constexpr int kDefaultFrameHeight = 768;
 // (too small, or off every screen, as a damaged jinro.ini or a screen since
 // unplugged leaves it): then a default frame centred on the current screen,
 // so that the window never comes back unusable. The show state stays.
-QRect usableFrame(const QRect& frame, const QScreen* current) {
+WindowPlacement usablePlacement(WindowPlacement p, const QScreen* current) {
+  const QRect frame(QPoint(p.rcNormalLeft, p.rcNormalTop), QSize(p.rcNormalRight - p.rcNormalLeft,
+                                                                 p.rcNormalBottom - p.rcNormalTop));
   const bool bigEnough = frame.width() >= kMinimumFrameWidth && frame.height() >= kMinimumFrameHeight;
   bool onScreen = false;
   for (const QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->geometry().intersects(frame);
-  if (bigEnough && (onScreen || QGuiApplication::screens().isEmpty())) return frame;
+  if (bigEnough && (onScreen || QGuiApplication::screens().isEmpty())) return p;
   if (!current) current = QGuiApplication::primaryScreen();
-  if (!current) return frame;
+  if (!current) return p;
   const QRect area = current->availableGeometry();
   const QSize size(std::min(kDefaultFrameWidth, area.width()), std::min(kDefaultFrameHeight, area.height()));
-  return QRect(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size);
+  const QRect mended(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
+                     size);
+  p.rcNormalLeft = mended.left();
+  p.rcNormalTop = mended.top();
+  p.rcNormalRight = mended.left() + mended.width();
+  p.rcNormalBottom = mended.top() + mended.height();
+  return p;
 }
 
 }  // namespace
@@ -213,7 +221,8 @@ QAction* MainWindow::menuAction(Command command) const {
 
 void MainWindow::restorePlacement(bool windowManagerRuns, std::function<void()> then) {
   auto apply = [this, then] {
-    if (client_) client_->restorePlacement();
+    const uint32_t startShowCmd = isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    if (client_) client_->restorePlacement(startShowCmd);
     if (then) then();
   };
   if (!windowManagerRuns) {
@@ -330,14 +339,17 @@ QRect MainWindow::frameMargins() const {
                QPoint(frame.right() - client.right(), frame.bottom() - client.bottom()));
 }
 
-WindowGeometry MainWindow::windowGeometry() {
-  WindowGeometry g;
+WindowPlacement MainWindow::placement() {
+  WindowPlacement p = lastPlacement_;
   const Qt::WindowStates states = windowState();
+  p.flags &= ~WPF_RESTORETOMAXIMIZED;
   if (states & Qt::WindowMinimized) {
-    g.state = WindowGeometry::State::minimized;
-    g.maximizedUnderMinimized = (states & Qt::WindowMaximized) || wasMaximizedBeforeMinimize_;
+    p.showCmd = SW_SHOWMINIMIZED;
+    if ((states & Qt::WindowMaximized) || wasMaximizedBeforeMinimize_) p.flags |= WPF_RESTORETOMAXIMIZED;
   } else if (states & Qt::WindowMaximized) {
-    g.state = WindowGeometry::State::maximized;
+    p.showCmd = SW_SHOWMAXIMIZED;
+  } else {
+    p.showCmd = SW_SHOWNORMAL;
   }
   // The normal rectangle is the frame's rectangle on screen (a maximised
   // frame may lose its borders: the normal state's widths count).
@@ -345,31 +357,32 @@ WindowGeometry MainWindow::windowGeometry() {
   const QRect m = normalMargins_;
   QRect normal = (states & (Qt::WindowMinimized | Qt::WindowMaximized)) ? normalGeometry() : geometry();
   if (!normal.isValid()) normal = geometry();
-  g.left = normal.left() - m.left();
-  g.top = normal.top() - m.top();
-  g.width = normal.width() + m.left() + m.right();
-  g.height = normal.height() + m.top() + m.bottom();
-  return g;
+  p.rcNormalLeft = normal.left() - m.left();
+  p.rcNormalTop = normal.top() - m.top();
+  p.rcNormalRight = normal.left() + normal.width() + m.right();
+  p.rcNormalBottom = normal.top() + normal.height() + m.bottom();
+  return p;
 }
 
-void MainWindow::applyWindowGeometry(const WindowGeometry& saved) {
-  const QRect frame = usableFrame(QRect(saved.left, saved.top, saved.width, saved.height), screen());
+void MainWindow::applyPlacement(const WindowPlacement& saved) {
+  const WindowPlacement p = usablePlacement(saved, screen());
+  lastPlacement_ = p;
   const QRect m = frameMargins();
-  const int width = std::max(1, frame.width() - m.left() - m.right());
-  const int height = std::max(1, frame.height() - m.top() - m.bottom());
+  const int width = std::max(1, p.rcNormalRight - p.rcNormalLeft - m.left() - m.right());
+  const int height = std::max(1, p.rcNormalBottom - p.rcNormalTop - m.top() - m.bottom());
   if (isMaximized() || isMinimized()) showNormal();
-  move(frame.left(), frame.top());
+  move(p.rcNormalLeft, p.rcNormalTop);
   resize(width, height);
-  switch (saved.state) {
-    case WindowGeometry::State::maximized:
+  switch (p.showCmd) {
+    case SW_SHOWMAXIMIZED:
       showMaximized();
       break;
-    case WindowGeometry::State::minimized:
-      wasMaximizedBeforeMinimize_ = saved.maximizedUnderMinimized;
+    case SW_SHOWMINIMIZED:
+      wasMaximizedBeforeMinimize_ = (p.flags & WPF_RESTORETOMAXIMIZED) != 0;
       if (wasMaximizedBeforeMinimize_) setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);
       else showMinimized();
       break;
-    case WindowGeometry::State::normal:
+    default:
       showNormal();
       break;
   }

@@ -491,7 +491,9 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
   complete(gamePage(false));
   complete(gamePage(true));
   const uint32_t night = lastDevice();
-  d.shell.currentGeometry = {-20, 0, 720, 0, WindowGeometry::State::maximized, false};
+  d.shell.currentPlacement.showCmd = SW_SHOWMAXIMIZED;
+  d.shell.currentPlacement.rcNormalLeft = -20;
+  d.shell.currentPlacement.rcNormalRight = 700;
 
   client->minimizeAll();
   client->moveAllTopLeft();
@@ -515,12 +517,13 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
 
   // A maximised window comes back maximised.
   fake::FakeDesktop next;
-  Client(desktopOf(next), dir).restorePlacement();
+  Client(desktopOf(next), dir).restorePlacement(SW_SHOWNORMAL);
   ASSERT_EQ(next.shell.applied.size(), 1u);
-  const WindowGeometry& g = next.shell.applied[0];
-  EXPECT_EQ(g.state, WindowGeometry::State::maximized);
-  EXPECT_EQ(g.left, -20);
-  EXPECT_EQ(g.width, 720);
+  const WindowPlacement& p = next.shell.applied[0];
+  EXPECT_EQ(p.showCmd, SW_SHOWMAXIMIZED);
+  EXPECT_EQ(p.flags & WPF_RESTORETOMAXIMIZED, WPF_RESTORETOMAXIMIZED);
+  EXPECT_EQ(p.rcNormalLeft, -20);
+  EXPECT_EQ(p.rcNormalRight, 700);
 }
 
 TEST_F(ClientTest, ASettingsFileThatCannotBeWrittenIsToldOnce) {
