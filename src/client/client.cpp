@@ -214,7 +214,7 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   const PageReading reading = readPage(settings_, pageText_, pageUrl);
   traceMark("analysed");
   desktop_.shell.showPageLoad(true);
-  desktop_.shell.showGameStatus(gameStatusText(reading));
+  desktop_.shell.showGameStatus(gameStatusText(reading, reading.gamePage ? dayNumber(pageText_) : 0));
   readingPage_ = true;
   const PageView view = monitor_.analysePage(reading, speech_.reverseRows());
   readingPage_ = false;

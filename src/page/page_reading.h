@@ -41,7 +41,6 @@ struct PageReading {
   std::string postBody;  // the form data a refresh posts, at most 1,023 bytes
   std::optional<AlarmKind> event;  // a victory, the draw, voting or action time
   bool night = false;
-  int day = 0;  // the day's number the page shows, 0 when none
 
   bool lobbyFull() const { return capacity > 0 && living > 0 && capacity == living; }
   bool operator==(const PageReading&) const = default;
@@ -57,12 +56,6 @@ inline constexpr bool isGameEnd(AlarmKind k) {
   return k == AlarmKind::jinro || k == AlarmKind::hikiwake || k == AlarmKind::sonmin || k == AlarmKind::yoko ||
          k == AlarmKind::nekomata;
 }
-
-// The day's number a page shows in its header before "日目" (the number may
-// stand in its own element, in ASCII or full-width digits); 0 when the page
-// shows none. Only the page's body is searched: the title's days are the
-// village's name.
-int dayNumber(std::string_view shiftJisPage);
 
 // The value of the named form control, at most 255 bytes, or "".
 std::string extractFieldValue(std::string_view text, std::string_view controlName);

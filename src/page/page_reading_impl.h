@@ -339,7 +339,6 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   page.event = pageEventWith<Ops>(settings, *dialect, text);
   page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFieldsWith<Ops>(text, found));
   page.night = isNightPageWith<Ops>(settings, text);
-  page.day = dayNumber(text);
   return page;
 }
 

@@ -31,7 +31,8 @@ class DialectTest : public ::testing::Test {
   void SetUp() override { test_files::applyDefaultTriggers(settings); }
   PageReading read(const std::string& page) { return readPage(settings, page, "http://s/jinro/cgi_jinro.cgi"); }
   std::string status(const std::string& page) {
-    return gameStatusText(read(page));
+    const PageReading r = read(page);
+    return gameStatusText(r, r.gamePage ? dayNumber(page) : 0);
   }
   Settings settings;
 };

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "base/code_page.h"
-#include "page/page_reading.h"
 
 namespace jinro {
 namespace {
@@ -46,11 +45,7 @@ TEST(GameStatus, NamesWhatThePageSaid) {
       {other, 0, ""},
       {PageReading{}, 3, ""},
   };
-  for (const auto& c : cases) {
-    PageReading r = c.reading;
-    r.day = c.day;
-    EXPECT_EQ(gameStatusText(r), c.want) << c.want;
-  }
+  for (const auto& c : cases) EXPECT_EQ(gameStatusText(c.reading, c.day), c.want) << c.want;
 }
 
 TEST(GameStatus, DayNumberBeforeTheDayMark) {

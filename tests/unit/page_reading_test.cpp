@@ -28,8 +28,7 @@ std::string show(const PageReading& p) {
     << " capacity=" << p.capacity << " living=" << p.living << " gamePage=" << p.gamePage
     << " registrationOpen=" << p.registrationOpen << " login=";
   for (const std::string& v : p.loginValues) o << q(v) << ",";
-  o << " postBody=" << q(p.postBody) << " event=" << (p.event ? keyPrefix(*p.event) : "none") << " night=" << p.night
-    << " day=" << p.day << " dialect=" << (p.dialect ? static_cast<int>(*p.dialect) : -1);
+  o << " postBody=" << q(p.postBody) << " event=" << (p.event ? keyPrefix(*p.event) : "none") << " night=" << p.night;
   return o.str();
 }
 
@@ -130,7 +129,6 @@ TEST_F(PageReadingTest, PreDayPagesGiveTheLobbyCounts) {
 TEST_F(PageReadingTest, GamePagesGiveTheLoginValuesAndTheRefreshBody) {
   PageReading day = titledPage(sj("1日目 - テスト村"), "http://x/cgi_jinro.cgi");
   day.gamePage = true;
-  day.dialect = Dialect::standard;
   day.loginValues = {"3", "pw", "12", "1", "f9"};
   day.postBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pw&VILLAGENO=12&TXTLOGIN=1&FORMID=f9";
   EXPECT_EQ(show(read(gamePage(false), "http://x/cgi_jinro.cgi")), show(day));
