@@ -83,16 +83,7 @@ void Client::start() {
   alarms_.preloadAlarmSounds();
 }
 
-void Client::restorePlacement(uint32_t startShowCmd) {
-  WindowPlacement p;
-  p.showCmd = startShowCmd;
-  p.rcNormalLeft = 50;
-  p.rcNormalTop = 50;
-  p.rcNormalRight = 200;
-  p.rcNormalBottom = 200;
-  loadWindowPlacement(p);
-  desktop_.shell.applyPlacement(p);
-}
+void Client::restorePlacement() { desktop_.shell.applyWindowGeometry(loadWindowGeometry()); }
 
 void Client::alarmStarted(AlarmKind kind) {
   if (readingPage_) {
@@ -170,9 +161,7 @@ void Client::close() {
   monitor_.reset();
   refresh_.stopCountdown();
   alarms_.stopAllAlarms();
-  WindowPlacement p = desktop_.shell.placement();
-  if (p.showCmd == SW_SHOWMAXIMIZED) p.flags |= WPF_RESTORETOMAXIMIZED;
-  saves_.note(saveWindowPlacement(p));
+  saves_.note(saveWindowGeometry(desktop_.shell.windowGeometry()));
   closeAllLogWindows();
 }
 

@@ -57,9 +57,8 @@ class Client final : public BrowserEvents {
   // The start: the settings loaded, the commands' states of a new window,
   // the start page requested.
   void start();
-  // Applies the placement saved in jinro.ini (or the defaults) to the window
-  // shown with startShowCmd.
-  void restorePlacement(uint32_t startShowCmd);
+  // Applies the geometry saved in jinro.ini (or the defaults) to the window.
+  void restorePlacement();
   // Tells an unwritable settings folder now, before anything is lost.
   void checkSettingsWritable();
   // The desktop's notifications, told of each alarm that starts while the

@@ -8,6 +8,7 @@
 
 #include "platform/command.h"
 #include "settings/settings.h"
+#include "settings/window_geometry.h"
 
 namespace jinro {
 
@@ -38,10 +39,10 @@ class ClientShell {
   virtual void openGeneralSettings() = 0;
   virtual void openSoundSettings() = 0;
   virtual void showVersion() = 0;
-  // The window's placement now (normal rectangle as the frame's rectangle on
-  // screen; maximised and minimised states in showCmd), and applying one.
-  virtual WindowPlacement placement() = 0;
-  virtual void applyPlacement(const WindowPlacement& placement) = 0;
+  // The window's geometry now (the normal frame's rectangle on screen, the
+  // state), and applying one.
+  virtual WindowGeometry windowGeometry() = 0;
+  virtual void applyWindowGeometry(const WindowGeometry& geometry) = 0;
   // Opens a file with the desktop's default program.
   virtual void openWithDesktop(const std::string& path) = 0;
   // A line at the window's foot for a lasting condition the player should

@@ -62,24 +62,16 @@ constexpr int kDefaultFrameHeight = 768;
 // (too small, or off every screen, as a damaged jinro.ini or a screen since
 // unplugged leaves it): then a default frame centred on the current screen,
 // so that the window never comes back unusable. The show state stays.
-WindowPlacement usablePlacement(WindowPlacement p, const QScreen* current) {
-  const QRect frame(QPoint(p.rcNormalLeft, p.rcNormalTop), QSize(p.rcNormalRight - p.rcNormalLeft,
-                                                                 p.rcNormalBottom - p.rcNormalTop));
+QRect usableFrame(const QRect& frame, const QScreen* current) {
   const bool bigEnough = frame.width() >= kMinimumFrameWidth && frame.height() >= kMinimumFrameHeight;
   bool onScreen = false;
   for (const QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->geometry().intersects(frame);
-  if (bigEnough && (onScreen || QGuiApplication::screens().isEmpty())) return p;
+  if (bigEnough && (onScreen || QGuiApplication::screens().isEmpty())) return frame;
   if (!current) current = QGuiApplication::primaryScreen();
-  if (!current) return p;
+  if (!current) return frame;
   const QRect area = current->availableGeometry();
   const QSize size(std::min(kDefaultFrameWidth, area.width()), std::min(kDefaultFrameHeight, area.height()));
-  const QRect mended(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
-                     size);
-  p.rcNormalLeft = mended.left();
-  p.rcNormalTop = mended.top();
-  p.rcNormalRight = mended.left() + mended.width();
-  p.rcNormalBottom = mended.top() + mended.height();
-  return p;
+  return QRect(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size);
 }
 
 }  // namespace
@@ -221,8 +213,7 @@ QAction* MainWindow::menuAction(Command command) const {
 
 void MainWindow::restorePlacement(bool windowManagerRuns, std::function<void()> then) {
   auto apply = [this, then] {
-    const uint32_t startShowCmd = isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-    if (client_) client_->restorePlacement(startShowCmd);
+    if (client_) client_->restorePlacement();
     if (then) then();
   };
   if (!windowManagerRuns) {
@@ -339,17 +330,14 @@ QRect MainWindow::frameMargins() const {
                QPoint(frame.right() - client.right(), frame.bottom() - client.bottom()));
 }
 
-WindowPlacement MainWindow::placement() {
-  WindowPlacement p = lastPlacement_;
+WindowGeometry MainWindow::windowGeometry() {
+  WindowGeometry g;
   const Qt::WindowStates states = windowState();
-  p.flags &= ~WPF_RESTORETOMAXIMIZED;
   if (states & Qt::WindowMinimized) {
-    p.showCmd = SW_SHOWMINIMIZED;
-    if ((states & Qt::WindowMaximized) || wasMaximizedBeforeMinimize_) p.flags |= WPF_RESTORETOMAXIMIZED;
+    g.state = WindowGeometry::State::minimized;
+    g.maximizedUnderMinimized = (states & Qt::WindowMaximized) || wasMaximizedBeforeMinimize_;
   } else if (states & Qt::WindowMaximized) {
-    p.showCmd = SW_SHOWMAXIMIZED;
-  } else {
-    p.showCmd = SW_SHOWNORMAL;
+    g.state = WindowGeometry::State::maximized;
   }
   // The normal rectangle is the frame's rectangle on screen (a maximised
   // frame may lose its borders: the normal state's widths count).
@@ -357,32 +345,31 @@ WindowPlacement MainWindow::placement() {
   const QRect m = normalMargins_;
   QRect normal = (states & (Qt::WindowMinimized | Qt::WindowMaximized)) ? normalGeometry() : geometry();
   if (!normal.isValid()) normal = geometry();
-  p.rcNormalLeft = normal.left() - m.left();
-  p.rcNormalTop = normal.top() - m.top();
-  p.rcNormalRight = normal.left() + normal.width() + m.right();
-  p.rcNormalBottom = normal.top() + normal.height() + m.bottom();
-  return p;
+  g.left = normal.left() - m.left();
+  g.top = normal.top() - m.top();
+  g.width = normal.width() + m.left() + m.right();
+  g.height = normal.height() + m.top() + m.bottom();
+  return g;
 }
 
-void MainWindow::applyPlacement(const WindowPlacement& saved) {
-  const WindowPlacement p = usablePlacement(saved, screen());
-  lastPlacement_ = p;
+void MainWindow::applyWindowGeometry(const WindowGeometry& saved) {
+  const QRect frame = usableFrame(QRect(saved.left, saved.top, saved.width, saved.height), screen());
   const QRect m = frameMargins();
-  const int width = std::max(1, p.rcNormalRight - p.rcNormalLeft - m.left() - m.right());
-  const int height = std::max(1, p.rcNormalBottom - p.rcNormalTop - m.top() - m.bottom());
+  const int width = std::max(1, frame.width() - m.left() - m.right());
+  const int height = std::max(1, frame.height() - m.top() - m.bottom());
   if (isMaximized() || isMinimized()) showNormal();
-  move(p.rcNormalLeft, p.rcNormalTop);
+  move(frame.left(), frame.top());
   resize(width, height);
-  switch (p.showCmd) {
-    case SW_SHOWMAXIMIZED:
+  switch (saved.state) {
+    case WindowGeometry::State::maximized:
       showMaximized();
       break;
-    case SW_SHOWMINIMIZED:
-      wasMaximizedBeforeMinimize_ = (p.flags & WPF_RESTORETOMAXIMIZED) != 0;
+    case WindowGeometry::State::minimized:
+      wasMaximizedBeforeMinimize_ = saved.maximizedUnderMinimized;
       if (wasMaximizedBeforeMinimize_) setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);
       else showMinimized();
       break;
-    default:
+    case WindowGeometry::State::normal:
       showNormal();
       break;
   }

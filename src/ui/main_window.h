@@ -50,8 +50,8 @@ class MainWindow : public QMainWindow, public ClientShell {
   void openGeneralSettings() override;
   void openSoundSettings() override;
   void showVersion() override;
-  WindowPlacement placement() override;
-  void applyPlacement(const WindowPlacement& placement) override;
+  WindowGeometry windowGeometry() override;
+  void applyWindowGeometry(const WindowGeometry& geometry) override;
   void openWithDesktop(const std::string& path) override;
   void showStatusText(std::string_view text) override;
   void showGameStatus(std::string_view text) override;
@@ -82,7 +82,6 @@ class MainWindow : public QMainWindow, public ClientShell {
   StatusFields* statusFields_ = nullptr;
   std::map<Command, QAction*> menuActions_;
   std::map<Command, QAction*> toolbarActions_;
-  WindowPlacement lastPlacement_;  // ptMin/ptMax and flags as read, written back
   bool wasMaximizedBeforeMinimize_ = false;
   QRect normalMargins_;  // the frame's widths when last seen in the normal state
   enum class Closing { no, waitingForViewers, done } closing_ = Closing::no;

@@ -81,8 +81,8 @@ class FakeShell : public ClientShell {
   std::vector<std::function<void()>> openNotices;  // closing callbacks of the boxes still shown
   std::vector<std::string> events;  // minimize, moveToTopLeft, close, generalDialog, soundSheet, version, open:<path>
   std::string status;
-  WindowPlacement currentPlacement;
-  std::vector<WindowPlacement> applied;
+  WindowGeometry currentGeometry;
+  std::vector<WindowGeometry> applied;
 
   void setCaption(std::string_view t) override { caption = std::string(t); }
   void setCommandEnabled(Command c, bool on) override { enabled[c] = on; }
@@ -104,8 +104,8 @@ class FakeShell : public ClientShell {
   void openGeneralSettings() override { events.push_back("generalDialog"); }
   void openSoundSettings() override { events.push_back("soundSheet"); }
   void showVersion() override { events.push_back("version"); }
-  WindowPlacement placement() override { return currentPlacement; }
-  void applyPlacement(const WindowPlacement& p) override { applied.push_back(p); }
+  WindowGeometry windowGeometry() override { return currentGeometry; }
+  void applyWindowGeometry(const WindowGeometry& g) override { applied.push_back(g); }
   void openWithDesktop(const std::string& path) override { events.push_back("open:" + path); }
   void showStatusText(std::string_view text) override { status = std::string(text); }
   // The window's focus, as the test sets it; the attention it was asked for.

@@ -175,25 +175,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!client_->alarms().soundOn());
   }
 
-  void placementRoundTrip() {
-    jinro::WindowPlacement p;
-    p.flags = 1;
-    p.showCmd = jinro::SW_SHOWNORMAL;
-    p.ptMinPositionX = -32000;
-    p.rcNormalLeft = 100;
-    p.rcNormalTop = 120;
-    p.rcNormalRight = 740;
-    p.rcNormalBottom = 600;
-    window_->applyPlacement(p);
+  void geometryRoundTrip() {
+    const jinro::WindowGeometry g{100, 120, 640, 480, jinro::WindowGeometry::State::normal, false};
+    window_->applyWindowGeometry(g);
     QTest::qWait(200);
-    const jinro::WindowPlacement q = window_->placement();
-    QCOMPARE(q.showCmd, jinro::SW_SHOWNORMAL);
-    QCOMPARE(q.rcNormalLeft, 100);
-    QCOMPARE(q.rcNormalTop, 120);
-    QCOMPARE(q.rcNormalRight, 740);
-    QCOMPARE(q.rcNormalBottom, 600);
-    QCOMPARE(q.ptMinPositionX, -32000);  // kept as read
-    QCOMPARE(q.flags & jinro::WPF_RESTORETOMAXIMIZED, 0u);
+    QCOMPARE(window_->windowGeometry(), g);
   }
 
  private:

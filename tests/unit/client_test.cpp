@@ -491,9 +491,7 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
   complete(gamePage(false));
   complete(gamePage(true));
   const uint32_t night = lastDevice();
-  d.shell.currentPlacement.showCmd = SW_SHOWMAXIMIZED;
-  d.shell.currentPlacement.rcNormalLeft = -20;
-  d.shell.currentPlacement.rcNormalRight = 700;
+  d.shell.currentGeometry = {-20, 0, 720, 0, WindowGeometry::State::maximized, false};
 
   client->minimizeAll();
   client->moveAllTopLeft();
@@ -517,13 +515,12 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
 
   // A maximised window comes back maximised.
   fake::FakeDesktop next;
-  Client(desktopOf(next), dir).restorePlacement(SW_SHOWNORMAL);
+  Client(desktopOf(next), dir).restorePlacement();
   ASSERT_EQ(next.shell.applied.size(), 1u);
-  const WindowPlacement& p = next.shell.applied[0];
-  EXPECT_EQ(p.showCmd, SW_SHOWMAXIMIZED);
-  EXPECT_EQ(p.flags & WPF_RESTORETOMAXIMIZED, WPF_RESTORETOMAXIMIZED);
-  EXPECT_EQ(p.rcNormalLeft, -20);
-  EXPECT_EQ(p.rcNormalRight, 700);
+  const WindowGeometry& g = next.shell.applied[0];
+  EXPECT_EQ(g.state, WindowGeometry::State::maximized);
+  EXPECT_EQ(g.left, -20);
+  EXPECT_EQ(g.width, 720);
 }
 
 TEST_F(ClientTest, ASettingsFileThatCannotBeWrittenIsToldOnce) {

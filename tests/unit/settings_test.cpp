@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "settings/window_geometry.h"
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -188,6 +189,23 @@ TEST_F(SettingsTest, PlacementRoundTripsWithNegativeAndLargeValues) {
   EXPECT_EQ(q.rcNormalTop, p.rcNormalTop);
   EXPECT_EQ(q.rcNormalRight, p.rcNormalRight);
   EXPECT_EQ(q.rcNormalBottom, p.rcNormalBottom);
+}
+
+// The window's geometry is kept in the placement record's shape: the state as
+// showCmd and the restore flag, the frame as the normal rectangle; what the
+// file holds beside it stays.
+TEST_F(SettingsTest, GeometrySavesInThePlacementsShapeKeepingTheRest) {
+  spit(path_, "[WINDOW_PLACEMENT]\r\nflags=1\r\nshowCmd=1\r\nptMinPosition_x=-32000\r\nptMinPosition_y=-32000\r\n");
+  WindowGeometry g{-8, 30, 1040, 790, WindowGeometry::State::maximized, false};
+  ASSERT_TRUE(saveWindowGeometry(g));
+  EXPECT_EQ(slurp(path_),
+            "[WINDOW_PLACEMENT]\r\nflags=3\r\nshowCmd=3\r\nptMinPosition_x=-32000\r\nptMinPosition_y=-32000\r\n"
+            "ptMaxPosition_x=0\r\nptMaxPosition_y=0\r\nrcNormalPosition_left=-8\r\nrcNormalPosition_top=30\r\n"
+            "rcNormalPosition_right=1032\r\nrcNormalPosition_bottom=820\r\n");
+  EXPECT_EQ(loadWindowGeometry(), g);
+  g.state = WindowGeometry::State::normal;
+  ASSERT_TRUE(saveWindowGeometry(g));
+  EXPECT_NE(slurp(path_).find("flags=1\r\nshowCmd=1\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsTest, NotificationSwitchesReadOnWithoutTheirKeysAndOffOnlyWhenZero) {
