@@ -9,6 +9,12 @@
 # and exits 1 when there is one, 0 when there is none, 2 when it cannot run.
 # Includes in <...> are the system's and are not checked; a quoted include
 # without a folder is a same-folder include and is always allowed.
+#
+# It also checks that the old file's vocabulary stays where jinro.ini is read
+# and written (src/settings/settings.* and window_geometry.*): no placement
+# record's terms, no old device type names and no old window message ids
+# elsewhere in src/, printed as
+#   path:line: uses "term" outside the jinro.ini codec
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -33,6 +39,15 @@ done < <(sed -n 's/^[ \t]*\(tests\/[^: \t]*\)[ \t]*:.*/\1/p' "$layers")
 
 files=()
 mapfile -d '' files < <(find "${dirs[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z)
+
+# The old file's vocabulary, outside its codec.
+legacy=$(grep -nowE 'rcNormal[A-Za-z]*|showCmd|SW_SHOW[A-Z]*|WPF_[A-Z]*|WaveAudio|Sequencer|500[0-9][0-9]' \
+  $(printf '%s\n' "${files[@]}" | grep '^src/' | grep -vE '^src/settings/(settings|window_geometry)\.(h|cpp)$') \
+  2>/dev/null | sed -E 's/^([^:]*:[0-9]+):(.*)$/\1: uses "\2" outside the jinro.ini codec/' || true)
+if [ -n "$legacy" ]; then
+  printf '%s\n' "$legacy"
+  exit 1
+fi
 
 exec awk -v layers="$layers" '
 function dirname(p,   i, d) {

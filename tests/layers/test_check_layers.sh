@@ -39,4 +39,15 @@ src/page/reading.cpp:7: includes "monitor/alarm_player.h" (layer page may not in
 layers: 5 files checked, 4 against the graph'
 [ "$out" = "$expected" ] || fail "unexpected report:
 $out"
+# The old file's vocabulary: allowed in the jinro.ini codec, refused elsewhere.
+rm -rf "$tree/src/monitor"
+printf '#include "base/text.h"\n' > "$tree/src/page/reading.cpp"
+mkdir -p "$tree/src/settings"
+printf 'int showCmd = 3; // SW_SHOWMAXIMIZED\n' > "$tree/src/settings/settings.cpp"
+printf 'const char* kind = "WaveAudio";\n' > "$tree/src/page/sound.cpp"
+status=0
+out=$(bash "$check" "$tree") || status=$?
+[ "$status" -eq 1 ] || fail "exit status $status for a term of the old file outside its codec"
+[ "$out" = 'src/page/sound.cpp:1: uses "WaveAudio" outside the jinro.ini codec' ] || fail "unexpected report:
+$out"
 echo "test_check_layers: ok"
