@@ -14,7 +14,9 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include "backends/qt/page_scripts.h"
 #include "backends/qt/qt_text.h"
+#include "backends/qt/speech_draft_value.h"
 #include "base/trace.h"
 
 namespace jinro::qt {
@@ -23,91 +25,11 @@ namespace {
 
 QUrl urlFromShiftJis(const std::string& url) { return QUrl(fromShiftJis(url)); }
 
-// The root element's outer HTML when the root is the HTML element, else "";
-// no longer than %1 UTF-16 units, so that a huge page is not carried over
-// whole when only its beginning is read.
-constexpr char kReadRootScript[] =
-    "(function(){var e=document.documentElement;"
-    "return (e&&e.tagName==='HTML')?e.outerHTML.substring(0,%1):'';})()";
-
-// The speech box: the first TXTMSG text box or text area of the page.
-constexpr char kFindBox[] =
-    "var t=document.getElementsByName('TXTMSG'),b=null;"
-    "for(var i=0;i<t.length&&!b;i++){var n=t[i].tagName;"
-    "if(n==='TEXTAREA'||(n==='INPUT'&&t[i].type==='text'))b=t[i];}";
-// What the player has begun in the speech form, or null without a box. The
-// text is taken up to 65,536 units: far more than any speech, and a page that
-// fills its own box with megabytes is not carried from page to page.
-constexpr char kReadDraftScript[] =
-    "(function(){%1"
-    "if(!b)return null;"
-    "var r={text:b.value.substring(0,65536),start:b.selectionStart||0,end:b.selectionEnd||0,"
-    "focused:document.activeElement===b,selects:[],changed:false};"
-    "var e=b.form?b.form.elements:[];"
-    "for(var j=0;j<e.length;j++){var s=e[j];if(s.tagName!=='SELECT'||!s.name)continue;"
-    "r.selects.push([s.name,s.value]);var d=0;"
-    "for(var k=0;k<s.options.length;k++)if(s.options[k].defaultSelected){d=k;break;}"
-    "if(s.options.length&&s.selectedIndex!==d)r.changed=true;}"
-    "return r;})()";
-// Puts a draft (the argument) back into an empty box; true when it did.
-constexpr char kRestoreDraftScript[] =
-    "(function(d){%1"
-    "if(!b||b.value!=='')return false;"
-    "var e=b.form?b.form.elements:null;"
-    "for(var i=0;e&&i<d.selects.length;i++){var s=e.namedItem(d.selects[i][0]);"
-    "if(!s||s.tagName!=='SELECT')continue;"
-    "for(var k=0;k<s.options.length;k++)if(s.options[k].value===d.selects[i][1]){s.selectedIndex=k;break;}}"
-    "b.value=d.text;"
-    "if(d.focused)b.focus({preventScroll:true});"
-    "try{b.setSelectionRange(d.start,d.end);}catch(x){}"
-    "return true;})(%2)";
 // How long after the last key the typing counts as paused.
 constexpr int kTypingPauseMilliseconds = 3000;
 // How long a script's answer is waited for.
 constexpr int kScriptAnswerMilliseconds = 1000;
 
-// A JavaScript string literal of any text: every character that is not a
-// letter or a digit escaped, so that nothing in it can end the literal.
-QString jsString(const std::u16string& text) {
-  QString out = QStringLiteral("'");
-  for (char16_t c : text) {
-    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')) {
-      out += QChar(c);
-    } else {
-      out += QStringLiteral("\\u%1").arg(static_cast<unsigned>(c), 4, 16, QLatin1Char('0'));
-    }
-  }
-  return out + QLatin1Char('\'');
-}
-
-QString draftLiteral(const SpeechDraft& d) {
-  QString selects;
-  for (const auto& [name, value] : d.selects) {
-    if (!selects.isEmpty()) selects += QLatin1Char(',');
-    selects += QLatin1Char('[') + jsString(name) + QLatin1Char(',') + jsString(value) + QLatin1Char(']');
-  }
-  return QStringLiteral("{text:%1,start:%2,end:%3,focused:%4,selects:[%5]}")
-      .arg(jsString(d.text))
-      .arg(d.selectionStart)
-      .arg(d.selectionEnd)
-      .arg(d.focused ? QStringLiteral("true") : QStringLiteral("false"), selects);
-}
-
-std::optional<SpeechDraft> draftFrom(const QVariant& result) {
-  if (result.typeId() != QMetaType::QVariantMap) return std::nullopt;
-  const QVariantMap m = result.toMap();
-  SpeechDraft d;
-  d.text = toUtf16(m.value(QStringLiteral("text")).toString());
-  d.selectionStart = m.value(QStringLiteral("start")).toInt();
-  d.selectionEnd = m.value(QStringLiteral("end")).toInt();
-  d.focused = m.value(QStringLiteral("focused")).toBool();
-  d.selectsChanged = m.value(QStringLiteral("changed")).toBool();
-  for (const QVariant& pair : m.value(QStringLiteral("selects")).toList()) {
-    const QVariantList p = pair.toList();
-    if (p.size() == 2) d.selects.emplace_back(toUtf16(p[0].toString()), toUtf16(p[1].toString()));
-  }
-  return d;
-}
 // A page that exists only to learn where a new window wanted to go: the first
 // navigation it is asked for is handed on and the page goes away.
 class NewWindowCatcher : public QWebEnginePage {
@@ -273,7 +195,7 @@ ScrollPosition WebEngineBrowser::scrollPosition() {
 }
 
 void WebEngineBrowser::scrollTo(int left, int top) {
-  page_->runJavaScript(QStringLiteral("window.scrollTo(%1,%2);").arg(left).arg(top),
+  page_->runJavaScript(pageScriptCall(PageScript::ScrollTo, {QString::number(left), QString::number(top)}),
                        QWebEngineScript::ApplicationWorld);
 }
 
@@ -291,12 +213,13 @@ void WebEngineBrowser::runScript(const QString& script, std::function<void(const
 }
 
 void WebEngineBrowser::readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) {
-  runScript(QString::fromLatin1(kReadDraftScript).arg(QLatin1String(kFindBox)),
-            [done](const QVariant& result) { done(draftFrom(result)); });
+  runScript(pageScriptCall(PageScript::ReadSpeechDraft, {pageScript(PageScript::SpeechBox)}),
+            [done](const QVariant& result) { done(speechDraftFromScript(result)); });
 }
 
 void WebEngineBrowser::restoreSpeechDraft(const SpeechDraft& draft, std::function<void(bool)> done) {
-  runScript(QString::fromLatin1(kRestoreDraftScript).arg(QLatin1String(kFindBox), draftLiteral(draft)),
+  const QStringList arguments = {pageScript(PageScript::SpeechBox), speechDraftLiteral(draft)};
+  runScript(pageScriptCall(PageScript::RestoreSpeechDraft, arguments),
             [done](const QVariant& result) { done(result.toBool()); });
 }
 
@@ -349,7 +272,8 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
   const uint64_t generation = generation_;
   const QUrl url = page_->url();
   QPointer<WebEngineBrowser> self(this);
-  page_->runJavaScript(QString::fromLatin1(kReadRootScript).arg(htmlLimit_), QWebEngineScript::ApplicationWorld,
+  page_->runJavaScript(pageScriptCall(PageScript::ReadRootHtml, {QString::number(htmlLimit_)}),
+                       QWebEngineScript::ApplicationWorld,
                        [self, generation, url](const QVariant& result) {
                          // The page may have been left while its HTML was read.
                          if (!self || !self->sink_ || self->generation_ != generation) return;

@@ -12,7 +12,7 @@
 //    the pause of the player's typing in it;
 //  - a top-level load that fails for want of a connection is reported;
 //  - the speech form (the form around the TXTMSG box) is read and filled in
-//    by scripts run in the client's own script world.
+//    by scripts run in the client's own script world (page_scripts.h).
 #include <QMutex>
 #include <QObject>
 #include <QTimer>

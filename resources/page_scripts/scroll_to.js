@@ -1,0 +1,4 @@
+// Scrolls the page to these offsets.
+(function (left, top) {
+  window.scrollTo(left, top);
+})
