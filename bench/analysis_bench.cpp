@@ -1,15 +1,15 @@
 // The reading of a full game page (511,999 bytes, 1,000 speech rows, the
-// login form at the end) and the page monitor acting on it, over the fast
+// login form at the end) and the page monitor's decision on it, over the fast
 // text primitives and, with the very same algorithm, over the reference
 // primitives that copy and lower the rest of the page at every search. Both
-// act on the same fake desktop, on a steady day page (the phase already
-// known), so they do the same work.
+// follow a steady day page (the phase already known), so they do the same
+// work.
 // Also: the speech text of a 500 KB page and the day title of the log.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
-#include "support/monitor_rig.h"
+#include "client/page_monitor.h"
 #include "page/day_log.h"
 #include "page/page_reading_impl.h"
 #include "page/speech_copy_impl.h"
@@ -34,23 +34,22 @@ const std::string& speechPage() {
   return page;
 }
 
-using Monitor = jinro::fake::MonitorRig;
-
 template <class Ops>
 void analyseFullPage(benchmark::State& state) {
   const std::string& page = fullDayPage();
   jinro::Settings settings;
   jinro::test_files::applyDefaultTriggers(settings);
-  Monitor m(settings, "/nonexistent/");  // a steady day: the log folder is never written
+  jinro::PageMonitor monitor(settings);
   // A steady day: the phase is known, nothing starts or launches.
-  m.monitor.analysePage(jinro::readPage(settings, page, kUrl), false);
-  jinro::PageView view;
+  monitor.follow(jinro::readPage(settings, page, kUrl));
+  jinro::PageReaction reaction;
   for (auto _ : state) {
-    view = m.monitor.analysePage(jinro::analysis::readPageWith<Ops>(settings, page, kUrl), false);
-    benchmark::DoNotOptimize(m.refresh.postBody().data());
+    reaction = monitor.follow(jinro::analysis::readPageWith<Ops>(settings, page, kUrl));
+    benchmark::DoNotOptimize(reaction.status.data());
   }
-  if (m.refresh.postBody().find("FORMID=") == std::string::npos || m.monitor.lastPhase() != jinro::Phase::day ||
-      !view.speechCopy || !m.desktop.sound.calls.empty()) {
+  if (!reaction.gameForm || reaction.gameForm->postBody.find("FORMID=") == std::string::npos ||
+      monitor.lastPhase() != jinro::Phase::day || !reaction.speechCopy || !reaction.alarms.empty() ||
+      reaction.launchDayLog) {
     state.SkipWithError("the page was not read as a steady day page");
   }
   state.counters["page_bytes"] = static_cast<double>(page.size());

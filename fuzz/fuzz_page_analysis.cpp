@@ -1,14 +1,12 @@
 // Two or three pages in a row, read with random settings: the fast reading
 // against the same algorithm over the reference primitives (every field of
-// the two readings equal, each within its limits), then each reading applied
-// by the page monitor, with its alarms, refresh and log launcher on fakes,
-// which must hold what the reading said.
+// the two readings equal, each within its limits), then each reading
+// followed by the page monitor, whose reaction must hold what the reading
+// said.
 //
 // Input: a settings part, then the pages, parted by kPageSeparator. The
 // settings part is 8 bytes of flags, then '\n'-separated trigger texts for
 // the fields of kTriggerFields (an empty line keeps the default).
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +16,7 @@
 #include <vector>
 
 #include "base/code_page.h"
-#include "support/monitor_rig.h"
+#include "client/page_monitor.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
 #include "page/page_reading_impl.h"
@@ -74,7 +72,7 @@ jinro::Settings defaultSettings() {
 
 auto fields(const PageReading& p) {
   return std::tie(p.titled, p.caption, p.url, p.preDay, p.capacity, p.living, p.gamePage, p.registrationOpen,
-                  p.loginValues, p.postBody, p.event, p.night);
+                  p.loginValues, p.postBody, p.event, p.night, p.day);
 }
 
 void checkReading(const PageReading& p) {
@@ -84,24 +82,13 @@ void checkReading(const PageReading& p) {
   for (const std::string& v : p.loginValues)
     if (v.size() > jinro::kLoginValueLimit) fail("login value longer than 255 bytes");
   if (!p.titled && fields(p) != fields(PageReading{})) fail("an untitled page said something");
-  if (!p.gamePage && (!p.postBody.empty() || p.event || p.night || p.loginValues != jinro::LoginValues{}))
+  if (!p.gamePage && (!p.postBody.empty() || p.event || p.night || p.day != 0 || p.loginValues != jinro::LoginValues{}))
     fail("a page that is not a game page gave game page fields");
 }
-
-using Monitor = jinro::fake::MonitorRig;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string logDir = [] {
-    static char dir[] = "/tmp/jinro-fuzz-logs-XXXXXX";
-    if (!mkdtemp(dir)) std::abort();
-    std::atexit([] {
-      unlink((std::string(dir) + "/" + jinro::kLogFileName).c_str());
-      rmdir(dir);
-    });
-    return std::string(dir) + "/";
-  }();
   static const jinro::Settings defaults = defaultSettings();
 
   const std::string_view in(reinterpret_cast<const char*>(data), size);
@@ -131,13 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.alarms[k].repeat = settings.alarms[k].armed = on;
   }
 
-  Monitor m(settings, logDir);
-  m.alarms.setSoundOn(flags[2] & 1);
-  if (flags[2] >> 2 & 1) m.refresh.toggle();
-  const bool reverseRows = flags[2] >> 3 & 1;
-  // An alarm already sounding when the first page completes.
-  if ((flags[3] >> 2) % 12 != 11) m.alarms.playAlarm(AlarmKind((flags[3] >> 2) % 12));
-  m.desktop.sound.acceptUnknownFiles = flags[4] & 1;
+  jinro::PageMonitor monitor(settings);
   const std::string url = "http://127.0.0.1:8399/jinro/cgi_jinro.cgi?" + std::to_string(flags[5]);
 
   for (size_t i = 1; i < parts.size(); ++i) {
@@ -149,21 +130,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fields(fast) != fields(ref)) fail("the reading differs from the one over the reference primitives");
     checkReading(fast);
 
-    m.logs.pageCompleted(text);
-    m.refresh.pageCompleted();
-    const jinro::PageView view = m.monitor.analysePage(fast, reverseRows);
+    const jinro::PageReaction reaction = monitor.follow(fast);
     if (fast.titled) {
-      if (m.refresh.currentUrl() != fast.url) fail("the refresh goes elsewhere than the page");
-      if (m.refresh.postBody() != fast.postBody) fail("the refresh posts other than the page's form");
-      if (m.desktop.shell.caption != jinro::shiftJisToUtf8(fast.caption)) fail("the caption is not the page's title");
+      if (reaction.caption != jinro::shiftJisToUtf8(fast.caption)) fail("the caption is not the page's title");
+      if (fast.gamePage && (!reaction.gameForm || reaction.gameForm->url != fast.url ||
+                            reaction.gameForm->postBody != fast.postBody))
+        fail("the refresh posts other than the game page's form");
+      if (!fast.gamePage && (!reaction.otherPage || reaction.otherPage->url != fast.url || reaction.gameForm))
+        fail("the refresh goes elsewhere than the page");
+    } else if (reaction.caption || reaction.gameForm || reaction.otherPage || !reaction.alarms.empty()) {
+      fail("an untitled page made the client act");
     }
-    if (view.speechCopy && (!fast.gamePage || fast.night || fast.preDay || m.monitor.gameOver()))
+    if (reaction.speechCopy && (!fast.gamePage || fast.night || fast.preDay || reaction.gameOver))
       fail("speech copy offered off a daytime game page");
-    // The player closes a notice now and then, clicks, and sounds finish.
-    if (flags[6] >> i & 1) m.desktop.shell.closeNotice();
-    if (flags[7] >> i & 1) m.monitor.reset();
-    if (flags[6] >> (i + 4) & 1) m.alarms.stopCapacityAlarm();
-    m.desktop.sound.fireEnd(m.desktop.sound.nextId - 1);
+    if (reaction.launchDayLog && !fast.gamePage) fail("a day's log launched off a game page");
+    if (reaction.gameOver != monitor.gameOver()) fail("the reaction misstates the game's end");
+    // The player goes back to the start page now and then.
+    if (flags[7] >> i & 1) monitor.reset();
   }
   return 0;
 }

@@ -46,11 +46,10 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
       refresh_(desktop.timer, loader_, settings_),
       logs_(desktop.launcher, paths_.cacheFolder, paths_.viewerPath),
       speech_(loader_, desktop.clipboard),
-      monitor_(desktop.shell, alarms_, refresh_, logs_, settings_),
+      monitor_(settings_),
       saves_(desktop.shell) {
   ClientShell& shell = desktop_.shell;
   alarms_.onProblemsChanged([&shell](const std::string& status) { shell.showStatusText(status); });
-  alarms_.onAlarmStarted([this](AlarmKind kind) { alarmStarted(kind); });
   refresh_.onSwitched([&shell](bool on) {
     shell.setCommandChecked(Command::autoRefresh, on);
   });
@@ -60,10 +59,12 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
   refresh_.onPaused([&shell](bool paused) { shell.showRefreshPaused(paused); });
   // A refresh first reads what the player has begun in the speech form: the
   // new page gets it back.
-  refresh_.beforePost([this, alive = std::weak_ptr<bool>(alive_)](std::function<void()> post) {
+  // (The browser's answers reach the client only while it listens to the
+  // browser's events, so they never find it gone.)
+  refresh_.beforePost([this](std::function<void()> post) {
     if (closed_) return;
-    desktop_.browser.readSpeechDraft([this, alive, post](std::optional<SpeechDraft> draft) {
-      if (alive.expired() || closed_) return;
+    desktop_.browser.readSpeechDraft([this, post](std::optional<SpeechDraft> draft) {
+      if (closed_) return;
       drafts_.refreshLeaving(draft);
       ownNavigation_ = true;
       post();
@@ -85,12 +86,60 @@ void Client::start() {
 
 void Client::restorePlacement() { desktop_.shell.applyWindowGeometry(loadWindowGeometry()); }
 
-void Client::alarmStarted(AlarmKind kind) {
-  if (readingPage_) {
-    alarmOfPage_ = kind;
-  } else {
-    tellAlarmInBackground(kind);
+namespace {
+
+Notice capacityNotice() {
+  return {"参加者定員到達アラームをセットしました。自動更新をONにしてください。\n"
+          "アラームが鳴り始めた後に音を止めるには、ゲーム画面のどこかをクリックしてください。",
+          "お知らせ", MessageIcon::information};
+}
+
+}  // namespace
+
+void Client::apply(const PageReaction& reaction) {
+  ClientShell& shell = desktop_.shell;
+  shell.showPageLoad(true);
+  shell.showGameStatus(reaction.status);
+  if (reaction.caption) shell.setCaption(*reaction.caption);
+
+  // Of the alarms the page starts, the one left sounding is told.
+  std::optional<AlarmKind> started;
+  switch (reaction.capacity) {
+    case CapacityStep::unchanged: break;
+    case CapacityStep::stop: alarms_.stopCapacityAlarm(); break;
+    case CapacityStep::sound:
+      if (soundCapacityAlarm(reaction.lobbyFull)) started = AlarmKind::full_alarm;
+      break;
+    case CapacityStep::noticeFirst:
+      shell.showNotice(capacityNotice(), [this, visit = monitor_.visit(), full = reaction.lobbyFull] {
+        if (closed_ || visit != monitor_.visit()) return;
+        if (soundCapacityAlarm(full)) tellAlarmInBackground(AlarmKind::full_alarm);
+      });
+      break;
   }
+
+  if (reaction.otherPage) refresh_.otherPageRead(reaction.otherPage->url);
+  if (reaction.gameForm) refresh_.gamePageRead(reaction.gameForm->url, reaction.gameForm->postBody);
+  if (reaction.silenceAlarms) {
+    alarms_.stopAllAlarms();
+    alarms_.forgetCurrent();
+  }
+  for (const AlarmKind kind : reaction.alarms) {
+    if (!alarms_.soundOn() || alarms_.isCurrent(kind)) continue;
+    alarms_.playAlarm(kind);
+    started = kind;
+  }
+  if (reaction.launchDayLog) logs_.launch(speech_.reverseRows(), settings_.serverKind);
+  if (started) tellAlarmInBackground(*started);
+}
+
+// The capacity alarm sounds whatever the sound switch says. Automatic
+// refresh then stops, so that the lobby page stays as it is.
+bool Client::soundCapacityAlarm(bool lobbyFull) {
+  if (!lobbyFull || alarms_.isCurrent(AlarmKind::full_alarm)) return false;
+  alarms_.playAlarm(AlarmKind::full_alarm);
+  refresh_.switchOff();
+  return true;
 }
 
 // A player at the window hears the alarm; one in another window may not
@@ -202,13 +251,9 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   const std::string pageUrl = utf16ToShiftJis(url);
   const PageReading reading = readPage(settings_, pageText_, pageUrl);
   traceMark("analysed");
-  desktop_.shell.showPageLoad(true);
-  desktop_.shell.showGameStatus(gameStatusText(reading, reading.gamePage ? dayNumber(pageText_) : 0));
-  readingPage_ = true;
-  const PageView view = monitor_.analysePage(reading, speech_.reverseRows());
-  readingPage_ = false;
-  if (const std::optional<AlarmKind> started = std::exchange(alarmOfPage_, std::nullopt)) tellAlarmInBackground(*started);
-  speech_.show(pageText_, pageUrl, view.keepScroll, view.speechCopy, monitor_.gameOver(), settings_.serverKind);
+  const PageReaction reaction = monitor_.follow(reading);
+  apply(reaction);
+  speech_.show(pageText_, pageUrl, reaction.keepScroll, reaction.speechCopy, reaction.gameOver, settings_.serverKind);
   // A page rewritten newest-first gets the draft once it is shown.
   if (!speech_.ownPagePending()) restoreDraft();
 }
@@ -216,8 +261,7 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
 void Client::restoreDraft() {
   const std::optional<SpeechDraft> draft = drafts_.toRestore();
   if (!draft || closed_) return;
-  desktop_.browser.restoreSpeechDraft(*draft, [this, alive = std::weak_ptr<bool>(alive_)](bool tookIt) {
-    if (alive.expired()) return;
+  desktop_.browser.restoreSpeechDraft(*draft, [this](bool tookIt) {
     drafts_.restored(tookIt);
     if (tookIt) traceMark("draft-restored");
   });

@@ -108,7 +108,8 @@ class Client final : public BrowserEvents {
   const SpeechDraftKeeper& drafts() const { return drafts_; }
 
  private:
-  void alarmStarted(AlarmKind kind);
+  void apply(const PageReaction& reaction);
+  bool soundCapacityAlarm(bool lobbyFull);
   void tellAlarmInBackground(AlarmKind kind);
 
   Desktop desktop_;
@@ -124,15 +125,9 @@ class Client final : public BrowserEvents {
   SettingsSaves saves_;
   std::string pageText_;  // the last page's Shift_JIS text; its memory serves the next
   bool closed_ = false;  // the window is closing: the page's events are no longer followed
-  // While a page is read, the alarm it leaves sounding (one may give way to
-  // another within the page): only that one is told.
-  bool readingPage_ = false;
-  std::optional<AlarmKind> alarmOfPage_;
   SpeechDraftKeeper drafts_;
   // The next navigation screened is the client's own (not the player's).
   bool ownNavigation_ = false;
-  // Lets the browser's late answers find the client gone.
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   void restoreDraft();
 };
 

@@ -11,12 +11,6 @@ namespace jinro {
 // UTF-8: "3日目 昼", "夜", "2日目 投票時間", "行動決定時間", "人狼勝利",
 // "引き分け", "事件前日", "定員到達", "登録受付中" and the like; the day's
 // number where the page shows one. "" when the page says nothing of the game.
-std::string gameStatusText(const PageReading& reading, int day);
-
-// The day's number a game page shows in its header before "日目" (the number
-// may stand in its own element, in ASCII or full-width digits); 0 when the
-// page shows none. Only the page's body is searched: the title's days are
-// the village's name.
-int dayNumber(std::string_view shiftJisPage);
+std::string gameStatusText(const PageReading& reading);
 
 }  // namespace jinro

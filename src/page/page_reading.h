@@ -41,6 +41,7 @@ struct PageReading {
   std::string postBody;  // the form data a refresh posts, at most 1,023 bytes
   std::optional<AlarmKind> event;  // a victory, the draw, voting or action time
   bool night = false;
+  int day = 0;  // the day's number the page shows, 0 when none
 
   bool lobbyFull() const { return capacity > 0 && living > 0 && capacity == living; }
   bool operator==(const PageReading&) const = default;

@@ -13,6 +13,7 @@
 
 #include "base/code_page.h"
 #include "base/text_scan.h"
+#include "page/day_number.h"
 #include "page/dialect.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
@@ -339,6 +340,7 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   page.event = pageEventWith<Ops>(settings, *dialect, text);
   page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFieldsWith<Ops>(text, found));
   page.night = isNightPageWith<Ops>(settings, text);
+  page.day = dayNumber(text);
   return page;
 }
 

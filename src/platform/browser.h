@@ -66,7 +66,9 @@ class Browser {
   virtual void scrollTo(int left, int top) = 0;
   // Reads the speech form of the page shown now: nullopt when it has no
   // TXTMSG box. `done` is always called once, at the latest about a second
-  // later (nullopt then), unless the browser is destroyed first.
+  // later (nullopt then), unless the browser is destroyed first or the one
+  // who listens to its events has gone (no answer reaches a listener that is
+  // no more).
   virtual void readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) = 0;
   // Puts a draft back into the page shown now: the text into an empty TXTMSG
   // box, the selects' choices that the page offers, the caret and the focus.

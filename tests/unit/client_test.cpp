@@ -15,6 +15,7 @@
 #include "page/page_limits.h"
 #include "fakes/fakes.h"
 #include "settings/settings_sections.h"
+#include "unit/pages_standard.h"
 #include "unit/test_files.h"
 
 namespace jinro {
@@ -28,31 +29,10 @@ const std::string kBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pw&VI
 
 std::string sj(std::string_view utf8) { return utf8ToShiftJis(utf8); }
 
-// A game page as the game writes it (Shift_JIS): the day's number, extra
-// text, the speech table after "番地" and the login form.
-std::string gamePage(bool night, std::string_view extra = "") {
-  std::string h = "<html><head><title>テスト村 12日目</title><style>\n";
-  h += night ? ".CLSTD01 { color: black; }\nbody { background-color: #000000; }\n"
-             : ".CLSTD01 { color: white; }\nbody { background-color: black; }\n";
-  h += "</style></head><body>\n<b>12</b>日目 の朝\n" + std::string(extra) +
-       "\n<table><tr><td>12番地</td></tr></table>\n<table cellpadding=0>\n"
-       "<tr><td width=160><font>◆</font>太郎</td><td>「one」</td></tr>\n"
-       "<tr><td width=160><font>◆</font>花子</td><td>「two」</td></tr>\n"
-       "<tr><td colspan=2>end</td></tr>\n</table>\n<form action=\"cgi_jinro.cgi\" method=\"post\">\n"
-       "<input type=hidden name=TXTPNO value=3><input type=hidden name=TXTPASS value=pw>\n"
-       "<input type=hidden name=VILLAGENO value=12><input type=hidden name=TXTLOGIN value=1>\n"
-       "<input type=hidden name=FORMID value=f9><input type=submit value=\"行動/更新\">\n</form></body></html>\n";
-  return sj(h);
-}
-
-std::string preDayPage(std::string_view counts) {
-  return sj("<html><head><title>事件前日</title></head><body><form><input type=\"hidden\" name=\"TXTPNO\" value=\"3\">"
-            "<input type=\"submit\" value=\"行動/更新\"></form><font size=\"+2\">事件前日</font>") +
-         sj(counts) + "</body></html>";
-}
-
-const std::string kVote = "<font color=red>投票</font>を行ってください。";
-const std::string kWolvesWin = "「<font>人　狼</font>」の勝利です！</font>";
+using pages::gamePage;
+using pages::kVote;
+using pages::kWolvesWin;
+using pages::preDayPage;
 
 Desktop desktopOf(fake::FakeDesktop& f) {
   return {f.shell, f.sound, f.browser, f.timer, f.clipboard, f.launcher, f.sweeper};

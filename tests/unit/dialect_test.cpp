@@ -32,7 +32,7 @@ class DialectTest : public ::testing::Test {
   PageReading read(const std::string& page) { return readPage(settings, page, "http://s/jinro/cgi_jinro.cgi"); }
   std::string status(const std::string& page) {
     const PageReading r = read(page);
-    return gameStatusText(r, r.gamePage ? dayNumber(page) : 0);
+    return gameStatusText(r);
   }
   Settings settings;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/code_page.h"
+#include "page/day_number.h"
 
 namespace jinro {
 namespace {
@@ -45,7 +46,10 @@ TEST(GameStatus, NamesWhatThePageSaid) {
       {other, 0, ""},
       {PageReading{}, 3, ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(gameStatusText(c.reading, c.day), c.want) << c.want;
+  for (auto c : cases) {
+    c.reading.day = c.day;
+    EXPECT_EQ(gameStatusText(c.reading), c.want) << c.want;
+  }
 }
 
 TEST(GameStatus, DayNumberBeforeTheDayMark) {

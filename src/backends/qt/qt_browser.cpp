@@ -202,8 +202,11 @@ void WebEngineBrowser::scrollTo(int left, int top) {
 void WebEngineBrowser::runScript(const QString& script, std::function<void(const QVariant&)> done) {
   // Whichever comes first answers: the script's result or the time limit.
   auto pending = std::make_shared<std::function<void(const QVariant&)>>(std::move(done));
-  auto answer = [pending](const QVariant& v) {
-    if (!*pending) return;
+  // Answers, like events, go only to a listener still connected: whoever
+  // cut the events (the client going away) hears no late answer either.
+  QPointer<WebEngineBrowser> self(this);
+  auto answer = [pending, self](const QVariant& v) {
+    if (!*pending || !self || !self->sink_) return;
     auto f = std::move(*pending);
     *pending = nullptr;
     f(v);

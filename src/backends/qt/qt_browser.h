@@ -71,7 +71,8 @@ class WebEngineBrowser : public QObject, public Browser {
   static bool available();
 
   QWebEngineView* view() const { return view_; }
-  // Events go here from now on; nullptr ends them.
+  // Events go here from now on; nullptr ends them, and the answers to
+  // readSpeechDraft and restoreSpeechDraft still due with them.
   void connectEvents(BrowserEvents* sink) { sink_ = sink; }
 
   void navigate(const std::string& url) override;
