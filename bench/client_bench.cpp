@@ -46,7 +46,7 @@ const std::string& scratchFolder() {
 // A window that has followed the game to this day page already, on fakes.
 struct SteadyClient {
   SteadyClient(const std::u16string& html, bool reverse)
-      : client({d.shell, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, scratchFolder()) {
+      : client({d.window, d.statusBar, d.notices, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, scratchFolder()) {
     client.start();
     if (reverse) client.toggleReverseRows();
     // The game pages before this one: the first sets the phase; the page
@@ -75,7 +75,7 @@ void documentComplete(benchmark::State& state, size_t bytes, int rows, bool reve
     state.PauseTiming();
     // The 5 MB page loses its form to the cut: a titled page that is not a
     // game page, read the same way on every completion.
-    steady = steady && !window->d.shell.caption.empty() && window->d.sound.calls.empty() &&
+    steady = steady && !window->d.window.caption.empty() && window->d.sound.calls.empty() &&
              (bytes > kPageTextLimit || window->client.monitor().lastPhase() == Phase::day);
     window.reset();
     state.ResumeTiming();

@@ -73,7 +73,7 @@ bool ClientApplication::create() {
   if (chdir(paths.settingsFolder.c_str()) != 0) {
     // Nothing better to do: relative names then resolve where we are.
   }
-  const Desktop desktop{*window_, *sound_, *browser_, *timer_, *clipboard_, *launcher_, *sweeper_};
+  const Desktop desktop{*window_, *window_, *window_, *sound_, *browser_, *timer_, *clipboard_, *launcher_, *sweeper_};
   client_ = std::make_unique<Client>(desktop, paths);
   client_->setNotifier(notifier_.get());
   window_->bind(*client_);

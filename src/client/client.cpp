@@ -47,16 +47,15 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
       logs_(desktop.launcher, paths_.cacheFolder, paths_.viewerPath),
       speech_(loader_, desktop.clipboard),
       monitor_(settings_),
-      saves_(desktop.shell) {
-  ClientShell& shell = desktop_.shell;
-  alarms_.onProblemsChanged([&shell](const std::string& status) { shell.showStatusText(status); });
-  refresh_.onSwitched([&shell](bool on) {
-    shell.setCommandChecked(Command::autoRefresh, on);
-  });
-  speech_.onCopyAvailable([&shell](bool available) { shell.setCommandEnabled(Command::copySpeeches, available); });
-  refresh_.onCountdown([&shell](uint64_t interval) { shell.showRefreshCountdown(interval); });
-  refresh_.onWaiting([&shell](bool waiting) { shell.showRefreshWaiting(waiting); });
-  refresh_.onPaused([&shell](bool paused) { shell.showRefreshPaused(paused); });
+      saves_(desktop.notices) {
+  GameWindow& window = desktop_.window;
+  StatusBar& status = desktop_.statusBar;
+  alarms_.onProblemsChanged([&status](const std::string& text) { status.showStatusText(text); });
+  refresh_.onSwitched([&window](bool on) { window.setCommandChecked(Command::autoRefresh, on); });
+  speech_.onCopyAvailable([&window](bool available) { window.setCommandEnabled(Command::copySpeeches, available); });
+  refresh_.onCountdown([&status](uint64_t interval) { status.showRefreshCountdown(interval); });
+  refresh_.onWaiting([&status](bool waiting) { status.showRefreshWaiting(waiting); });
+  refresh_.onPaused([&status](bool paused) { status.showRefreshPaused(paused); });
   // A refresh first reads what the player has begun in the speech form: the
   // new page gets it back.
   // (The browser's answers reach the client only while it listens to the
@@ -74,9 +73,8 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
 }
 
 void Client::start() {
-  ClientShell& shell = desktop_.shell;
-  shell.setCommandEnabled(Command::copySpeeches, false);
-  shell.setCommandChecked(Command::soundOn, true);
+  desktop_.window.setCommandEnabled(Command::copySpeeches, false);
+  desktop_.window.setCommandChecked(Command::soundOn, true);
   loadSoundSettings(settings_);
   loadGeneralSettings(settings_);
   ownNavigation_ = true;
@@ -84,7 +82,7 @@ void Client::start() {
   alarms_.preloadAlarmSounds();
 }
 
-void Client::restorePlacement() { desktop_.shell.applyWindowGeometry(loadWindowGeometry()); }
+void Client::restorePlacement() { desktop_.window.applyWindowGeometry(loadWindowGeometry()); }
 
 namespace {
 
@@ -97,10 +95,9 @@ Notice capacityNotice() {
 }  // namespace
 
 void Client::apply(const PageReaction& reaction) {
-  ClientShell& shell = desktop_.shell;
-  shell.showPageLoad(true);
-  shell.showGameStatus(reaction.status);
-  if (reaction.caption) shell.setCaption(*reaction.caption);
+  desktop_.statusBar.showPageLoad(true);
+  desktop_.statusBar.showGameStatus(reaction.status);
+  if (reaction.caption) desktop_.window.setCaption(*reaction.caption);
 
   // Of the alarms the page starts, the one left sounding is told.
   std::optional<AlarmKind> started;
@@ -111,7 +108,7 @@ void Client::apply(const PageReaction& reaction) {
       if (soundCapacityAlarm(reaction.lobbyFull)) started = AlarmKind::full_alarm;
       break;
     case CapacityStep::noticeFirst:
-      shell.showNotice(capacityNotice(), [this, visit = monitor_.visit(), full = reaction.lobbyFull] {
+      desktop_.notices.showNotice(capacityNotice(), [this, visit = monitor_.visit(), full = reaction.lobbyFull] {
         if (closed_ || visit != monitor_.visit()) return;
         if (soundCapacityAlarm(full)) tellAlarmInBackground(AlarmKind::full_alarm);
       });
@@ -145,17 +142,17 @@ bool Client::soundCapacityAlarm(bool lobbyFull) {
 // A player at the window hears the alarm; one in another window may not
 // notice it (the sound low, the ears elsewhere): the desktop tells it too.
 void Client::tellAlarmInBackground(AlarmKind kind) {
-  ClientShell& shell = desktop_.shell;
-  if (shell.isWindowActive()) return;
+  GameWindow& window = desktop_.window;
+  if (window.isWindowActive()) return;
   if (settings_.notifyDesktop && notifier_ != nullptr) notifier_->notify({kProgramName, std::string(alarmLabel(kind))});
-  if (settings_.notifyUrgency) shell.requestAttention();
+  if (settings_.notifyUrgency) window.requestAttention();
 }
 
 void Client::checkSettingsWritable() { saves_.checkWritable(settingsFilePath()); }
 
 void Client::setSoundOn(bool on) {
-  desktop_.shell.setCommandChecked(Command::soundOn, on);
-  desktop_.shell.setCommandChecked(Command::soundOff, !on);
+  desktop_.window.setCommandChecked(Command::soundOn, on);
+  desktop_.window.setCommandChecked(Command::soundOff, !on);
   alarms_.stopAllAlarms();
   alarms_.setSoundOn(on);
   alarms_.forgetCurrent();
@@ -186,7 +183,7 @@ void Client::returnToTop() {
 
 void Client::toggleReverseRows() {
   speech_.toggleReverseRows();
-  desktop_.shell.setCommandChecked(Command::reverseRows, speech_.reverseRows());
+  desktop_.window.setCommandChecked(Command::reverseRows, speech_.reverseRows());
   refresh_.refresh();
 }
 
@@ -194,12 +191,12 @@ void Client::copySpeeches() { speech_.copySpeeches(settings_.serverKind); }
 
 void Client::minimizeAll() {
   desktop_.sweeper.sweep(SweepKind::minimize, kViewerWindowClass);
-  desktop_.shell.minimize();
+  desktop_.window.minimize();
 }
 
 void Client::moveAllTopLeft() {
   desktop_.sweeper.sweep(SweepKind::moveTopLeft, kViewerWindowClass);
-  desktop_.shell.moveToTopLeft();
+  desktop_.window.moveToTopLeft();
 }
 
 void Client::closeAllLogWindows() { desktop_.sweeper.sweep(SweepKind::close, kViewerWindowClass); }
@@ -210,7 +207,7 @@ void Client::close() {
   monitor_.reset();
   refresh_.stopCountdown();
   alarms_.stopAllAlarms();
-  saves_.note(saveWindowGeometry(desktop_.shell.windowGeometry()));
+  saves_.note(saveWindowGeometry(desktop_.window.windowGeometry()));
   closeAllLogWindows();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The client: the components that follow the game, wired to the desktop's
 // services. The main window forwards the player's commands and the desktop's
-// events here; the client answers through the shell.
+// events here; the client answers through the window, its status bar and its
+// message boxes.
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,12 +17,14 @@
 #include "client/speech_draft.h"
 #include "client/speech_view.h"
 #include "platform/browser.h"
-#include "platform/client_shell.h"
 #include "platform/clipboard.h"
+#include "platform/game_window.h"
+#include "platform/notices.h"
 #include "platform/notifier.h"
 #include "platform/process_launcher.h"
 #include "platform/refresh_timer.h"
 #include "platform/sound_device.h"
+#include "platform/status_bar.h"
 #include "platform/window_sweeper.h"
 #include "settings/program_paths.h"
 #include "settings/settings.h"
@@ -36,7 +39,9 @@ inline constexpr char kProgramName[] = "人狼クライアント";
 
 // The desktop's services the client works through. Not owned; they outlive it.
 struct Desktop {
-  ClientShell& shell;
+  GameWindow& window;
+  StatusBar& statusBar;
+  Notices& notices;
   SoundDevice& sound;
   Browser& browser;
   RefreshTimer& timer;
@@ -88,7 +93,7 @@ class Client final : public BrowserEvents {
     if (!closed_) alarms_.stopCapacityAlarm();
   }
   void loadFailed() override {
-    if (!closed_) desktop_.shell.showPageLoad(false);
+    if (!closed_) desktop_.statusBar.showPageLoad(false);
   }
   void typingChanged(bool typing) override {
     if (!closed_) refresh_.setTyping(typing);

@@ -11,7 +11,7 @@ bool SettingsSaves::note(const Result<void>& saved) {
   std::fprintf(stderr, "jinro-client: the settings could not be saved to jinro.ini: %s\n", saved.error().c_str());
   if (!told_) {
     told_ = true;  // before the box: saves made while it is open count as told
-    shell_.showNotice({"設定ファイル jinro.ini に書き込めませんでした。ウィンドウの位置や設定の変更は保存されていません。"
+    notices_.showNotice({"設定ファイル jinro.ini に書き込めませんでした。ウィンドウの位置や設定の変更は保存されていません。"
                        "jinro.ini のあるフォルダーに書き込めるか確かめてください。",
                        "設定を保存できません", MessageIcon::error});
   }

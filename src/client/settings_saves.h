@@ -3,13 +3,13 @@
 // in a run, whichever save failed first, so that a folder that cannot be
 // written is never a silent loss and never a box on every save.
 #include "base/result.h"
-#include "platform/client_shell.h"
+#include "platform/notices.h"
 
 namespace jinro {
 
 class SettingsSaves {
  public:
-  explicit SettingsSaves(ClientShell& shell) : shell_(shell) {}
+  explicit SettingsSaves(Notices& notices) : notices_(notices) {}
 
   // Called with the result of every settings save. Every failure writes its
   // reason on standard error; the first of the run also shows the box.
@@ -24,7 +24,7 @@ class SettingsSaves {
   bool checkWritable(const std::string& path);
 
  private:
-  ClientShell& shell_;
+  Notices& notices_;
   bool told_ = false;
 };
 

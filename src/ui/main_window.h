@@ -6,7 +6,9 @@
 #include <functional>
 #include <map>
 
-#include "platform/client_shell.h"
+#include "platform/game_window.h"
+#include "platform/notices.h"
+#include "platform/status_bar.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -21,7 +23,7 @@ class StatusFields;
 // The height of the band above the browser that holds the toolbar.
 inline constexpr int kToolbarBand = 30;
 
-class MainWindow : public QMainWindow, public ClientShell {
+class MainWindow : public QMainWindow, public GameWindow, public StatusBar, public Notices {
   Q_OBJECT
  public:
   MainWindow();
@@ -39,28 +41,34 @@ class MainWindow : public QMainWindow, public ClientShell {
   QAction* commandAction(Command command) const;
   QAction* menuAction(Command command) const;
 
-  // ClientShell
+  // The player's own commands that the window carries out itself.
+  void openGeneralSettings();
+  void openSoundSettings();
+  void showVersion();
+  // Opens a file with the desktop's default program.
+  void openWithDesktop(const std::string& path);
+
+  // GameWindow
   void setCaption(std::string_view title) override;
   void setCommandEnabled(Command command, bool enabled) override;
   void setCommandChecked(Command command, bool checked) override;
-  void showNotice(const Notice& notice, std::function<void()> closed) override;
   void minimize() override;
   void moveToTopLeft() override;
-  void requestClose() override { close(); }
-  void openGeneralSettings() override;
-  void openSoundSettings() override;
-  void showVersion() override;
   WindowGeometry windowGeometry() override;
   void applyWindowGeometry(const WindowGeometry& geometry) override;
-  void openWithDesktop(const std::string& path) override;
+  bool isWindowActive() override;
+  void requestAttention() override;
+
+  // Notices
+  void showNotice(const Notice& notice, std::function<void()> closed) override;
+
+  // StatusBar
   void showStatusText(std::string_view text) override;
   void showGameStatus(std::string_view text) override;
   void showRefreshCountdown(uint64_t intervalMilliseconds) override;
   void showRefreshWaiting(bool waiting) override;
   void showRefreshPaused(bool paused) override;
   void showPageLoad(bool loaded) override;
-  bool isWindowActive() override;
-  void requestAttention() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "platform/browser.h"
-#include "platform/client_shell.h"
 #include "platform/clipboard.h"
+#include "platform/game_window.h"
+#include "platform/notices.h"
 #include "platform/notifier.h"
 #include "platform/process_launcher.h"
 #include "platform/refresh_timer.h"
 #include "platform/sound_device.h"
+#include "platform/status_bar.h"
 #include "platform/window_sweeper.h"
 
 namespace jinro::fake {
@@ -72,21 +74,58 @@ class FakeSoundDevice : public SoundDevice {
   }
 };
 
-class FakeShell : public ClientShell {
+class FakeWindow : public GameWindow {
  public:
   std::string caption;
   std::map<Command, bool> enabled;
   std::map<Command, bool> checked;
-  std::vector<Notice> notices;
-  std::vector<std::function<void()>> openNotices;  // closing callbacks of the boxes still shown
-  std::vector<std::string> events;  // minimize, moveToTopLeft, close, generalDialog, soundSheet, version, open:<path>
-  std::string status;
+  std::vector<std::string> events;  // minimize, moveToTopLeft
   WindowGeometry currentGeometry;
   std::vector<WindowGeometry> applied;
+  // The window's focus, as the test sets it; the attention it was asked for.
+  bool windowActive = true;
+  int attentionRequests = 0;
 
   void setCaption(std::string_view t) override { caption = std::string(t); }
   void setCommandEnabled(Command c, bool on) override { enabled[c] = on; }
   void setCommandChecked(Command c, bool on) override { checked[c] = on; }
+  void minimize() override { events.push_back("minimize"); }
+  void moveToTopLeft() override { events.push_back("moveToTopLeft"); }
+  WindowGeometry windowGeometry() override { return currentGeometry; }
+  void applyWindowGeometry(const WindowGeometry& g) override { applied.push_back(g); }
+  bool isWindowActive() override { return windowActive; }
+  void requestAttention() override { ++attentionRequests; }
+};
+
+// The status bar's fields: the status line, the game's state, the
+// countdown's interval (0: off) and every start of it, waiting for typing,
+// the pause, the page loads.
+class FakeStatusBar : public StatusBar {
+ public:
+  std::string status;
+  std::string gameStatus;
+  uint64_t countdown = 0;
+  int countdownStarts = 0;
+  bool refreshWaiting = false;
+  bool refreshPaused = false;
+  std::vector<bool> pageLoads;
+
+  void showStatusText(std::string_view text) override { status = std::string(text); }
+  void showGameStatus(std::string_view text) override { gameStatus = std::string(text); }
+  void showRefreshCountdown(uint64_t ms) override {
+    countdown = ms;
+    countdownStarts += ms > 0;
+  }
+  void showRefreshWaiting(bool waiting) override { refreshWaiting = waiting; }
+  void showRefreshPaused(bool paused) override { refreshPaused = paused; }
+  void showPageLoad(bool loaded) override { pageLoads.push_back(loaded); }
+};
+
+class FakeNotices : public Notices {
+ public:
+  std::vector<Notice> notices;
+  std::vector<std::function<void()>> openNotices;  // closing callbacks of the boxes still shown
+
   void showNotice(const Notice& n, std::function<void()> closed) override {
     notices.push_back(n);
     openNotices.push_back(std::move(closed));
@@ -98,37 +137,6 @@ class FakeShell : public ClientShell {
     openNotices.erase(openNotices.begin());
     if (closed) closed();
   }
-  void minimize() override { events.push_back("minimize"); }
-  void moveToTopLeft() override { events.push_back("moveToTopLeft"); }
-  void requestClose() override { events.push_back("close"); }
-  void openGeneralSettings() override { events.push_back("generalDialog"); }
-  void openSoundSettings() override { events.push_back("soundSheet"); }
-  void showVersion() override { events.push_back("version"); }
-  WindowGeometry windowGeometry() override { return currentGeometry; }
-  void applyWindowGeometry(const WindowGeometry& g) override { applied.push_back(g); }
-  void openWithDesktop(const std::string& path) override { events.push_back("open:" + path); }
-  void showStatusText(std::string_view text) override { status = std::string(text); }
-  // The window's focus, as the test sets it; the attention it was asked for.
-  bool windowActive = true;
-  int attentionRequests = 0;
-  bool isWindowActive() override { return windowActive; }
-  void requestAttention() override { ++attentionRequests; }
-  // The status bar's fields: the game's state, the countdown's interval
-  // (0: off) and every start of it, waiting for typing, the page loads.
-  std::string gameStatus;
-  uint64_t countdown = 0;
-  int countdownStarts = 0;
-  bool refreshWaiting = false;
-  std::vector<bool> pageLoads;
-  void showGameStatus(std::string_view text) override { gameStatus = std::string(text); }
-  void showRefreshCountdown(uint64_t ms) override {
-    countdown = ms;
-    countdownStarts += ms > 0;
-  }
-  void showRefreshWaiting(bool waiting) override { refreshWaiting = waiting; }
-  bool refreshPaused = false;
-  void showRefreshPaused(bool paused) override { refreshPaused = paused; }
-  void showPageLoad(bool loaded) override { pageLoads.push_back(loaded); }
 };
 
 class FakeNotifier : public Notifier {
@@ -247,7 +255,9 @@ class FakeSweeper : public WindowSweeper {
 
 // One set of fakes, the desktop of a client under test.
 struct FakeDesktop {
-  FakeShell shell;
+  FakeWindow window;
+  FakeStatusBar statusBar;
+  FakeNotices notices;
   FakeSoundDevice sound;
   FakeBrowser browser;
   FakeTimer timer;

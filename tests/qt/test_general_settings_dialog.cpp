@@ -101,7 +101,7 @@ class TestGeneralSettingsDialog : public QObject {
     std::remove(ini_.c_str());
     setSettingsFileOverride(ini_);
     fake_ = new fake::FakeDesktop;
-    c_ = new Client({fake_->shell, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
+    c_ = new Client({fake_->window, fake_->statusBar, fake_->notices, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
                      fake_->sweeper},
                     dir_.path().toStdString() + "/");
     c_->start();
@@ -316,7 +316,7 @@ class TestGeneralSettingsDialog : public QObject {
     QCOMPARE(file(), before);
     QCOMPARE(c_->settings().startUrl, was.startUrl);
     QCOMPARE(c_->settings().refreshIntervalSeconds, was.refreshIntervalSeconds);
-    QVERIFY(fake_->shell.notices.empty());
+    QVERIFY(fake_->notices.notices.empty());
   }
 
   void enterIsOk() {

@@ -26,7 +26,7 @@ class MainWindowTest : public QObject {
     view_ = new QWidget();
     window_->setBrowserView(view_);
     client_ = std::make_unique<jinro::Client>(
-        jinro::Desktop{*window_, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher,
+        jinro::Desktop{*window_, *window_, *window_, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher,
                        fake_.sweeper},
         dir_.path().toStdString() + "/");
     window_->bind(*client_);
@@ -184,7 +184,7 @@ class MainWindowTest : public QObject {
 
  private:
   QTemporaryDir dir_;
-  jinro::fake::FakeDesktop fake_;  // all but the shell, which is the window
+  jinro::fake::FakeDesktop fake_;  // all but the window, its status bar and boxes
   jinro::MainWindow* window_ = nullptr;
   QWidget* view_ = nullptr;  // owned by the window
   std::unique_ptr<jinro::Client> client_;

@@ -123,7 +123,7 @@ class TestSoundSettingsSheet : public QObject {
     std::ofstream(ini_, std::ios::binary | std::ios::trunc) << kFile;
     setSettingsFileOverride(ini_);
     fake_ = new fake::FakeDesktop;
-    c_ = new Client({fake_->shell, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
+    c_ = new Client({fake_->window, fake_->statusBar, fake_->notices, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
                      fake_->sweeper},
                     dir_.path().toStdString() + "/");
     c_->start();

@@ -35,7 +35,7 @@ using pages::kWolvesWin;
 using pages::preDayPage;
 
 Desktop desktopOf(fake::FakeDesktop& f) {
-  return {f.shell, f.sound, f.browser, f.timer, f.clipboard, f.launcher, f.sweeper};
+  return {f.window, f.statusBar, f.notices, f.sound, f.browser, f.timer, f.clipboard, f.launcher, f.sweeper};
 }
 
 class ClientTest : public ::testing::Test {
@@ -106,14 +106,14 @@ TEST_F(ClientTest, PhaseChangesSoundOnceAndNightfallShowsTheDaysLog) {
   const std::string day = gamePage(false, "<a href=\"./rule.html\">r</a>");
   complete(day);  // the first game page: its phase is only noted
   EXPECT_TRUE(opened().empty());
-  EXPECT_TRUE(d.shell.enabled[Command::copySpeeches]);
-  EXPECT_EQ(d.shell.caption, "テスト村 12日目");
+  EXPECT_TRUE(d.window.enabled[Command::copySpeeches]);
+  EXPECT_EQ(d.window.caption, "テスト村 12日目");
   complete(gamePage(true));
   complete(gamePage(true));  // the same phase again
   client->pageClicked();  // stops the capacity alarm only
   EXPECT_EQ(opened(), (Texts{"monst01.wav"}));
   EXPECT_EQ(d.sound.count("stop"), 0u);
-  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+  EXPECT_FALSE(d.window.enabled[Command::copySpeeches]);
   EXPECT_EQ(d.browser.scrolledTo.size(), 2u);  // kept on the same phase only
 
   // The log is the day's last page, its relative links made absolute.
@@ -141,7 +141,7 @@ TEST_F(ClientTest, AVictorySoundsOnceAndShowsTheLogOfADayTheClientFollowed) {
   complete(gamePage(false, kWolvesWin));
   EXPECT_EQ(opened(), (Texts{"tam-g09.mid"}));
   EXPECT_EQ(d.launcher.launches.size(), 1u);
-  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+  EXPECT_FALSE(d.window.enabled[Command::copySpeeches]);
 
   // Sound switched off and on: the alarm again, the log not.
   client->setSoundOn(false);
@@ -176,7 +176,7 @@ TEST_F(ClientTest, RegistrationSoundsItsAlarmAndAnyOtherPageStopsEverything) {
   const uint32_t night = lastDevice();
 
   complete(sj("<html><title>トップ</title><body>ようこそ</body></html>"), kStart);
-  EXPECT_EQ(d.shell.caption, "トップ");
+  EXPECT_EQ(d.window.caption, "トップ");
   EXPECT_TRUE(released(night));
   client->refresh();  // such a page has no form to post
   EXPECT_EQ(lastNavigation().url, kStart);
@@ -193,7 +193,7 @@ TEST_F(ClientTest, ANonGameAnswerFromTheScriptIsRefreshedWithTheGamesForm) {
   start();
   client->toggleAutoRefresh();
   complete(error);  // a login form, before any game page
-  EXPECT_TRUE(d.shell.refreshPaused);
+  EXPECT_TRUE(d.statusBar.refreshPaused);
   EXPECT_FALSE(d.timer.running);
   const size_t before = d.browser.navigations.size();
   d.timer.running = true;  // a tick already on its way
@@ -201,10 +201,10 @@ TEST_F(ClientTest, ANonGameAnswerFromTheScriptIsRefreshedWithTheGamesForm) {
   EXPECT_EQ(d.browser.navigations.size(), before);
 
   complete(gamePage(false));  // the player logged in
-  EXPECT_FALSE(d.shell.refreshPaused);
+  EXPECT_FALSE(d.statusBar.refreshPaused);
   EXPECT_TRUE(d.timer.running);
   complete(error);  // an error in the middle of the game
-  EXPECT_FALSE(d.shell.refreshPaused);
+  EXPECT_FALSE(d.statusBar.refreshPaused);
   d.timer.fire();
   EXPECT_EQ(lastNavigation().url, kCgi);
   EXPECT_EQ(lastNavigation().body, kBody);
@@ -221,9 +221,9 @@ TEST_F(ClientTest, ANonGameAnswerFromTheScriptIsRefreshedWithTheGamesForm) {
   navigate(kStart);
   client->toggleAutoRefresh();
   complete(error);
-  EXPECT_TRUE(d.shell.refreshPaused);
+  EXPECT_TRUE(d.statusBar.refreshPaused);
   client->toggleAutoRefresh();
-  EXPECT_FALSE(d.shell.refreshPaused);  // told only while switched on
+  EXPECT_FALSE(d.statusBar.refreshPaused);  // told only while switched on
 }
 
 TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
@@ -231,19 +231,19 @@ TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
   client->toggleAutoRefresh();
   const std::string full = preDayPage("（定員：16人） [生存中 16人]");
   complete(full);
-  ASSERT_EQ(d.shell.notices.size(), 1u);
-  EXPECT_EQ(d.shell.notices[0].text,
+  ASSERT_EQ(d.notices.notices.size(), 1u);
+  EXPECT_EQ(d.notices.notices[0].text,
             "参加者定員到達アラームをセットしました。自動更新をONにしてください。\n"
             "アラームが鳴り始めた後に音を止めるには、ゲーム画面のどこかをクリックしてください。");
-  EXPECT_EQ(d.shell.notices[0].caption, "お知らせ");
-  EXPECT_EQ(d.shell.notices[0].icon, MessageIcon::information);
+  EXPECT_EQ(d.notices.notices[0].caption, "お知らせ");
+  EXPECT_EQ(d.notices.notices[0].icon, MessageIcon::information);
   EXPECT_TRUE(opened().empty());
-  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+  EXPECT_FALSE(d.window.enabled[Command::copySpeeches]);
 
-  d.shell.closeNotice();
+  d.notices.closeNotice();
   EXPECT_EQ(opened(), (Texts{"bin100818210142001.wav"}));
   EXPECT_FALSE(d.timer.running);  // the lobby page stays as it is
-  EXPECT_FALSE(d.shell.checked[Command::autoRefresh]);
+  EXPECT_FALSE(d.window.checked[Command::autoRefresh]);
   const uint32_t alarm = lastDevice();
   const size_t before = d.sound.calls.size();
   d.sound.fireEnd(alarm);  // it always repeats
@@ -252,14 +252,14 @@ TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
   client->pageClicked();
   EXPECT_TRUE(released(alarm));
   complete(full);  // neither the notice nor the alarm again
-  EXPECT_EQ(d.shell.notices.size(), 1u);
+  EXPECT_EQ(d.notices.notices.size(), 1u);
   EXPECT_EQ(opened().size(), 1u);
 
   // Followed afresh after a return to the top; off the pre-day page it stops.
   client->returnToTop();
   complete(full);
-  EXPECT_EQ(d.shell.notices.size(), 2u);
-  d.shell.closeNotice();
+  EXPECT_EQ(d.notices.notices.size(), 2u);
+  d.notices.closeNotice();
   ASSERT_EQ(opened().size(), 2u);
   complete(gamePage(false));
   EXPECT_TRUE(released(lastDevice()));
@@ -270,7 +270,7 @@ TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
   ASSERT_TRUE(client->confirmSoundSheet({nullptr, nullptr, &page}));
   client->returnToTop();
   complete(full);
-  EXPECT_EQ(d.shell.notices.size(), 2u);
+  EXPECT_EQ(d.notices.notices.size(), 2u);
   EXPECT_EQ(opened().size(), 2u);
 }
 
@@ -298,7 +298,7 @@ TEST_F(ClientTest, RefusedAddressesReturnToTheStartPageWithTheLastBody) {
   // Reaching the start page switches automatic refresh off.
   EXPECT_FALSE(navigate(kStart));
   EXPECT_FALSE(d.timer.running);
-  EXPECT_FALSE(d.shell.checked[Command::autoRefresh]);
+  EXPECT_FALSE(d.window.checked[Command::autoRefresh]);
   complete(gamePage(false));  // followed afresh: the first game page is silent
   EXPECT_EQ(opened().size(), 1u);
 }
@@ -312,7 +312,7 @@ TEST_F(ClientTest, ThePlayersPagesRestartTheCountdownButATimerRefreshDoesNot) {
   EXPECT_EQ(lastNavigation().body, kBody);
 
   client->toggleAutoRefresh();
-  EXPECT_TRUE(d.shell.checked[Command::autoRefresh]);
+  EXPECT_TRUE(d.window.checked[Command::autoRefresh]);
   EXPECT_EQ(d.timer.interval, 10000u);
   const size_t navigations = d.browser.navigations.size();  // no refresh at once
   d.timer.fire();
@@ -335,12 +335,12 @@ TEST_F(ClientTest, ThePlayersPagesRestartTheCountdownButATimerRefreshDoesNot) {
 
   client->toggleAutoRefresh();
   EXPECT_FALSE(d.timer.running);
-  EXPECT_FALSE(d.shell.checked[Command::autoRefresh]);
+  EXPECT_FALSE(d.window.checked[Command::autoRefresh]);
 }
 
 TEST_F(ClientTest, SpeechesAreCopiedAsShownAndReverseModeKeepsTheScroll) {
   start();
-  EXPECT_FALSE(d.shell.enabled.at(Command::copySpeeches));
+  EXPECT_FALSE(d.window.enabled.at(Command::copySpeeches));
   d.clipboard.text = "kept";
   complete(sj("<html><title>t</title></html>"));
   client->copySpeeches();
@@ -349,10 +349,10 @@ TEST_F(ClientTest, SpeechesAreCopiedAsShownAndReverseModeKeepsTheScroll) {
   client->copySpeeches();
   EXPECT_EQ(d.clipboard.text, "◆太郎「one」\r\n◆花子「two」\r\n");
   navigate(kCgi);  // the first page left: no scroll position to keep yet
-  EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
+  EXPECT_FALSE(d.window.enabled[Command::copySpeeches]);
 
   client->toggleReverseRows();
-  EXPECT_TRUE(d.shell.checked[Command::reverseRows]);
+  EXPECT_TRUE(d.window.checked[Command::reverseRows]);
   EXPECT_TRUE(lastNavigation().post);  // the page is read again at once
   d.browser.scroll = {3, 1234};
   navigate(kCgi);
@@ -363,9 +363,9 @@ TEST_F(ClientTest, SpeechesAreCopiedAsShownAndReverseModeKeepsTheScroll) {
   EXPECT_LT(shown.find("two"), shown.find("one"));
   EXPECT_NE(shown.find("action=\"" + kCgi), std::string::npos);
   // The rewritten page completing is only scrolled, not read again.
-  d.shell.caption = "kept";
+  d.window.caption = "kept";
   client->documentComplete(shiftJisToUtf16(kCgi), shiftJisToUtf16(shown));
-  EXPECT_EQ(d.shell.caption, "kept");
+  EXPECT_EQ(d.window.caption, "kept");
   EXPECT_EQ(d.browser.shown.size(), 1u);
   ASSERT_EQ(d.browser.scrolledTo.size(), 3u);
   for (size_t i : {1, 2}) EXPECT_TRUE(d.browser.scrolledTo[i].left == 3 && d.browser.scrolledTo[i].top == 1234);
@@ -380,8 +380,8 @@ TEST_F(ClientTest, SoundOffStopsTheAlarmAndSilencesEverythingButTheCapacityAlarm
   const uint32_t night = lastDevice();
   const size_t navigations = d.browser.navigations.size();
   client->setSoundOn(false);
-  EXPECT_TRUE(d.shell.checked[Command::soundOff]);
-  EXPECT_FALSE(d.shell.checked[Command::soundOn]);
+  EXPECT_TRUE(d.window.checked[Command::soundOff]);
+  EXPECT_FALSE(d.window.checked[Command::soundOn]);
   EXPECT_TRUE(released(night));
   EXPECT_EQ(d.browser.navigations.size(), navigations);
   d.sound.fireEnd(night);  // a late notice
@@ -392,13 +392,13 @@ TEST_F(ClientTest, SoundOffStopsTheAlarmAndSilencesEverythingButTheCapacityAlarm
   EXPECT_EQ(opened(), (Texts{"monst01.wav"}));
   EXPECT_EQ(d.launcher.launches.size(), 2u);  // the log all the same
   complete(preDayPage("（定員：5人） [生存中 5人]"));
-  d.shell.closeNotice();
+  d.notices.closeNotice();
   EXPECT_EQ(opened().back(), "bin100818210142001.wav");
   d.sound.fireEnd(lastDevice());  // but not repeated while the sound is off
   EXPECT_EQ(d.sound.count("playNotify"), 2u);
 
   client->setSoundOn(true);  // the page is read again so that its alarm sounds now
-  EXPECT_TRUE(d.shell.checked[Command::soundOn]);
+  EXPECT_TRUE(d.window.checked[Command::soundOn]);
   EXPECT_EQ(lastNavigation().url, kCgi);
   EXPECT_TRUE(lastNavigation().post);
 }
@@ -444,18 +444,18 @@ TEST_F(ClientTest, AnAlarmThatCannotSoundIsToldOnTheStatusLineAndStandardError) 
   complete(gamePage(false));
   complete(gamePage(true));
   complete(gamePage(true));
-  EXPECT_EQ(d.shell.status, "警報音を鳴らせません（夜に変わった時）: 夜.wav: the WAV file is truncated?");
+  EXPECT_EQ(d.statusBar.status, "警報音を鳴らせません（夜に変わった時）: 夜.wav: the WAV file is truncated?");
   EXPECT_EQ(d.sound.count("open"), 1u);  // the same page does not try again
 
   // The latest failure is shown, with the number of the others.
   complete(gamePage(false, kVote));
-  EXPECT_EQ(d.shell.status, "警報音を鳴らせません（投票時間中）: no audio output ほか 1 件");
+  EXPECT_EQ(d.statusBar.status, "警報音を鳴らせません（投票時間中）: no audio output ほか 1 件");
   // Mended, each one goes.
   d.sound.failures.clear();
   complete(gamePage(false, kVote));
-  EXPECT_EQ(d.shell.status, "警報音を鳴らせません（夜に変わった時）: 夜.wav: the WAV file is truncated?");
+  EXPECT_EQ(d.statusBar.status, "警報音を鳴らせません（夜に変わった時）: 夜.wav: the WAV file is truncated?");
   complete(gamePage(true));
-  EXPECT_EQ(d.shell.status, "");
+  EXPECT_EQ(d.statusBar.status, "");
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("the night alarm is silent: 夜.wav: the WAV file is truncated?"), std::string::npos) << err;
   EXPECT_NE(err.find("the tohyo alarm is silent: no audio output"), std::string::npos) << err;
@@ -466,16 +466,16 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
   ASSERT_EQ(d.browser.navigations.size(), 1u);
   EXPECT_EQ(d.browser.navigations[0].url, kStart);
   EXPECT_FALSE(d.browser.navigations[0].post);
-  EXPECT_TRUE(d.shell.checked[Command::soundOn]);
+  EXPECT_TRUE(d.window.checked[Command::soundOn]);
   client->toggleAutoRefresh();
   complete(gamePage(false));
   complete(gamePage(true));
   const uint32_t night = lastDevice();
-  d.shell.currentGeometry = {-20, 0, 720, 0, WindowGeometry::State::maximized, false};
+  d.window.currentGeometry = {-20, 0, 720, 0, WindowGeometry::State::maximized, false};
 
   client->minimizeAll();
   client->moveAllTopLeft();
-  EXPECT_EQ(d.shell.events, (Texts{"minimize", "moveToTopLeft"}));
+  EXPECT_EQ(d.window.events, (Texts{"minimize", "moveToTopLeft"}));
 
   client->close();
   EXPECT_FALSE(d.timer.running);
@@ -491,13 +491,13 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
   complete(sj("<title>later</title>"));
   EXPECT_EQ(d.browser.navigations.size(), navigations);
   EXPECT_EQ(d.browser.stops, 0);
-  EXPECT_NE(d.shell.caption, "later");
+  EXPECT_NE(d.window.caption, "later");
 
   // A maximised window comes back maximised.
   fake::FakeDesktop next;
   Client(desktopOf(next), dir).restorePlacement();
-  ASSERT_EQ(next.shell.applied.size(), 1u);
-  const WindowGeometry& g = next.shell.applied[0];
+  ASSERT_EQ(next.window.applied.size(), 1u);
+  const WindowGeometry& g = next.window.applied[0];
   EXPECT_EQ(g.state, WindowGeometry::State::maximized);
   EXPECT_EQ(g.left, -20);
   EXPECT_EQ(g.width, 720);
@@ -506,22 +506,22 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
 TEST_F(ClientTest, ASettingsFileThatCannotBeWrittenIsToldOnce) {
   start();
   client->checkSettingsWritable();
-  EXPECT_TRUE(d.shell.notices.empty());
+  EXPECT_TRUE(d.notices.notices.empty());
   std::filesystem::create_directory(ini);
   ::testing::internal::CaptureStderr();
   client->checkSettingsWritable();
   client->close();
   const std::string err = ::testing::internal::GetCapturedStderr();
-  ASSERT_EQ(d.shell.notices.size(), 1u);
-  EXPECT_EQ(d.shell.notices[0].caption, "設定を保存できません");
-  EXPECT_EQ(d.shell.notices[0].icon, MessageIcon::error);
+  ASSERT_EQ(d.notices.notices.size(), 1u);
+  EXPECT_EQ(d.notices.notices[0].caption, "設定を保存できません");
+  EXPECT_EQ(d.notices.notices[0].icon, MessageIcon::error);
   const std::string line = "the settings could not be saved to jinro.ini: ";
   EXPECT_NE(err.find(line + ini + " is not a regular file"), std::string::npos) << err;
   EXPECT_NE(err.find(line), err.rfind(line)) << err;  // told on standard error each time
   // The dialogs say it themselves.
   EXPECT_EQ(client->confirmGeneralSettings(generalDialogTextsFrom(client->settings())),
             GeneralOkResult::writeFailed);
-  EXPECT_EQ(d.shell.notices.size(), 1u);
+  EXPECT_EQ(d.notices.notices.size(), 1u);
 }
 
 TEST_F(ClientTest, PagesAreReadAsFarAsThePageTextHolds) {
@@ -530,38 +530,38 @@ TEST_F(ClientTest, PagesAreReadAsFarAsThePageTextHolds) {
   std::string kanji;
   for (size_t i = 0; i < (kPageTextLimit - 15) / 2; ++i) kanji += sj("日");
   complete("<title>" + kanji + "</title>");
-  EXPECT_EQ(d.shell.caption, shiftJisToUtf8(kanji.substr(0, 254)));
+  EXPECT_EQ(d.window.caption, shiftJisToUtf8(kanji.substr(0, 254)));
   for (const std::string& page : {"<title>v" + kanji + "</title>", "<title>t" + std::string(kPageTextLimit - 15, ' ') +
                                                                         "</title>"})
     complete(page);
   client->documentComplete(shiftJisToUtf16(kCgi), std::u16string(u"<title>w\0</title>", 17));  // ends at the zero
-  EXPECT_EQ(d.shell.caption, shiftJisToUtf8(kanji.substr(0, 254)));
+  EXPECT_EQ(d.window.caption, shiftJisToUtf8(kanji.substr(0, 254)));
   complete("<title>t" + std::string(kPageTextLimit - 16, ' ') + "</title>");
-  EXPECT_EQ(d.shell.caption, "t" + std::string(254, ' '));
+  EXPECT_EQ(d.window.caption, "t" + std::string(254, ' '));
 }
 
 TEST_F(ClientTest, AnAlarmInTheBackgroundIsToldByTheDesktopOnceAndNotAtTheWindow) {
   start();
   client->setNotifier(&d.notifier);
   complete(gamePage(false));
-  d.shell.windowActive = false;
+  d.window.windowActive = false;
   complete(gamePage(true));
   complete(gamePage(true));  // the same alarm: nothing new to tell
   ASSERT_EQ(d.notifier.shown.size(), 1u);
   EXPECT_EQ(d.notifier.shown[0].summary, "人狼クライアント");
   EXPECT_EQ(d.notifier.shown[0].body, "夜に変わった時");
-  EXPECT_EQ(d.shell.attentionRequests, 1);
+  EXPECT_EQ(d.window.attentionRequests, 1);
 
   // The player at the window hears the vote alarm; nothing else tells it.
-  d.shell.windowActive = true;
+  d.window.windowActive = true;
   complete(gamePage(true, kVote));
   EXPECT_EQ(opened().back(), "se-037.wav");
   EXPECT_EQ(d.notifier.shown.size(), 1u);
-  EXPECT_EQ(d.shell.attentionRequests, 1);
+  EXPECT_EQ(d.window.attentionRequests, 1);
 
   // Morning on a vote page, in the background: of the alarms that start
   // within one page, the one left sounding is told.
-  d.shell.windowActive = false;
+  d.window.windowActive = false;
   client->returnToTop();
   complete(gamePage(true));
   complete(gamePage(false, kVote));
@@ -573,11 +573,11 @@ TEST_F(ClientTest, AnAlarmInTheBackgroundIsToldByTheDesktopOnceAndNotAtTheWindow
 TEST_F(ClientTest, EachSwitchOfTheNotificationsTurnsOffItsOwnWayOnly) {
   start("[ZENPAN]\r\nnotify_desktop=0\r\n");
   client->setNotifier(&d.notifier);
-  d.shell.windowActive = false;
+  d.window.windowActive = false;
   complete(gamePage(false));
   complete(gamePage(true));
   EXPECT_TRUE(d.notifier.shown.empty());
-  EXPECT_EQ(d.shell.attentionRequests, 1);
+  EXPECT_EQ(d.window.attentionRequests, 1);
 
   GeneralDialogTexts texts = generalDialogTextsFrom(client->settings());
   texts.notifyDesktop = true;
@@ -586,7 +586,7 @@ TEST_F(ClientTest, EachSwitchOfTheNotificationsTurnsOffItsOwnWayOnly) {
   complete(gamePage(true, kVote));
   ASSERT_EQ(d.notifier.shown.size(), 1u);
   EXPECT_EQ(d.notifier.shown[0].body, "投票時間中");
-  EXPECT_EQ(d.shell.attentionRequests, 1);
+  EXPECT_EQ(d.window.attentionRequests, 1);
 }
 
 SpeechDraft draft(std::u16string text) {
@@ -627,7 +627,7 @@ TEST_F(ClientTest, ARefreshPutsTheSpeechDraftBackWithoutSendingIt) {
   ASSERT_EQ(d.browser.shown.size(), 1u);
   client->documentComplete(u"data:", shiftJisToUtf16(d.browser.shown[0].first));
   EXPECT_EQ(d.browser.restoredDrafts.size(), 2u);
-  EXPECT_EQ(d.shell.gameStatus, "12日目 昼");
+  EXPECT_EQ(d.statusBar.gameStatus, "12日目 昼");
 }
 
 TEST_F(ClientTest, ATickWaitsWhileThePlayerTypesButNoLongerThanTheNextTick) {
@@ -639,10 +639,10 @@ TEST_F(ClientTest, ATickWaitsWhileThePlayerTypesButNoLongerThanTheNextTick) {
   client->typingChanged(true);
   d.timer.fire();
   EXPECT_EQ(posts(), before);
-  EXPECT_TRUE(d.shell.refreshWaiting);
+  EXPECT_TRUE(d.statusBar.refreshWaiting);
   client->typingChanged(false);  // the pause: the refresh goes now
   EXPECT_EQ(posts(), before + 1);
-  EXPECT_FALSE(d.shell.refreshWaiting);
+  EXPECT_FALSE(d.statusBar.refreshWaiting);
 
   client->typingChanged(true);
   d.timer.fire();

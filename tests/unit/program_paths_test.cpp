@@ -111,7 +111,7 @@ TEST_F(ProgramPathsTest, AnInstalledClientLogsToTheCacheAndStartsTheInstalledVie
   setSettingsFileOverride(paths.settingsFolder + "jinro.ini");
   fake::FakeDesktop d;
   {
-    Client client({d.shell, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, paths);
+    Client client({d.window, d.statusBar, d.notices, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, paths);
     client.start();
     const std::u16string cgi = shiftJisToUtf16(std::string(kServerBaseUrl) + "cgi_jinro.cgi");
     client.documentComplete(cgi, shiftJisToUtf16(gamePage(false)));

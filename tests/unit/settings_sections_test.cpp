@@ -64,7 +64,7 @@ class SettingsFileTest : public ::testing::Test {
   fs::path dir_;
   fs::path ini_;
   fake::FakeDesktop fake_;
-  Client client_{{fake_.shell, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
+  Client client_{{fake_.window, fake_.statusBar, fake_.notices, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
                  "/nonexistent/"};
 };
 
@@ -167,7 +167,7 @@ TEST_F(SettingsFileTest, GeneralOkWithABadIntervalWritesNothing) {
   EXPECT_EQ(readFile(ini_), before);
   EXPECT_EQ(client_.settings().refreshIntervalSeconds, 30u);
   EXPECT_EQ(fake_.timer.starts, 1);
-  EXPECT_TRUE(fake_.shell.notices.empty());
+  EXPECT_TRUE(fake_.notices.notices.empty());
 }
 
 TEST_F(SettingsFileTest, GeneralOkThatCannotWriteReportsItAndRestartsNothing) {
@@ -175,7 +175,7 @@ TEST_F(SettingsFileTest, GeneralOkThatCannotWriteReportsItAndRestartsNothing) {
   client_.toggleAutoRefresh();
   EXPECT_EQ(client_.confirmGeneralSettings(texts("20")), GeneralOkResult::writeFailed);
   // The dialog tells the failure; the client shows nothing of its own.
-  EXPECT_TRUE(fake_.shell.notices.empty());
+  EXPECT_TRUE(fake_.notices.notices.empty());
   EXPECT_EQ(client_.settings().refreshIntervalSeconds, 10u);  // the file's (default) value
   EXPECT_EQ(fake_.timer.starts, 1);
 }
