@@ -50,7 +50,10 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
       saves_(desktop.notices) {
   GameWindow& window = desktop_.window;
   StatusBar& status = desktop_.statusBar;
-  alarms_.onProblemsChanged([&status](const std::string& text) { status.showStatusText(text); });
+  alarms_.onProblemsChanged([this](const std::string& text) {
+    alarmProblems_ = text;
+    showStatusLine();
+  });
   refresh_.onSwitched([&window](bool on) { window.setCommandChecked(Command::autoRefresh, on); });
   speech_.onCopyAvailable([&window](bool available) { window.setCommandEnabled(Command::copySpeeches, available); });
   refresh_.onCountdown([&status](uint64_t interval) { status.showRefreshCountdown(interval); });
@@ -62,6 +65,7 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
   // browser's events, so they never find it gone.)
   refresh_.beforePost([this](std::function<void()> post) {
     if (closed_) return;
+    crashes_.refreshing();
     desktop_.browser.readSpeechDraft([this, post](std::optional<SpeechDraft> draft) {
       if (closed_) return;
       drafts_.refreshLeaving(draft);
@@ -168,6 +172,7 @@ void Client::toggleAutoRefresh() { refresh_.toggle(); }
 // switch, automatic refresh, reverse-row mode, what a refresh posts and the
 // settings stay as they are.
 void Client::returnToTop() {
+  crashes_.refreshing();
   alarms_.stopAllAlarms();
   alarms_.forgetCurrent();
   monitor_.reset();
@@ -241,6 +246,11 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
     return;
   }
   refresh_.pageCompleted();
+  // The note of a crash stays on the page loaded again, and goes with the next.
+  if (!std::exchange(keepPageNote_, false) && !pageNote_.empty()) {
+    pageNote_.clear();
+    showStatusLine();
+  }
 
   toPageText(cutHtml(html), pageText_);
   traceMark("converted");
@@ -253,6 +263,36 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   speech_.show(pageText_, pageUrl, reaction.keepScroll, reaction.speechCopy, reaction.gameOver, settings_.serverKind);
   // A page rewritten newest-first gets the draft once it is shown.
   if (!speech_.ownPagePending()) restoreDraft();
+}
+
+void Client::pageCrashed() {
+  if (closed_) return;
+  traceMark("page-crashed");
+  if (crashes_.crashed()) {
+    pageNote_ = "表示が停止したため再読み込みしました";
+    keepPageNote_ = true;
+    // The last game page's refresh post, or the last address; the start
+    // page when nothing was shown yet.
+    if (refresh_.currentUrl().empty()) {
+      ownNavigation_ = true;
+      loader_.get(settings_.startUrl);
+    } else {
+      refresh_.refresh();
+    }
+  } else {
+    pageNote_ = "表示の停止が続くため再読み込みを止めました。更新すると再び読み込みます";
+    keepPageNote_ = false;
+  }
+  showStatusLine();
+}
+
+// One line at the window's foot: what happened to the page, then the alarms
+// that cannot sound.
+void Client::showStatusLine() {
+  std::string line = pageNote_;
+  if (!line.empty() && !alarmProblems_.empty()) line += " / ";
+  line += alarmProblems_;
+  desktop_.statusBar.showStatusText(line);
 }
 
 void Client::restoreDraft() {

@@ -9,6 +9,7 @@
 
 #include "client/alarm_player.h"
 #include "client/auto_refresh.h"
+#include "client/crash_recovery.h"
 #include "client/game_status.h"
 #include "client/log_launcher.h"
 #include "client/page_loader.h"
@@ -98,6 +99,7 @@ class Client final : public BrowserEvents {
   void typingChanged(bool typing) override {
     if (!closed_) refresh_.setTyping(typing);
   }
+  void pageCrashed() override;
 
   // The settings dialogs.
   const Settings& settings() const { return settings_; }
@@ -115,6 +117,7 @@ class Client final : public BrowserEvents {
  private:
   void apply(const PageReaction& reaction);
   bool soundCapacityAlarm(bool lobbyFull);
+  void showStatusLine();
   void tellAlarmInBackground(AlarmKind kind);
 
   Desktop desktop_;
@@ -131,6 +134,12 @@ class Client final : public BrowserEvents {
   std::string pageText_;  // the last page's Shift_JIS text; its memory serves the next
   bool closed_ = false;  // the window is closing: the page's events are no longer followed
   SpeechDraftKeeper drafts_;
+  CrashRecovery crashes_;
+  // The status line: a note of what became of the page (a crash), and the
+  // alarms that cannot sound.
+  std::string pageNote_;
+  bool keepPageNote_ = false;
+  std::string alarmProblems_;
   // The next navigation screened is the client's own (not the player's).
   bool ownNavigation_ = false;
   void restoreDraft();

@@ -43,6 +43,9 @@ class BrowserEvents {
   // The top-level page failed to load (no connection, say); not sent for a
   // navigation that was refused or stopped.
   virtual void loadFailed() {}
+  // The process that showed the page ended abnormally (a crash, a kill, out
+  // of memory): the view is blank until something is loaded again.
+  virtual void pageCrashed() {}
   // The player began typing in the page (true) or has pressed no key for
   // about three seconds (false).
   virtual void typingChanged(bool /*typing*/) {}

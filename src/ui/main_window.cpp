@@ -396,12 +396,14 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::showStatusText(std::string_view text) {
-  // The alarm's line takes the bar's left; the fields stay on its right.
-  if (text.empty()) {
+  // The line takes the bar's left; the fields stay on its right.
+  const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  statusFields_->recordMessage(line);
+  if (line.isEmpty()) {
     statusBar()->clearMessage();
     return;
   }
-  statusBar()->showMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  statusBar()->showMessage(line);
 }
 
 void MainWindow::showGameStatus(std::string_view text) {

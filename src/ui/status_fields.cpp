@@ -84,10 +84,20 @@ void StatusFields::set(QLabel* label, const QString& text) {
   if (label->text() == text) return;
   label->setText(text);
   label->setVisible(!text.isEmpty());
+  record(label->objectName(), text);
+}
+
+void StatusFields::recordMessage(const QString& text) {
+  if (text == message_) return;
+  message_ = text;
+  record(QStringLiteral("status_text"), text);
+}
+
+void StatusFields::record(const QString& field, const QString& text) {
   if (statusFile_.isEmpty()) return;
   QFile file(statusFile_);
   if (!file.open(QIODevice::Append | QIODevice::Text)) return;
-  file.write((label->objectName() + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
+  file.write((field + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
 }
 
 }  // namespace jinro

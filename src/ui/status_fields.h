@@ -5,7 +5,8 @@
 // For diagnostics (and the end-to-end tests), JINRO_STATUS_FILE=<path> makes
 // every change of a field append a line "<field>\t<text>" (UTF-8) to that
 // file; the fields are status_game, status_countdown and status_load, which
-// are also the labels' object names.
+// are also the labels' object names, and status_text, the line at the bar's
+// left.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -27,10 +28,13 @@ class StatusFields : public QObject {
   void setWaiting(bool waiting);
   void setPaused(bool paused);
   void setPageLoad(bool loaded);
+  // The line at the bar's left, shown by the bar itself: only recorded.
+  void recordMessage(const QString& text);
 
  private:
   void showCountdown();
   void set(QLabel* label, const QString& text);
+  void record(const QString& field, const QString& text);
 
   QLabel* game_;
   QLabel* countdown_;
@@ -41,6 +45,7 @@ class StatusFields : public QObject {
   bool waiting_ = false;
   bool paused_ = false;
   QString statusFile_;
+  QString message_;
 };
 
 }  // namespace jinro

@@ -654,5 +654,50 @@ TEST_F(ClientTest, ATickWaitsWhileThePlayerTypesButNoLongerThanTheNextTick) {
   EXPECT_EQ(posts(), before + 3);
 }
 
+TEST_F(ClientTest, ACrashedPageIsLoadedAgainButNotInALoop) {
+  start();
+  client->pageCrashed();  // nothing shown yet: the start page again
+  EXPECT_EQ(lastNavigation().url, kStart);
+  EXPECT_FALSE(lastNavigation().post);
+  complete(gamePage(false));
+  EXPECT_EQ(d.statusBar.status, "表示が停止したため再読み込みしました");  // the page loaded again keeps the note
+
+  client->pageCrashed();
+  EXPECT_EQ(lastNavigation().url, kCgi);
+  EXPECT_EQ(lastNavigation().body, kBody);
+  arrive(gamePage(true));
+  EXPECT_EQ(opened(), (Texts{"monst01.wav"}));  // the alarms carry on
+  complete(gamePage(true));
+  EXPECT_EQ(d.statusBar.status, "");  // the next page clears it
+
+  // The third crash within the minute stops the retries.
+  const size_t before = d.browser.navigations.size();
+  client->pageCrashed();
+  EXPECT_EQ(d.browser.navigations.size(), before);
+  EXPECT_NE(d.statusBar.status.find("再読み込みを止めました"), std::string::npos);
+  // The player's refresh tries again, and so does the next crash.
+  client->refresh();
+  EXPECT_EQ(d.browser.navigations.size(), before + 1);
+  client->pageCrashed();
+  EXPECT_EQ(d.browser.navigations.size(), before + 2);
+}
+
+TEST(CrashRecovery, ThreeCrashesWithinAMinuteStopUntilARefresh) {
+  auto now = std::chrono::steady_clock::time_point{};
+  CrashRecovery crashes([&now] { return now; });
+  EXPECT_TRUE(crashes.crashed());
+  now += std::chrono::seconds(59);
+  EXPECT_TRUE(crashes.crashed());
+  now += std::chrono::seconds(2);  // the first is over a minute old
+  EXPECT_TRUE(crashes.crashed());
+  crashes.refreshing();  // an ordinary refresh does not forget the crashes
+  EXPECT_FALSE(crashes.crashed());
+  EXPECT_FALSE(crashes.crashed());
+  EXPECT_TRUE(crashes.stopped());
+  crashes.refreshing();
+  EXPECT_FALSE(crashes.stopped());
+  EXPECT_TRUE(crashes.crashed());
+}
+
 }  // namespace
 }  // namespace jinro

@@ -94,6 +94,14 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, qsizetype htmlLimit) : QObje
   view_->setPage(page_);
   connect(page_, &QWebEnginePage::loadStarted, this, &WebEngineBrowser::onLoadStarted);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::onLoadFinished);
+  connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+            if (status == QWebEnginePage::NormalTerminationStatus || !sink_) return;
+            // Loaded again from the event loop, as the page finishes going.
+            QTimer::singleShot(0, this, [this] {
+              if (sink_) sink_->pageCrashed();
+            });
+          });
   // A refused or stopped navigation ends as aborted, an internal error; the
   // failures the player should hear of are the connection's.
   connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
