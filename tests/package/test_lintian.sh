@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# lintian finds no error in the Debian package (its warnings are printed).
+# lintian finds no error and no warning in the Debian package.
 set -u
 source "${JINRO_SOURCE_DIR:?}/tests/package/package_lib.sh"
 command -v lintian >/dev/null || { echo "FAIL: no lintian (scripts/packages.txt)"; exit 1; }
@@ -8,8 +8,8 @@ trap 'rm -rf "$scratch"' EXIT
 deb=$(package_deb "$scratch") || { echo "FAIL: no package"; exit 1; }
 report=$(lintian "$deb" 2>/dev/null)
 [ -n "$report" ] && echo "$report"
-if echo "$report" | grep -q '^E:'; then
-  echo "FAIL: lintian reports errors in $deb"
+if echo "$report" | grep -q '^[EW]:'; then
+  echo "FAIL: lintian reports errors or warnings in $deb"
   exit 1
 fi
-echo "ok: lintian finds no error in $(basename "$deb")"
+echo "ok: lintian finds no error and no warning in $(basename "$deb")"
