@@ -47,7 +47,10 @@ std::string describe(const FileReadError& error, std::string_view path) {
   return "cannot read " + p + ": " + std::strerror(error.systemError);
 }
 
-Result<std::string, FileReadError> readFileBounded(const std::string& path, size_t maxBytes) {
+namespace {
+
+// The file's bytes up to maxBytes; past them, a refusal or the cut content.
+Result<std::string, FileReadError> readUpTo(const std::string& path, size_t maxBytes, bool refuseLarger, bool* cut) {
   const OpenFile file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (file.fd() < 0) {
     const int err = errno;
@@ -56,7 +59,8 @@ Result<std::string, FileReadError> readFileBounded(const std::string& path, size
   struct stat st {};
   if (::fstat(file.fd(), &st) != 0) return systemFault(FileReadFault::readFailed, errno);
   if (!S_ISREG(st.st_mode)) return FileReadError{FileReadFault::notRegular};
-  if (uint64_t(st.st_size) > maxBytes) return FileReadError{FileReadFault::tooLarge, 0, uint64_t(st.st_size)};
+  if (refuseLarger && uint64_t(st.st_size) > maxBytes)
+    return FileReadError{FileReadFault::tooLarge, 0, uint64_t(st.st_size)};
 
   // Room for one byte past the bound: filling it tells a file that grew too far.
   const size_t limit = maxBytes == std::numeric_limits<size_t>::max() ? maxBytes : maxBytes + 1;
@@ -66,7 +70,12 @@ Result<std::string, FileReadError> readFileBounded(const std::string& path, size
   size_t got = 0;
   for (;;) {
     if (got == out.size()) {
-      if (got > maxBytes) return FileReadError{FileReadFault::tooLarge, 0, uint64_t(got)};
+      if (got > maxBytes) {
+        if (refuseLarger) return FileReadError{FileReadFault::tooLarge, 0, uint64_t(got)};
+        *cut = true;
+        out.resize(maxBytes);
+        return out;
+      }
       out.resize(std::min(limit, got + 65536));
     }
     const ssize_t n = ::read(file.fd(), out.data() + got, out.size() - got);
@@ -79,6 +88,19 @@ Result<std::string, FileReadError> readFileBounded(const std::string& path, size
   }
   out.resize(got);
   return out;
+}
+
+}  // namespace
+
+Result<std::string, FileReadError> readFileBounded(const std::string& path, size_t maxBytes) {
+  return readUpTo(path, maxBytes, true, nullptr);
+}
+
+Result<FileHead, FileReadError> readFileHead(const std::string& path, size_t maxBytes) {
+  bool cut = false;
+  Result<std::string, FileReadError> bytes = readUpTo(path, maxBytes, false, &cut);
+  if (!bytes) return bytes.error();
+  return FileHead{std::move(*bytes), cut};
 }
 
 }  // namespace jinro

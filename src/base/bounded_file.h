@@ -39,4 +39,12 @@ std::string describe(const FileReadError& error, std::string_view path);
 // bytes (an empty file gives an empty string).
 Result<std::string, FileReadError> readFileBounded(const std::string& path, size_t maxBytes);
 
+// The first maxBytes bytes of the regular file at `path`, and whether there
+// was more: for a file whose start is worth having even when it is too large.
+struct FileHead {
+  std::string bytes;
+  bool cut = false;
+};
+Result<FileHead, FileReadError> readFileHead(const std::string& path, size_t maxBytes);
+
 }  // namespace jinro

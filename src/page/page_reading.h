@@ -42,6 +42,7 @@ struct PageReading {
   std::optional<AlarmKind> event;  // a victory, the draw, voting or action time
   bool night = false;
   int day = 0;  // the day's number the page shows, 0 when none
+  std::string village;  // the village number the login form carries, as the page holds it
 
   bool lobbyFull() const { return capacity > 0 && living > 0 && capacity == living; }
   bool operator==(const PageReading&) const = default;

@@ -337,6 +337,8 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
 
   page.dialect = dialect->id;
   page.loginValues = readLoginValuesWith<Ops>(*dialect, text);
+  for (size_t i = 0; i < dialect->loginControls.size(); ++i)
+    if (dialect->loginControls[i] == "VILLAGENO") page.village = page.loginValues[i];
   page.event = pageEventWith<Ops>(settings, *dialect, text);
   page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFieldsWith<Ops>(text, found));
   page.night = isNightPageWith<Ops>(settings, text);

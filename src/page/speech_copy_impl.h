@@ -77,6 +77,38 @@ size_t firstOfFound(std::string_view text, size_t from, const std::vector<std::s
   return kNotFound;
 }
 
+// Where the speeches of a game page of the dialect stand: [start, end) of
+// the text, or kNotFound in `start` when its markers are missing.
+struct SpeechRegion {
+  size_t start = kNotFound;
+  size_t end = kNotFound;
+};
+
+template <class Ops>
+SpeechRegion speechRegionWith(std::string_view text, const DialectTable& dialect, bool reverseRows) {
+  size_t at = 0;
+  size_t markerSize = 0;
+  for (const std::string& marker : dialect.copyStart) {
+    at = Ops::findText(text, at + markerSize, marker);
+    if (at == kNotFound) return {};
+    markerSize = marker.size();
+  }
+  const size_t start = at + dialect.startSkip;
+
+  size_t end = firstOfFound<Ops>(text, start, reverseRows ? dialect.copyEndReversed : dialect.copyEnd);
+  if (end == kNotFound) return {};
+  if (!dialect.endBackTo.empty()) {
+    // The last such text before the end: the close of the table the speeches are in.
+    size_t last = kNotFound;
+    for (size_t p = Ops::findText(text.substr(0, end), start, dialect.endBackTo); p != kNotFound;
+         p = Ops::findText(text.substr(0, end), p + dialect.endBackTo.size(), dialect.endBackTo))
+      last = p;
+    if (last == kNotFound) return {};
+    end = last;
+  }
+  return {start, end};
+}
+
 template <class Ops>
 SpeechCopyResult speechTextWith(std::string_view pageText, bool reverseRows, std::string& out,
                                 ServerKind choice = ServerKind::automatic) {
@@ -84,26 +116,10 @@ SpeechCopyResult speechTextWith(std::string_view pageText, bool reverseRows, std
   const DialectTable* dialect = analysis::gameDialectWith<Ops>(text, choice);
   if (dialect == nullptr) return SpeechCopyResult::notGamePage;
   out.clear();
-  size_t at = 0;
-  size_t markerSize = 0;
-  for (const std::string& marker : dialect->copyStart) {
-    at = Ops::findText(text, at + markerSize, marker);
-    if (at == kNotFound) return SpeechCopyResult::markersMissing;
-    markerSize = marker.size();
-  }
-  const size_t start = at + dialect->startSkip;
-
-  size_t end = firstOfFound<Ops>(text, start, reverseRows ? dialect->copyEndReversed : dialect->copyEnd);
-  if (end == kNotFound) return SpeechCopyResult::markersMissing;
-  if (!dialect->endBackTo.empty()) {
-    // The last such text before the end: the close of the table the speeches are in.
-    size_t last = kNotFound;
-    for (size_t p = Ops::findText(text.substr(0, end), start, dialect->endBackTo); p != kNotFound;
-         p = Ops::findText(text.substr(0, end), p + dialect->endBackTo.size(), dialect->endBackTo))
-      last = p;
-    if (last == kNotFound) return SpeechCopyResult::markersMissing;
-    end = last;
-  }
+  const SpeechRegion region = speechRegionWith<Ops>(text, *dialect, reverseRows);
+  if (region.start == kNotFound) return SpeechCopyResult::markersMissing;
+  const size_t start = region.start;
+  const size_t end = region.end;
 
   stripTags(text.substr(start, end - start), out);
   Ops::replaceAll(out, kRowEnd, "\r\n", kPageTextLimit);

@@ -1,0 +1,27 @@
+#include "page/speech_quote.h"
+
+#include "page/speech_copy_impl.h"
+
+namespace jinro {
+
+std::optional<std::string> speechQuoteLine(std::string_view pageText, std::string_view rowHtml, ServerKind choice) {
+  static const std::string kQuoteOpen = utf8ToShiftJis("「");
+  const std::string_view text = analysis::pageView(pageText);
+  const DialectTable* dialect = analysis::gameDialectWith<FastTextOps>(text, choice);
+  if (dialect == nullptr || (rowHtml.substr(0, 3) != "<tr" && rowHtml.substr(0, 3) != "<TR")) return std::nullopt;
+  // The row must stand among the speeches of the page as it came (the page
+  // shown newest-first holds the same rows).
+  const speech::SpeechRegion region = speech::speechRegionWith<FastTextOps>(text, *dialect, false);
+  if (region.start == kNotFound || findText(text.substr(0, region.end), region.start, rowHtml) == kNotFound)
+    return std::nullopt;
+
+  std::string line;
+  speech::stripTags(rowHtml, line);
+  FastTextOps::replaceAll(line, speech::kRowEnd, "", kPageTextLimit);
+  FastTextOps::replaceAll(line, "</TR>", "", kPageTextLimit);
+  if (findText(line, 0, kQuoteOpen) == kNotFound) return std::nullopt;
+  FastTextOps::replaceAll(line, speech::kNameBeforeQuote, speech::kNameSpaceQuote, kPageTextLimit);
+  return line;
+}
+
+}  // namespace jinro
