@@ -41,12 +41,13 @@ int32_t shownRefreshInterval(uint32_t stored);
 // to the other end).
 int32_t stepRefreshInterval(std::string_view text, int32_t fallback, int delta);
 
-// The four boxes of the dialog, as Shift_JIS texts, and its two check boxes.
+// What the dialog holds: its four boxes as Shift_JIS texts (as typed, before
+// the cut of dialogBoxText), its two check boxes and its choice.
 struct GeneralDialogTexts {
-  std::string startUrl;  // box 1001
-  std::string frameUrl;  // box 1002
-  std::string cgiUrl;    // box 1003
-  std::string interval;  // box 1004
+  std::string startUrl;  // the non-frame version's URL, the start page (URL_non_frame)
+  std::string frameUrl;  // the frame version's URL (URL_frame)
+  std::string cgiUrl;    // the main CGI's URL (URL_cgi)
+  std::string interval;  // the automatic refresh's seconds (jidokosin_kankaku)
   bool notifyDesktop = true;  // check box "デスクトップ通知"
   bool notifyUrgency = true;  // check box "タスクバーで知らせる"
   ServerKind serverKind = ServerKind::automatic;  // choice "サーバーの種類"
