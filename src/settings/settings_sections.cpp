@@ -77,36 +77,25 @@ Result<void> saveGeneralSection(const GeneralDialogTexts& texts) {
 
 namespace {
 
-using K = AlarmKind;
-using V = SoundValue;
-
-constexpr SoundField kPage1[] = {
-    {1016, K::night, V::leftTrigger},   {1021, K::night, V::middleTrigger}, {1023, K::night, V::rightTrigger},
-    {1017, K::night, V::soundPath},     {1019, K::night, V::loop},          {1030, K::daytime, V::soundPath},
-    {1032, K::daytime, V::loop},        {1033, K::tohyo, V::trigger},       {1034, K::tohyo, V::soundPath},
-    {1036, K::tohyo, V::loop},          {1048, K::kodo, V::trigger},        {1049, K::kodo, V::soundPath},
-    {1050, K::kodo, V::loop},
-};
-constexpr SoundField kPage2[] = {
-    {1041, K::sonmin, V::trigger},   {1042, K::sonmin, V::soundPath},   {1044, K::sonmin, V::loop},
-    {1045, K::jinro, V::trigger},    {1020, K::jinro, V::soundPath},    {1022, K::jinro, V::loop},
-    {1007, K::yoko, V::trigger},     {1023, K::yoko, V::soundPath},     {1025, K::yoko, V::loop},
-    {1010, K::hikiwake, V::trigger}, {1026, K::hikiwake, V::soundPath}, {1028, K::hikiwake, V::loop},
-};
-constexpr SoundField kPage3[] = {
-    {1041, K::nekomata, V::trigger},     {1047, K::nekomata, V::soundPath},     {1013, K::nekomata, V::loop},
-    {1037, K::sonmintoroku, V::trigger}, {1038, K::sonmintoroku, V::soundPath}, {1040, K::sonmintoroku, V::loop},
-    {1042, K::full_alarm, V::soundPath}, {1044, K::full_alarm, V::loop},
-};
-
-const std::string& textOf(const AlarmSetting& a, SoundValue v) {
-  switch (v) {
-    case V::leftTrigger: return a.leftTrigger;
-    case V::middleTrigger: return a.middleTrigger;
-    case V::rightTrigger: return a.rightTrigger;
-    case V::soundPath: return a.soundPath;
-    default: return a.trigger;
+const std::string& textOf(const AlarmSetting& a, AlarmField field) {
+  switch (field) {
+    case AlarmField::leftTrigger: return a.leftTrigger;
+    case AlarmField::middleTrigger: return a.middleTrigger;
+    case AlarmField::rightTrigger: return a.rightTrigger;
+    case AlarmField::soundPath: return a.soundPath;
+    case AlarmField::trigger:
+    case AlarmField::loop: break;
   }
+  return a.trigger;
+}
+
+// Calls `each` with every key of the page's section, in the file's order.
+template <typename Each>
+void forEachKeyOfPage(int page, Each each) {
+  const std::string_view section = soundSectionName(page);
+  if (section.empty()) return;
+  for (const SoundKey& key : soundKeys())
+    if (key.section == section) each(key);
 }
 
 }  // namespace
@@ -116,52 +105,32 @@ std::string_view soundSectionName(int page) {
   return page >= 0 && page < kSoundPageCount ? names[page] : std::string_view();
 }
 
-std::span<const SoundField> soundPageFields(int page) {
-  switch (page) {
-    case 0: return kPage1;
-    case 1: return kPage2;
-    case 2: return kPage3;
-    default: return {};
-  }
-}
-
-std::string soundKey(const SoundField& field) {
-  std::string key(keyPrefix(field.kind));
-  switch (field.value) {
-    case V::trigger: return key + "_trigger_string";
-    case V::leftTrigger: return key + "_left_trigger_string";
-    case V::middleTrigger: return key + "_middle_trigger_string";
-    case V::rightTrigger: return key + "_right_trigger_string";
-    case V::soundPath: return key + "_sound_path";
-    case V::loop: return field.kind == K::full_alarm ? key + "_check" : key + "_sound_roop_check";
-  }
-  return key;
-}
-
 SoundPageValues soundPageValuesFrom(const Settings& settings, int page) {
   SoundPageValues values;
-  for (const SoundField& f : soundPageFields(page)) {
-    const AlarmSetting& a = settings.alarm(f.kind);
-    if (f.value == V::loop) {
-      values.checks[f.controlId] = f.kind == AlarmKind::full_alarm ? a.armed : a.repeat;
+  forEachKeyOfPage(page, [&](const SoundKey& key) {
+    const AlarmSetting& a = settings.alarm(key.kind);
+    const SoundField field{key.kind, key.field};
+    if (key.field == AlarmField::loop) {
+      values.checks[field] = key.kind == AlarmKind::full_alarm ? a.armed : a.repeat;
     } else {
-      values.texts[f.controlId] = textOf(a, f.value);
+      values.texts[field] = textOf(a, key.field);
     }
-  }
+  });
   return values;
 }
 
 KeyValueList soundSectionPairs(int page, const SoundPageValues& values) {
   KeyValueList pairs;
-  for (const SoundField& f : soundPageFields(page)) {
-    if (f.value == V::loop) {
-      auto it = values.checks.find(f.controlId);
-      pairs.emplace_back(soundKey(f), it != values.checks.end() && it->second ? "1" : "0");
+  forEachKeyOfPage(page, [&](const SoundKey& key) {
+    const SoundField field{key.kind, key.field};
+    if (key.field == AlarmField::loop) {
+      auto it = values.checks.find(field);
+      pairs.emplace_back(key.key, it != values.checks.end() && it->second ? "1" : "0");
     } else {
-      auto it = values.texts.find(f.controlId);
-      pairs.emplace_back(soundKey(f), it != values.texts.end() ? dialogBoxText(it->second) : std::string());
+      auto it = values.texts.find(field);
+      pairs.emplace_back(key.key, it != values.texts.end() ? dialogBoxText(it->second) : std::string());
     }
-  }
+  });
   return pairs;
 }
 

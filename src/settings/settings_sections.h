@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,12 +41,13 @@ int32_t shownRefreshInterval(uint32_t stored);
 // to the other end).
 int32_t stepRefreshInterval(std::string_view text, int32_t fallback, int delta);
 
-// The four boxes of the dialog, as Shift_JIS texts, and its two check boxes.
+// What the dialog holds: its four boxes as Shift_JIS texts (as typed, before
+// the cut of dialogBoxText), its two check boxes and its choice.
 struct GeneralDialogTexts {
-  std::string startUrl;  // box 1001
-  std::string frameUrl;  // box 1002
-  std::string cgiUrl;    // box 1003
-  std::string interval;  // box 1004
+  std::string startUrl;  // the non-frame version's URL, the start page (URL_non_frame)
+  std::string frameUrl;  // the frame version's URL (URL_frame)
+  std::string cgiUrl;    // the main CGI's URL (URL_cgi)
+  std::string interval;  // the automatic refresh's seconds (jidokosin_kankaku)
   bool notifyDesktop = true;  // check box "デスクトップ通知"
   bool notifyUrgency = true;  // check box "タスクバーで知らせる"
   ServerKind serverKind = ServerKind::automatic;  // choice "サーバーの種類"
@@ -88,30 +88,27 @@ inline constexpr std::string_view alarmLabel(AlarmKind kind) {
   return {};
 }
 
-enum class SoundValue { trigger, leftTrigger, middleTrigger, rightTrigger, soundPath, loop };
-
-// One key of a page's section and the control of that page that holds it.
+// One key of a page's section: which field of which alarm it holds. A page's
+// section holds the keys of soundKeys() (settings/settings.h) that name it,
+// in their order.
 struct SoundField {
-  int controlId;
   AlarmKind kind;
-  SoundValue value;
+  AlarmField field;
+  auto operator<=>(const SoundField&) const = default;
 };
 
-// The fields of a page in the order of its section's keys.
-std::span<const SoundField> soundPageFields(int page);
-// The field's key in jinro.ini, e.g. "night_left_trigger_string", "full_alarm_check".
-std::string soundKey(const SoundField& field);
-
-// What a page's controls hold: box texts (Shift_JIS) and check states, by id.
+// What a page shows: the boxes' texts (Shift_JIS) and the check boxes' states
+// (the loop fields), by the field each stands for.
 struct SoundPageValues {
-  std::map<int, std::string> texts;
-  std::map<int, bool> checks;
+  std::map<SoundField, std::string> texts;
+  std::map<SoundField, bool> checks;
 };
 
-// The page's controls as they are filled from the settings: every box its
-// field's text, every check box checked when its flag is exactly 1.
+// The page's values as they are filled from the settings: every text field its
+// text, every loop field checked when its flag is exactly 1.
 SoundPageValues soundPageValuesFrom(const Settings& settings, int page);
-// The pairs of the page's section; a missing control counts as empty/unchecked.
+// The pairs of the page's section; a field without a value counts as
+// empty/unchecked.
 KeyValueList soundSectionPairs(int page, const SoundPageValues& values);
 
 // The pages created in one showing of the sheet; nullptr for a page never shown.

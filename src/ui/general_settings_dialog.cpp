@@ -40,9 +40,9 @@ QString titledLabel(const char* suffix) {
   return QString::fromUtf8(kGameTitle) + QLatin1Char('\n') + QString::fromUtf8(suffix).trimmed();
 }
 
-QLineEdit* makeBox(QWidget* parent, int id, const QRect& geometry) {
+QLineEdit* makeBox(QWidget* parent, const char* name, const QRect& geometry) {
   auto* box = new QLineEdit(parent);
-  box->setObjectName(QString::number(id));
+  box->setObjectName(QString::fromLatin1(name));
   box->setGeometry(geometry);
   return box;
 }
@@ -60,7 +60,7 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
 
 IntervalUpDown::IntervalUpDown(QLineEdit* buddy, QWidget* parent)
     : QWidget(parent), buddy_(buddy), up_(new QToolButton(this)), down_(new QToolButton(this)) {
-  setObjectName(QStringLiteral("1015"));
+  setObjectName(QStringLiteral("interval_updown"));
   for (QToolButton* arrow : {up_, down_}) {
     arrow->setFocusPolicy(Qt::NoFocus);
     arrow->setAutoRepeat(true);
@@ -132,10 +132,10 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   // The interval's label and its note, wrapped in the room left of the box.
   makeLabel(this, QString::fromUtf8(kIntervalLabel), du.rect(9, 133, 135, 40))->setWordWrap(true);
 
-  startUrl_ = makeBox(this, 1001, du.rect(116, 29, 238, 14));
-  frameUrl_ = makeBox(this, 1002, du.rect(116, 63, 238, 14));
-  cgiUrl_ = makeBox(this, 1003, du.rect(117, 98, 238, 14));
-  interval_ = makeBox(this, 1004, du.rect(148, 133, 32, 14));
+  startUrl_ = makeBox(this, "start_url", du.rect(116, 29, 238, 14));
+  frameUrl_ = makeBox(this, "frame_url", du.rect(116, 63, 238, 14));
+  cgiUrl_ = makeBox(this, "cgi_url", du.rect(117, 98, 238, 14));
+  interval_ = makeBox(this, "refresh_interval", du.rect(148, 133, 32, 14));
   interval_->setAlignment(Qt::AlignRight);
   upDown_ = new IntervalUpDown(interval_, this);
   upDown_->setGeometry(du.rect(178, 133, 9, 14));
@@ -144,29 +144,29 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   // The check boxes are as wide as their texts: a click beside a text does
   // not change a switch.
   notifyDesktop_ = new QCheckBox(QString::fromUtf8(kNotifyDesktop), this);
-  notifyDesktop_->setObjectName(QStringLiteral("1016"));
+  notifyDesktop_->setObjectName(QStringLiteral("notify_desktop"));
   notifyDesktop_->setGeometry(du.rect(9, 180, 0, 10).adjusted(0, 0, notifyDesktop_->sizeHint().width(), 0));
   notifyUrgency_ = new QCheckBox(QString::fromUtf8(kNotifyUrgency), this);
-  notifyUrgency_->setObjectName(QStringLiteral("1017"));
+  notifyUrgency_->setObjectName(QStringLiteral("notify_urgency"));
   notifyUrgency_->setGeometry(du.rect(9, 194, 0, 10).adjusted(0, 0, notifyUrgency_->sizeHint().width(), 0));
   makeLabel(this, QString::fromUtf8(kNotifyNote), du.rect(20, 208, 330, 10));
 
   // Told anew from each page unless the player knows better.
   makeLabel(this, QString::fromUtf8(kServerKindLabel), du.rect(9, 227, 105, 10));
   serverKind_ = new QComboBox(this);
-  serverKind_->setObjectName(QStringLiteral("1018"));
+  serverKind_->setObjectName(QStringLiteral("server_kind"));
   for (const char* name : kServerKindNames) serverKind_->addItem(QString::fromUtf8(name));
   serverKind_->setGeometry(du.rect(116, 225, 140, 14));
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
-  ok_->setObjectName(QStringLiteral("3"));
+  ok_->setObjectName(QStringLiteral("ok"));
   ok_->setGeometry(du.rect(259, 247, 50, 14));
   ok_->setDefault(true);
   cancel_ = new QPushButton(QString::fromUtf8(kCancel), this);
-  cancel_->setObjectName(QStringLiteral("4"));
+  cancel_->setObjectName(QStringLiteral("cancel"));
   cancel_->setGeometry(du.rect(313, 247, 50, 14));
   connect(ok_, &QPushButton::clicked, this, &GeneralSettingsDialog::confirm);
-  connect(cancel_, &QPushButton::clicked, this, [this] { done(kGeneralCancel); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { done(static_cast<int>(GeneralDialogResult::cancelled)); });
 
   setTabOrder(startUrl_, frameUrl_);
   setTabOrder(frameUrl_, cgiUrl_);
@@ -190,16 +190,6 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   startUrl_->selectAll();
 }
 
-QLineEdit* GeneralSettingsDialog::box(int id) const {
-  switch (id) {
-    case 1001: return startUrl_;
-    case 1002: return frameUrl_;
-    case 1003: return cgiUrl_;
-    case 1004: return interval_;
-    default: return nullptr;
-  }
-}
-
 void GeneralSettingsDialog::reject() {}
 
 void GeneralSettingsDialog::confirm() {
@@ -213,7 +203,7 @@ void GeneralSettingsDialog::confirm() {
   texts.serverKind = static_cast<ServerKind>(std::max(0, serverKind_->currentIndex()));
   switch (c_.confirmGeneralSettings(texts)) {
     case GeneralOkResult::saved:
-      done(kGeneralOk);
+      done(static_cast<int>(GeneralDialogResult::saved));
       break;
     case GeneralOkResult::badInterval:
       showError(kIntervalError);

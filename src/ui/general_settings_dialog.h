@@ -1,9 +1,9 @@
 #pragma once
 // "全般の設定": the three URLs and the automatic refresh interval of the
 // "ZENPAN" section, the two switches of the notifications and the kind of
-// game server. Controls are
-// named by their ids ("1001" ... "1017", "3", "4"). It closes only through OK
-// (result 3) and Cancel (result 4): Escape and the close box leave it open;
+// game server. Controls are named by what they hold ("start_url", ...,
+// "server_kind", "ok", "cancel"). It closes only through OK, once the
+// settings are saved, and Cancel: Escape and the close box leave it open;
 // Enter is OK, or the button that has the focus.
 #include <QDialog>
 #include <QWidget>
@@ -18,8 +18,8 @@ class QToolButton;
 
 namespace jinro::ui {
 
-inline constexpr int kGeneralOk = 3;
-inline constexpr int kGeneralCancel = 4;
+// How the dialog was closed, as QDialog::result() and finished() tell it.
+enum class GeneralDialogResult { saved = QDialog::Accepted, cancelled = QDialog::Rejected };
 
 // The up-down control beside the interval box: two arrows that step the
 // buddy's number within 10 to 10000, stopping at the ends, and the Up and
@@ -54,7 +54,12 @@ class GeneralSettingsDialog : public QDialog {
   Q_OBJECT
  public:
   GeneralSettingsDialog(Client& c, QWidget* parent);
-  QLineEdit* box(int id) const;
+  // Meaningful once the dialog is closed.
+  GeneralDialogResult outcome() const { return static_cast<GeneralDialogResult>(result()); }
+  QLineEdit* startUrlBox() const { return startUrl_; }
+  QLineEdit* frameUrlBox() const { return frameUrl_; }
+  QLineEdit* cgiUrlBox() const { return cgiUrl_; }
+  QLineEdit* intervalBox() const { return interval_; }
   IntervalUpDown* upDown() const { return upDown_; }
   QPushButton* okButton() const { return ok_; }
   QPushButton* cancelButton() const { return cancel_; }

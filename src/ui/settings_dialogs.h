@@ -9,7 +9,8 @@ namespace jinro {
 class Client;
 }
 
-// "全般の設定": finishes with 3 after OK, 4 after Cancel.
+// "全般の設定": finishes with QDialog::Accepted after OK (the settings saved),
+// QDialog::Rejected after Cancel (ui::GeneralDialogResult).
 QDialog* openGeneralSettingsDialog(jinro::Client& c, QWidget* parent);
 // "音声の設定": finishes with QDialog::Accepted after OK, QDialog::Rejected otherwise.
 QDialog* openSoundSettingsSheet(jinro::Client& c, QWidget* parent);

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <span>
 
 #include "ui/dialog_units.h"
 #include "ui/settings_dialogs.h"
@@ -26,19 +27,6 @@ constexpr char kSheetTitle[] = "音声の設定";
 constexpr char kPage1[] = "音声の設定1";
 constexpr char kPage2[] = "音声の設定2";
 constexpr char kPage3[] = "音声の設定3";
-// The groups' captions are the alarms' names, shared with the notifications.
-constexpr const char* groupCaption(AlarmKind kind) { return alarmLabel(kind).data(); }
-constexpr const char* kGroupNight = groupCaption(AlarmKind::night);
-constexpr const char* kGroupDaytime = groupCaption(AlarmKind::daytime);
-constexpr const char* kGroupTohyo = groupCaption(AlarmKind::tohyo);
-constexpr const char* kGroupKodo = groupCaption(AlarmKind::kodo);
-constexpr const char* kGroupSonmin = groupCaption(AlarmKind::sonmin);
-constexpr const char* kGroupJinro = groupCaption(AlarmKind::jinro);
-constexpr const char* kGroupYoko = groupCaption(AlarmKind::yoko);
-constexpr const char* kGroupHikiwake = groupCaption(AlarmKind::hikiwake);
-constexpr const char* kGroupNekomata = groupCaption(AlarmKind::nekomata);
-constexpr const char* kGroupSonmintoroku = groupCaption(AlarmKind::sonmintoroku);
-constexpr const char* kGroupFullAlarm = groupCaption(AlarmKind::full_alarm);
 constexpr char kLeftTrigger[] = "左トリガー文字列";
 constexpr char kMiddleTrigger[] = "中央トリガー文字列";
 constexpr char kRightTrigger[] = "右トリガー文字列";
@@ -54,79 +42,93 @@ constexpr char kCancelSheet[] = "キャンセル";
 constexpr char kBadPath[] =
     "選択したファイルのパスは、259バイトを超えるか、使えない文字を含むため設定できません。";
 
-// The controls of the pages, positions and widths in dialog units.
+// The controls of the pages in the order Tab visits them, positions and
+// widths in dialog units. Each sits in its alarm's group; a box or check box
+// holds one field of that alarm, an "開く" button fills its sound path.
 enum class Item { group, note, box, open, check };
 struct Control {
   Item item;
-  int id;      // 0 for groups and notes
-  int x, y, w; // w: width of a box
-  const char* text;  // caption, or the label left of a box
-  int target;  // the box an "開く" button fills
+  AlarmKind kind;
+  AlarmField field;   // boxes and check boxes
+  int x, y, w;        // w: width of a box
+  const char* text;   // caption of a note, button or check box, or the label left of a box
 };
 
+using K = AlarmKind;
+using F = AlarmField;
+
+// The group's caption is the alarm's name, shared with the notifications.
+constexpr Control groupOf(K kind, int x, int y) { return {Item::group, kind, F::loop, x, y, 0, nullptr}; }
+constexpr Control noteIn(K kind, int x, int y, const char* text) { return {Item::note, kind, F::loop, x, y, 0, text}; }
+constexpr Control boxOf(K kind, F field, int x, int y, int w, const char* label) {
+  return {Item::box, kind, field, x, y, w, label};
+}
+constexpr Control openerOf(K kind, int x, int y) { return {Item::open, kind, F::soundPath, x, y, 0, kOpen}; }
+constexpr Control checkOf(K kind, int x, int y, const char* text) { return {Item::check, kind, F::loop, x, y, 0, text}; }
+
 constexpr Control kPage1Controls[] = {
-    {Item::group, 0, 7, 11, 0, kGroupNight, 0},
-    {Item::box, 1016, 64, 22, 52, kLeftTrigger, 0},
-    {Item::box, 1021, 185, 22, 52, kMiddleTrigger, 0},
-    {Item::box, 1023, 300, 22, 52, kRightTrigger, 0},
-    {Item::box, 1017, 92, 41, 164, kWaveFile, 0},
-    {Item::open, 1018, 262, 41, 0, kOpen, 1017},
-    {Item::check, 1019, 304, 43, 0, kRepeat, 0},
-    {Item::group, 0, 7, 67, 0, kGroupDaytime, 0},
-    {Item::note, 0, 17, 82, 0, kDaytimeNote, 0},
-    {Item::box, 1030, 93, 97, 164, kWaveFile, 0},
-    {Item::open, 1031, 263, 97, 0, kOpen, 1030},
-    {Item::check, 1032, 305, 99, 0, kRepeat, 0},
-    {Item::group, 0, 7, 123, 0, kGroupTohyo, 0},
-    {Item::box, 1033, 66, 134, 285, kTrigger, 0},
-    {Item::box, 1034, 93, 153, 164, kWaveFile, 0},
-    {Item::open, 1035, 263, 153, 0, kOpen, 1034},
-    {Item::check, 1036, 305, 155, 0, kRepeat, 0},
-    {Item::group, 0, 6, 180, 0, kGroupKodo, 0},
-    {Item::box, 1048, 65, 190, 285, kTrigger, 0},
-    {Item::box, 1049, 92, 209, 164, kWaveFile, 0},
-    {Item::open, 1051, 263, 209, 0, kOpen, 1049},
-    {Item::check, 1050, 304, 211, 0, kRepeat, 0},
+    groupOf(K::night, 7, 11),
+    boxOf(K::night, F::leftTrigger, 64, 22, 52, kLeftTrigger),
+    boxOf(K::night, F::middleTrigger, 185, 22, 52, kMiddleTrigger),
+    boxOf(K::night, F::rightTrigger, 300, 22, 52, kRightTrigger),
+    boxOf(K::night, F::soundPath, 92, 41, 164, kWaveFile),
+    openerOf(K::night, 262, 41),
+    checkOf(K::night, 304, 43, kRepeat),
+    groupOf(K::daytime, 7, 67),
+    noteIn(K::daytime, 17, 82, kDaytimeNote),
+    boxOf(K::daytime, F::soundPath, 93, 97, 164, kWaveFile),
+    openerOf(K::daytime, 263, 97),
+    checkOf(K::daytime, 305, 99, kRepeat),
+    groupOf(K::tohyo, 7, 123),
+    boxOf(K::tohyo, F::trigger, 66, 134, 285, kTrigger),
+    boxOf(K::tohyo, F::soundPath, 93, 153, 164, kWaveFile),
+    openerOf(K::tohyo, 263, 153),
+    checkOf(K::tohyo, 305, 155, kRepeat),
+    groupOf(K::kodo, 6, 180),
+    boxOf(K::kodo, F::trigger, 65, 190, 285, kTrigger),
+    boxOf(K::kodo, F::soundPath, 92, 209, 164, kWaveFile),
+    openerOf(K::kodo, 263, 209),
+    checkOf(K::kodo, 304, 211, kRepeat),
 };
 
 constexpr Control kPage2Controls[] = {
-    {Item::group, 0, 7, 11, 0, kGroupSonmin, 0},
-    {Item::box, 1041, 66, 22, 285, kTrigger, 0},
-    {Item::box, 1042, 90, 41, 165, kMidiFile, 0},
-    {Item::open, 1043, 262, 41, 0, kOpen, 1042},
-    {Item::check, 1044, 304, 43, 0, kRepeat, 0},
-    {Item::group, 0, 7, 67, 0, kGroupJinro, 0},
-    {Item::box, 1045, 66, 78, 285, kTrigger, 0},
-    {Item::box, 1020, 91, 97, 165, kMidiFile, 0},
-    {Item::open, 1021, 263, 97, 0, kOpen, 1020},
-    {Item::check, 1022, 305, 99, 0, kRepeat, 0},
-    {Item::group, 0, 7, 123, 0, kGroupYoko, 0},
-    {Item::box, 1007, 66, 134, 285, kTrigger, 0},
-    {Item::box, 1023, 91, 153, 165, kMidiFile, 0},
-    {Item::open, 1024, 263, 153, 0, kOpen, 1023},
-    {Item::check, 1025, 305, 155, 0, kRepeat, 0},
-    {Item::group, 0, 6, 180, 0, kGroupHikiwake, 0},
-    {Item::box, 1010, 65, 190, 285, kTrigger, 0},
-    {Item::box, 1026, 90, 209, 165, kMidiFile, 0},
-    {Item::open, 1027, 263, 209, 0, kOpen, 1026},
-    {Item::check, 1028, 304, 211, 0, kRepeat, 0},
+    groupOf(K::sonmin, 7, 11),
+    boxOf(K::sonmin, F::trigger, 66, 22, 285, kTrigger),
+    boxOf(K::sonmin, F::soundPath, 90, 41, 165, kMidiFile),
+    openerOf(K::sonmin, 262, 41),
+    checkOf(K::sonmin, 304, 43, kRepeat),
+    groupOf(K::jinro, 7, 67),
+    boxOf(K::jinro, F::trigger, 66, 78, 285, kTrigger),
+    boxOf(K::jinro, F::soundPath, 91, 97, 165, kMidiFile),
+    openerOf(K::jinro, 263, 97),
+    checkOf(K::jinro, 305, 99, kRepeat),
+    groupOf(K::yoko, 7, 123),
+    boxOf(K::yoko, F::trigger, 66, 134, 285, kTrigger),
+    boxOf(K::yoko, F::soundPath, 91, 153, 165, kMidiFile),
+    openerOf(K::yoko, 263, 153),
+    checkOf(K::yoko, 305, 155, kRepeat),
+    groupOf(K::hikiwake, 6, 180),
+    boxOf(K::hikiwake, F::trigger, 65, 190, 285, kTrigger),
+    boxOf(K::hikiwake, F::soundPath, 90, 209, 165, kMidiFile),
+    openerOf(K::hikiwake, 263, 209),
+    checkOf(K::hikiwake, 304, 211, kRepeat),
 };
 
 constexpr Control kPage3Controls[] = {
-    {Item::group, 0, 6, 11, 0, kGroupNekomata, 0},
-    {Item::box, 1041, 65, 21, 285, kTrigger, 0},
-    {Item::box, 1047, 89, 41, 165, kMidiFile, 0},
-    {Item::open, 1046, 262, 41, 0, kOpen, 1047},
-    {Item::check, 1013, 304, 43, 0, kRepeat, 0},
-    {Item::group, 0, 7, 67, 0, kGroupSonmintoroku, 0},
-    {Item::box, 1037, 66, 78, 285, kTrigger, 0},
-    {Item::box, 1038, 90, 97, 165, kMidiFile, 0},
-    {Item::open, 1039, 263, 97, 0, kOpen, 1038},
-    {Item::check, 1040, 305, 99, 0, kRepeat, 0},
-    {Item::group, 0, 7, 123, 0, kGroupFullAlarm, 0},
-    {Item::check, 1044, 18, 137, 0, kAlarmOn, 0},
-    {Item::box, 1042, 93, 153, 165, kWaveFile, 0},
-    {Item::open, 1043, 265, 153, 0, kOpen, 1042},
+    groupOf(K::nekomata, 6, 11),
+    boxOf(K::nekomata, F::trigger, 65, 21, 285, kTrigger),
+    boxOf(K::nekomata, F::soundPath, 89, 41, 165, kMidiFile),
+    openerOf(K::nekomata, 262, 41),
+    checkOf(K::nekomata, 304, 43, kRepeat),
+    groupOf(K::sonmintoroku, 7, 67),
+    boxOf(K::sonmintoroku, F::trigger, 66, 78, 285, kTrigger),
+    boxOf(K::sonmintoroku, F::soundPath, 90, 97, 165, kMidiFile),
+    openerOf(K::sonmintoroku, 263, 97),
+    checkOf(K::sonmintoroku, 305, 99, kRepeat),
+    groupOf(K::full_alarm, 7, 123),
+    checkOf(K::full_alarm, 18, 137, kAlarmOn),
+    boxOf(K::full_alarm, F::soundPath, 93, 153, 165, kWaveFile),
+    openerOf(K::full_alarm, 265, 153),
 };
 
 std::span<const Control> pageControls(int page) {
@@ -139,7 +141,14 @@ std::span<const Control> pageControls(int page) {
 
 constexpr const char* kPageTitles[kSoundPageCount] = {kPage1, kPage2, kPage3};
 
-QString idName(int id) { return QString::number(id); }
+// A control is named by the jinro.ini key it holds ("tohyo_trigger_string"),
+// an "開く" button by its alarm's ("tohyo_open").
+QString controlName(const Control& control) {
+  if (control.item == Item::open) return QString::fromLatin1(keyPrefix(control.kind)) + QStringLiteral("_open");
+  for (const SoundKey& key : soundKeys())
+    if (key.kind == control.kind && key.field == control.field) return QString::fromLatin1(key.key);
+  return {};
+}
 
 // A path goes into a box only when the settings can hold it: at most 259
 // bytes in Shift_JIS, and every character representable there.
@@ -185,7 +194,7 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
   for (const Control& control : pageControls(page)) {
     switch (control.item) {
       case Item::group: {
-        auto* group = new QGroupBox(QString::fromUtf8(control.text), this);
+        auto* group = new QGroupBox(QString::fromUtf8(alarmLabel(control.kind)), this);
         group->setGeometry(du.rect(control.x, control.y, 352, 52));
         // The frame runs through the middle of the caption, as on the desktop
         // the layout was made for, so the first row sits inside it.
@@ -206,9 +215,12 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
       }
       case Item::box: {
         auto* box = new QLineEdit(this);
-        box->setObjectName(idName(control.id));
+        box->setObjectName(controlName(control));
         box->setGeometry(du.rect(control.x, control.y, control.w, 14));
-        auto it = values.texts.find(control.id);
+        const SoundField field{control.kind, control.field};
+        boxes_[field] = box;
+        if (firstBox_ == nullptr) firstBox_ = box;
+        auto it = values.texts.find(field);
         if (it != values.texts.end()) box->setText(fromShiftJis(it->second));
         box->setCursorPosition(0);  // show the text from its start
         // The label sits left of its box, its right edge two units before it.
@@ -220,21 +232,23 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
       }
       case Item::open: {
         auto* button = new QPushButton(QString::fromUtf8(control.text), this);
-        button->setObjectName(idName(control.id));
+        button->setObjectName(controlName(control));
         button->setGeometry(du.rect(control.x, control.y, 33, 14));
+        openButtons_[control.kind] = button;
         // Enter on a focused "開く" opens the chooser (rather than pressing OK).
         button->setAutoDefault(true);
-        const int target = control.target;
-        connect(button, &QPushButton::clicked, this, [this, target] { openFor(target); });
+        const AlarmKind kind = control.kind;
+        connect(button, &QPushButton::clicked, this, [this, kind] { openFor(kind); });
         break;
       }
       case Item::check: {
         auto* check = new QCheckBox(QString::fromUtf8(control.text), this);
-        check->setObjectName(idName(control.id));
+        check->setObjectName(controlName(control));
+        checks_[control.kind] = check;
         const QRect r = du.rect(control.x, control.y, 51, 10);
         // Never narrower than its text needs.
         check->setGeometry(r.x(), r.y(), std::max(r.width(), check->sizeHint().width()), r.height());
-        auto it = values.checks.find(control.id);
+        auto it = values.checks.find(SoundField{control.kind, control.field});
         check->setChecked(it != values.checks.end() && it->second);
         break;
       }
@@ -242,23 +256,27 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
   }
 }
 
-QLineEdit* SoundSettingsPage::box(int id) const { return findChild<QLineEdit*>(idName(id)); }
-QCheckBox* SoundSettingsPage::checkBox(int id) const { return findChild<QCheckBox*>(idName(id)); }
-QPushButton* SoundSettingsPage::openButton(int id) const { return findChild<QPushButton*>(idName(id)); }
+QLineEdit* SoundSettingsPage::box(AlarmKind kind, AlarmField field) const {
+  auto it = boxes_.find(SoundField{kind, field});
+  return it != boxes_.end() ? it->second : nullptr;
+}
+QCheckBox* SoundSettingsPage::checkBox(AlarmKind kind) const {
+  auto it = checks_.find(kind);
+  return it != checks_.end() ? it->second : nullptr;
+}
+QPushButton* SoundSettingsPage::openButton(AlarmKind kind) const {
+  auto it = openButtons_.find(kind);
+  return it != openButtons_.end() ? it->second : nullptr;
+}
 
 SoundPageValues SoundSettingsPage::values() const {
   SoundPageValues values;
-  for (const SoundField& field : soundPageFields(page_)) {
-    if (field.value == SoundValue::loop) {
-      if (QCheckBox* check = checkBox(field.controlId)) values.checks[field.controlId] = check->isChecked();
-    } else if (QLineEdit* edit = box(field.controlId)) {
-      values.texts[field.controlId] = toShiftJis(edit->text());
-    }
-  }
+  for (const auto& [field, edit] : boxes_) values.texts[field] = toShiftJis(edit->text());
+  for (const auto& [kind, check] : checks_) values.checks[SoundField{kind, AlarmField::loop}] = check->isChecked();
   return values;
 }
 
-void SoundSettingsPage::openFor(int boxId) {
+void SoundSettingsPage::openFor(AlarmKind kind) {
   const std::optional<QString> path = chooser_ ? chooser_(this) : chooseSoundFile(this);
   if (!path) return;
   if (!fitsSoundPath(*path)) {
@@ -267,7 +285,7 @@ void SoundSettingsPage::openFor(int boxId) {
     box.exec();
     return;
   }
-  if (QLineEdit* target = box(boxId)) target->setText(*path);
+  if (QLineEdit* target = box(kind, AlarmField::soundPath)) target->setText(*path);
 }
 
 // ---- the sheet ----
@@ -307,7 +325,7 @@ SoundSettingsSheet::SoundSettingsSheet(Client& c, QWidget* parent, SoundFileChoo
 }
 
 void SoundSettingsSheet::focusFirstControl() {
-  pages_[0]->box(soundPageFields(0).front().controlId)->setFocus(Qt::OtherFocusReason);
+  pages_[0]->firstBox()->setFocus(Qt::OtherFocusReason);
 }
 
 void SoundSettingsSheet::showEvent(QShowEvent* event) {

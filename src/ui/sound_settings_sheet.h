@@ -1,13 +1,15 @@
 #pragma once
 // "音声の設定": the eleven alarm kinds on three tabbed pages. A page is built
 // the first time its tab is shown; OK writes the sections of the pages built
-// in this showing, Cancel, Escape and the close box change nothing. Controls
-// are named by their ids, unique within a page.
+// in this showing, Cancel, Escape and the close box change nothing. Each box
+// and check box stands for one field of one alarm (SoundField), and is named
+// by its key in jinro.ini.
 #include <QDialog>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 
 #include "client/client.h"
@@ -35,16 +37,25 @@ class SoundSettingsPage : public QWidget {
  public:
   SoundSettingsPage(int page, const Settings& settings, const SoundFileChooser& chooser, QWidget* parent);
   int pageIndex() const { return page_; }
-  QLineEdit* box(int id) const;
-  QCheckBox* checkBox(int id) const;
-  QPushButton* openButton(int id) const;
+  // The box of the alarm's field, the check box of its loop (or, for the
+  // capacity alarm, alarm-on) switch, and the "開く" button that fills its
+  // sound path; nullptr when the page has none.
+  QLineEdit* box(AlarmKind kind, AlarmField field) const;
+  QCheckBox* checkBox(AlarmKind kind) const;
+  QPushButton* openButton(AlarmKind kind) const;
+  // The first box Tab visits.
+  QLineEdit* firstBox() const { return firstBox_; }
   SoundPageValues values() const;
 
  private:
-  void openFor(int boxId);
+  void openFor(AlarmKind kind);
 
   int page_;
   const SoundFileChooser& chooser_;
+  std::map<SoundField, QLineEdit*> boxes_;
+  std::map<AlarmKind, QCheckBox*> checks_;
+  std::map<AlarmKind, QPushButton*> openButtons_;
+  QLineEdit* firstBox_ = nullptr;
 };
 
 class SoundSettingsSheet : public QDialog {

@@ -18,7 +18,7 @@
 #include "jinro/server_base_url.h"
 #include "fakes/fakes.h"
 #include "settings/settings.h"
-#include "ui/dialog_units.h"
+#include "ui/dialog_units.h"  // fromShiftJis, toShiftJis
 #include "ui/general_settings_dialog.h"
 #include "ui/settings_dialogs.h"
 
@@ -88,7 +88,7 @@ class TestGeneralSettingsDialog : public QObject {
     return d;
   }
   void typeInterval(GeneralSettingsDialog& d, const QString& text) {
-    QLineEdit* box = d.box(1004);
+    QLineEdit* box = d.intervalBox();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
@@ -112,15 +112,15 @@ class TestGeneralSettingsDialog : public QObject {
     setSettingsFileOverride("");
   }
 
-  void showsTheSettingsAndItsLayout() {
+  void showsTheSettings() {
     auto d = openDialog();
     QCOMPARE(d->windowTitle(), sj("\x91\x53\x94\xCA\x82\xCC\x90\xDD\x92\xE8"));  // 全般の設定
     const QString base = QString::fromLatin1(kServerBaseUrl);
-    QCOMPARE(d->box(1001)->text(), base + "index2.html");
-    QCOMPARE(d->box(1002)->text(), base);
-    QCOMPARE(d->box(1003)->text(), base + "cgi_jinro.cgi");
-    QCOMPARE(d->box(1004)->text(), QStringLiteral("10"));
-    QVERIFY(d->box(1001)->hasFocus());
+    QCOMPARE(d->startUrlBox()->text(), base + "index2.html");
+    QCOMPARE(d->frameUrlBox()->text(), base);
+    QCOMPARE(d->cgiUrlBox()->text(), base + "cgi_jinro.cgi");
+    QCOMPARE(d->intervalBox()->text(), QStringLiteral("10"));
+    QVERIFY(d->startUrlBox()->hasFocus());
     QVERIFY(d->okButton()->isDefault());
     QCOMPARE(d->cancelButton()->text(), sj("\xB7\xAC\xDD\xBE\xD9"));  // ｷｬﾝｾﾙ
     // Each URL label: the game's title over its suffix.
@@ -131,14 +131,6 @@ class TestGeneralSettingsDialog : public QObject {
                                "\x83\x81\x83\x43\x83\x93\x43\x47\x49\x20\x82\xCC\x55\x52\x4C"}) {
       QVERIFY2(labels.contains(sj("\x81\x75Moonvale\x81\x76Thornfield") + "\n" + sj(suffix)), qPrintable(labels.join('|')));
     }
-    // Positions in dialog units of the dialog's font.
-    const ui::DialogUnits du(d->font());
-    QCOMPARE(d->size(), du.size(367, 265));
-    QCOMPARE(d->box(1001)->geometry(), du.rect(116, 29, 238, 14));
-    QCOMPARE(d->box(1003)->geometry(), du.rect(117, 98, 238, 14));
-    QCOMPARE(d->box(1004)->geometry(), du.rect(148, 133, 32, 14));
-    QCOMPARE(d->upDown()->geometry(), du.rect(178, 133, 9, 14));
-    QCOMPARE(d->okButton()->geometry(), du.rect(259, 247, 50, 14));
   }
 
   void storedIntervalOutsideTheRangeShowsTheNearerBound() {
@@ -146,10 +138,10 @@ class TestGeneralSettingsDialog : public QObject {
                                  {"0060", "60"}}) {
       setFile(std::string("[ZENPAN]\r\njidokosin_kankaku=") + stored + "\r\n");
       auto d = openDialog();
-      QCOMPARE(d->box(1004)->text(), QString::fromLatin1(shown));
+      QCOMPARE(d->intervalBox()->text(), QString::fromLatin1(shown));
       if (std::string(stored) == "70000") {
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
-        QCOMPARE(d->result(), ui::kGeneralOk);
+        QCOMPARE(d->outcome(), ui::GeneralDialogResult::saved);
         QVERIFY(file().find("jidokosin_kankaku=10000\r\n") != std::string::npos);
       }
     }
@@ -161,7 +153,7 @@ class TestGeneralSettingsDialog : public QObject {
       typeInterval(*d, QString::fromLatin1(good));
       QTest::mouseClick(d->okButton(), Qt::LeftButton);
       QVERIFY(!d->isVisible());
-      QCOMPARE(d->result(), ui::kGeneralOk);
+      QCOMPARE(d->outcome(), ui::GeneralDialogResult::saved);
       QVERIFY(file().find(std::string("jidokosin_kankaku=") + good + "\r\n") != std::string::npos);
       QCOMPARE(c_->settings().refreshIntervalSeconds, static_cast<uint32_t>(std::stoi(good)));
     }
@@ -177,14 +169,14 @@ class TestGeneralSettingsDialog : public QObject {
       QCOMPARE(answer.title, sj("\xB4\xD7\xB0"));  // ｴﾗｰ
       QCOMPARE(answer.icon, QMessageBox::Warning);
       QVERIFY2(d->isVisible(), bad);  // still open, the text as the user left it
-      QCOMPARE(d->box(1004)->text(), QString::fromLatin1(bad));
+      QCOMPARE(d->intervalBox()->text(), QString::fromLatin1(bad));
       QCOMPARE(file(), before);
     }
   }
 
   void arrowsAndArrowKeysStopAtBothEnds() {
     auto d = openDialog();
-    QLineEdit* box = d->box(1004);
+    QLineEdit* box = d->intervalBox();
     typeInterval(*d, "10000");
     QTest::mouseClick(d->upDown()->upArrow(), Qt::LeftButton);
     QCOMPARE(box->text(), QStringLiteral("10000"));
@@ -202,7 +194,7 @@ class TestGeneralSettingsDialog : public QObject {
 
   void aHeldKeyStepsFasterAndStopsAtTheTop() {
     auto d = openDialog();
-    QLineEdit* box = d->box(1004);
+    QLineEdit* box = d->intervalBox();
     typeInterval(*d, "10");
     // A key held down: one press, then the keyboard's repeats.
     auto press = [box](bool repeat) {
@@ -229,7 +221,7 @@ class TestGeneralSettingsDialog : public QObject {
     QTest::mouseClick(d->notifyDesktopBox(), Qt::LeftButton);
     QTest::mouseClick(d->notifyUrgencyBox(), Qt::LeftButton);
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
-    QCOMPARE(d->result(), ui::kGeneralOk);
+    QCOMPARE(d->outcome(), ui::GeneralDialogResult::saved);
     const std::string now = file();
     for (const char* line : {"notify_desktop=0\r\n", "notify_urgency=1\r\n", "jidokosin_kankaku=30\r\n",
                              "[EXTRA]\r\nkept=yes\r\n"}) {
@@ -245,7 +237,7 @@ class TestGeneralSettingsDialog : public QObject {
     QCOMPARE(d->serverKindBox()->currentText(), QStringLiteral("2004年版 cgi_jinro.cgi"));
     d->serverKindBox()->setCurrentIndex(1);
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
-    QCOMPARE(d->result(), ui::kGeneralOk);
+    QCOMPARE(d->outcome(), ui::GeneralDialogResult::saved);
     QVERIFY(file().find("server_kind=standard\r\n") != std::string::npos);
     QVERIFY(file().find("jidokosin_kankaku=30\r\n") != std::string::npos);
     QVERIFY(file().find("[EXTRA]\r\nkept=yes\r\n") != std::string::npos);
@@ -260,11 +252,11 @@ class TestGeneralSettingsDialog : public QObject {
   void enterOnAFocusedButtonPressesIt() {
     const std::string before = file();
     auto d = openDialog();
-    d->box(1001)->setText("http://changed/");
+    d->startUrlBox()->setText("http://changed/");
     d->cancelButton()->setFocus();
     QTest::keyClick(d->cancelButton(), Qt::Key_Return);
     QVERIFY(!d->isVisible());
-    QCOMPARE(d->result(), ui::kGeneralCancel);
+    QCOMPARE(d->outcome(), ui::GeneralDialogResult::cancelled);
     QCOMPARE(file(), before);
   }
 
@@ -272,7 +264,7 @@ class TestGeneralSettingsDialog : public QObject {
     auto d = openDialog();
     typeInterval(*d, "060");
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
-    QCOMPARE(d->result(), ui::kGeneralOk);
+    QCOMPARE(d->outcome(), ui::GeneralDialogResult::saved);
     QVERIFY(file().find("jidokosin_kankaku=060\r\n") != std::string::npos);
     QCOMPARE(c_->settings().refreshIntervalSeconds, 60u);
   }
@@ -291,7 +283,7 @@ class TestGeneralSettingsDialog : public QObject {
     auto again = openDialog();
     typeInterval(*again, "30");
     QTest::mouseClick(again->okButton(), Qt::LeftButton);
-    QCOMPARE(again->result(), ui::kGeneralOk);
+    QCOMPARE(again->outcome(), ui::GeneralDialogResult::saved);
     QCOMPARE(fake_->timer.starts, 2);  // nothing more
     QVERIFY(!fake_->timer.running);
     QCOMPARE(c_->settings().refreshIntervalSeconds, 30u);
@@ -302,17 +294,17 @@ class TestGeneralSettingsDialog : public QObject {
     const std::string before = file();
     const Settings was = c_->settings();
     auto d = openDialog();
-    d->box(1001)->setText("http://new/1");
-    d->box(1002)->setText("http://new/2");
-    d->box(1003)->setText("http://new/3");
+    d->startUrlBox()->setText("http://new/1");
+    d->frameUrlBox()->setText("http://new/2");
+    d->cgiUrlBox()->setText("http://new/3");
     typeInterval(*d, "77");
-    QTest::keyClick(d->box(1002), Qt::Key_Escape);
+    QTest::keyClick(d->frameUrlBox(), Qt::Key_Escape);
     QVERIFY(d->isVisible());
     d->close();
     QVERIFY(d->isVisible());
     QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
     QVERIFY(!d->isVisible());
-    QCOMPARE(d->result(), ui::kGeneralCancel);
+    QCOMPARE(d->outcome(), ui::GeneralDialogResult::cancelled);
     QCOMPARE(file(), before);
     QCOMPARE(c_->settings().startUrl, was.startUrl);
     QCOMPARE(c_->settings().refreshIntervalSeconds, was.refreshIntervalSeconds);
@@ -321,11 +313,11 @@ class TestGeneralSettingsDialog : public QObject {
 
   void enterIsOk() {
     auto d = openDialog();
-    d->box(1003)->setFocus();
-    d->box(1003)->setText("http://enter/");
-    QTest::keyClick(d->box(1003), Qt::Key_Return);
+    d->cgiUrlBox()->setFocus();
+    d->cgiUrlBox()->setText("http://enter/");
+    QTest::keyClick(d->cgiUrlBox(), Qt::Key_Return);
     QVERIFY(!d->isVisible());
-    QCOMPARE(d->result(), ui::kGeneralOk);
+    QCOMPARE(d->outcome(), ui::GeneralDialogResult::saved);
     QCOMPARE(c_->settings().cgiUrl, std::string("http://enter/"));
   }
 
@@ -333,7 +325,7 @@ class TestGeneralSettingsDialog : public QObject {
     auto d = openDialog();
     QString url = QStringLiteral("http://xy/");  // 10 bytes, then 2-byte characters: one straddles byte 259
     for (int i = 0; i < 200; ++i) url += QChar(0x6751);  // 村
-    d->box(1001)->setText(url);
+    d->startUrlBox()->setText(url);
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
     QCOMPARE(c_->settings().startUrl.size(), size_t{10 + 2 * 124});
     QCOMPARE(ui::fromShiftJis(c_->settings().startUrl), url.left(10 + 124));
@@ -351,7 +343,7 @@ class TestGeneralSettingsDialog : public QObject {
     QTRY_VERIFY(ticks >= 5);
     static_cast<GeneralSettingsDialog*>(d.data())->cancelButton()->click();
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.first().first().toInt(), ui::kGeneralCancel);
+    QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
     QTRY_VERIFY(d.isNull());  // it deletes itself
   }
 };

@@ -1,10 +1,8 @@
-// The main window as built: title, menu bar (texts, order, commands),
-// toolbar (button names, glyphs, the one tooltip, start states), the 30-pixel
-// band above the browser, command states as the client sets them, and the
-// placement round trip.
+// The main window as built: title, toolbar (button names, glyphs, the one
+// tooltip, start states), the 30-pixel band above the browser, command states
+// as the client sets them, and the placement round trip. The menus are worked
+// by their keys in the end-to-end tests.
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -42,55 +40,6 @@ class MainWindowTest : public QObject {
 
   void titleUntilTheFirstPage() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("「Moonvale」Thornfield"));
-  }
-
-  void menuBarTextsOrderAndCommands() {
-    struct Item {
-      QString text;
-      Command command;
-      bool separator = false;
-    };
-    const Item separator{QString(), Command::exit, true};
-    const QList<QPair<QString, QList<Item>>> expected = {
-        {QStringLiteral("ﾌｧｲﾙ(&F)"),
-         {{QStringLiteral("手動更新(&H)"), Command::manualRefresh},
-          {QStringLiteral("自動更新(&A)"), Command::autoRefresh},
-          separator,
-          {QStringLiteral("終了(&Q)"), Command::exit}}},
-        {QStringLiteral("音声(&S)"), {{QStringLiteral("ON"), Command::soundOn}, {QStringLiteral("OFF"), Command::soundOff}}},
-        {QStringLiteral("設定(&C)"),
-         {{QStringLiteral("全般の設定(&G)"), Command::generalSettings},
-          {QStringLiteral("音声の設定(&S)"), Command::soundSettings}}},
-        {QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"),
-         {{QStringLiteral("全ｳｨﾝﾄﾞｳを最小化(&L)"), Command::minimizeAll},
-          {QStringLiteral("全ﾛｸﾞｳｨﾝﾄﾞｳを閉じる(&C)"), Command::closeAllLogWindows},
-          {QStringLiteral("全ｳｨﾝﾄﾞｳを左上へ移動(&T)"), Command::moveAllTopLeft}}},
-        {QStringLiteral("ﾍﾙﾌﾟ(&H)"),
-         {{QStringLiteral("Readmeを開く(&R)"), Command::openReadme},
-          {QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)"), Command::version}}},
-    };
-    const QList<QAction*> menus = window_->menuBar()->actions();
-    QCOMPARE(menus.size(), expected.size());
-    for (int i = 0; i < menus.size(); ++i) {
-      QCOMPARE(menus[i]->text(), expected[i].first);
-      const QList<QAction*> items = menus[i]->menu()->actions();
-      QCOMPARE(items.size(), expected[i].second.size());
-      for (int j = 0; j < items.size(); ++j) {
-        const Item& want = expected[i].second[j];
-        if (want.separator) {
-          QVERIFY(items[j]->isSeparator());
-        } else {
-          QCOMPARE(items[j]->text(), want.text);
-          QCOMPARE(items[j], window_->menuAction(want.command));
-        }
-      }
-    }
-    // Only "ON" starts checked.
-    for (QAction* menu : menus) {
-      for (QAction* item : menu->menu()->actions()) {
-        QCOMPARE(item->isChecked(), item == window_->menuAction(Command::soundOn));
-      }
-    }
   }
 
   void toolbarButtonsTooltipAndStartStates() {

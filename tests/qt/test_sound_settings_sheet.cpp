@@ -19,7 +19,7 @@
 #include "backends/qt/qt_japanese.h"
 #include "fakes/fakes.h"
 #include "settings/settings.h"
-#include "ui/dialog_units.h"
+#include "ui/dialog_units.h"  // fromShiftJis, toShiftJis
 #include "ui/settings_dialogs.h"
 #include "ui/sound_settings_sheet.h"
 
@@ -30,11 +30,14 @@ namespace {
 
 QString sj(const char* shiftJis) { return ui::fromShiftJis(shiftJis); }
 
-// Each page's "開く" buttons and the box each one fills.
-const std::vector<std::vector<std::pair<int, int>>> kOpenButtons = {
-    {{1018, 1017}, {1031, 1030}, {1035, 1034}, {1051, 1049}},
-    {{1043, 1042}, {1021, 1020}, {1024, 1023}, {1027, 1026}},
-    {{1046, 1047}, {1039, 1038}, {1043, 1042}},
+using K = AlarmKind;
+using F = AlarmField;
+
+// The alarms of each tab, as the player finds them.
+const std::vector<std::vector<AlarmKind>> kPageAlarms = {
+    {K::night, K::daytime, K::tohyo, K::kodo},
+    {K::sonmin, K::jinro, K::yoko, K::hikiwake},
+    {K::nekomata, K::sonmintoroku, K::full_alarm},
 };
 
 // The file as the test left it before the sheet: the sound sections hold
@@ -75,6 +78,14 @@ class TestSoundSettingsSheet : public QObject {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+  }
+  // The value of the key's first line in the file, or "<none>".
+  std::string valueOf(const std::string& key) const {
+    const std::string text = file();
+    const size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos) return "<none>";
+    const size_t from = at + key.size() + 2;
+    return text.substr(from, text.find("\r\n", from) - from);
   }
   static std::string section(const std::string& text, const std::string& name) {
     size_t start = text.find("[" + name + "]");
@@ -142,58 +153,52 @@ class TestSoundSettingsSheet : public QObject {
       QCOMPARE(sheet->tabs()->tabText(i), sj("\x89\xB9\x90\xBA\x82\xCC\x90\xDD\x92\xE8") + QString::number(i + 1));
     QCOMPARE(sheet->tabs()->currentIndex(), 0);
     QVERIFY(sheet->page(0) != nullptr);
-    QCOMPARE(sheet->focusWidget(), sheet->page(0)->box(1016));
+    QCOMPARE(sheet->focusWidget(), sheet->page(0)->box(K::night, F::leftTrigger));
     QVERIFY(sheet->page(1) == nullptr);
     QVERIFY(sheet->page(2) == nullptr);
     showTab(*sheet, 2);
     QVERIFY(sheet->page(1) == nullptr);
     QVERIFY(sheet->page(2) != nullptr);
 
-    // Every key's control on its page, filled from the settings.
-    for (int p : {0, 2}) {
-      for (const SoundField& f : soundPageFields(p)) {
-        if (f.value == SoundValue::loop) QVERIFY(sheet->page(p)->checkBox(f.controlId) != nullptr);
-        else QVERIFY(sheet->page(p)->box(f.controlId) != nullptr);
-      }
-      for (auto [button, box] : kOpenButtons[p]) {
-        QVERIFY(sheet->page(p)->openButton(button) != nullptr);
-        QCOMPARE(sheet->page(p)->openButton(button)->text(), sj("\x8A\x4A\x82\xAD"));  // 開く
-      }
-    }
+    // Filled from the file, its defaults where a key is absent.
     ui::SoundSettingsPage* p1 = sheet->page(0);
-    QCOMPARE(p1->box(1016)->text(), QStringLiteral(".CLSTD01"));
-    QCOMPARE(p1->box(1017)->text(), QStringLiteral("n.wav"));
+    QCOMPARE(p1->box(K::night, F::leftTrigger)->text(), QStringLiteral(".CLSTD01"));
+    QCOMPARE(p1->box(K::night, F::soundPath)->text(), QStringLiteral("n.wav"));
     // "投票</font>を行ってください。"
-    QCOMPARE(p1->box(1033)->text(), sj("\x93\x8A\x95\x5B</font>\x82\xF0\x8D\x73\x82\xC1\x82\xC4\x82\xAD\x82\xBE"
-                                       "\x82\xB3\x82\xA2\x81\x42"));
-    QVERIFY(p1->checkBox(1036)->isChecked());   // tohyo loops by default
-    QVERIFY(!p1->checkBox(1019)->isChecked());  // night plays once
-    QCOMPARE(sheet->page(2)->box(1041)->text(), QStringLiteral("S3"));
-    QVERIFY(sheet->page(2)->checkBox(1044)->isChecked());
-    QCOMPARE(sheet->page(2)->checkBox(1044)->text(), sj("\x83\x41\x83\x89\x81\x5B\x83\x80ON"));  // アラームON
+    QCOMPARE(p1->box(K::tohyo, F::trigger)->text(),
+             sj("\x93\x8A\x95\x5B</font>\x82\xF0\x8D\x73\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81\x42"));
+    QVERIFY(p1->checkBox(K::tohyo)->isChecked());   // tohyo loops by default
+    QVERIFY(!p1->checkBox(K::night)->isChecked());  // night plays once
+    QCOMPARE(sheet->page(2)->box(K::nekomata, F::trigger)->text(), QStringLiteral("S3"));
+    QVERIFY(sheet->page(2)->checkBox(K::full_alarm)->isChecked());
+    QCOMPARE(sheet->page(2)->checkBox(K::full_alarm)->text(), sj("\x83\x41\x83\x89\x81\x5B\x83\x80ON"));  // アラームON
 
-    QStringList groups;
-    for (QGroupBox* g : p1->findChildren<QGroupBox*>()) groups << g->title();
-    QCOMPARE(groups.size(), 4);
-    QVERIFY(groups.contains(sj("\x96\xE9\x82\xC9\x95\xCF\x82\xED\x82\xC1\x82\xBD\x8E\x9E")));  // 夜に変わった時
-    const ui::DialogUnits du(p1->font());
-    QCOMPARE(p1->box(1033)->geometry(), du.rect(66, 134, 285, 14));
-    QCOMPARE(p1->openButton(1051)->geometry(), du.rect(263, 209, 33, 14));
+    // Each alarm in its group, captioned with the name the notifications use.
+    for (int p : {0, 2}) {
+      QStringList groups;
+      for (QGroupBox* g : sheet->page(p)->findChildren<QGroupBox*>()) groups << g->title();
+      QStringList names;
+      for (AlarmKind kind : kPageAlarms[p]) names << QString::fromUtf8(alarmLabel(kind));
+      groups.sort();  // the groups are lowered behind their controls, out of their order
+      names.sort();
+      QCOMPARE(groups, names);
+    }
   }
 
   void okAtOnceWritesOnlyTheFirstSectionAndRequestsThePageOnce() {
     arrangeSoundOnWithAPlayingAlarm();
     auto sheet = openSheet();
-    sheet->page(0)->box(1048)->setText("KODO");
-    sheet->page(0)->checkBox(1036)->setChecked(false);
+    sheet->page(0)->box(K::kodo, F::trigger)->setText("KODO");
+    sheet->page(0)->checkBox(K::tohyo)->setChecked(false);
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
     QVERIFY(!sheet->isVisible());
     const std::string now = file();
     QCOMPARE(section(now, "SOUND2"), section(kFile, "SOUND2"));
     QCOMPARE(section(now, "SOUND3"), section(kFile, "SOUND3"));
     QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
-    QVERIFY(now.find("kodo_trigger_string=KODO\r\n") != std::string::npos);
-    QVERIFY(now.find("tohyo_sound_roop_check=0\r\n") != std::string::npos);
+    QCOMPARE(valueOf("kodo_trigger_string"), std::string("KODO"));
+    QCOMPARE(valueOf("tohyo_sound_roop_check"), std::string("0"));
+    QCOMPARE(valueOf("night_sound_path"), std::string("n.wav"));
     QCOMPARE(c_->settings().alarm(AlarmKind::kodo).trigger, std::string("KODO"));
     QVERIFY(!c_->settings().alarm(AlarmKind::tohyo).repeat);
     QCOMPARE(fake_->browser.navigations.size(), size_t{1});
@@ -208,16 +213,16 @@ class TestSoundSettingsSheet : public QObject {
     arrangeSoundOnWithAPlayingAlarm();
     auto sheet = openSheet();
     showTab(*sheet, 1);
-    sheet->page(1)->box(1045)->setText("JINRO");
+    sheet->page(1)->box(K::jinro, F::trigger)->setText("JINRO");
     showTab(*sheet, 2);
-    sheet->page(2)->checkBox(1044)->setChecked(false);  // capacity alarm off
+    sheet->page(2)->checkBox(K::full_alarm)->setChecked(false);  // capacity alarm off
     showTab(*sheet, 0);
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
     const std::string now = file();
-    QVERIFY(now.find("jinro_trigger_string=JINRO\r\n") != std::string::npos);
-    QVERIFY(now.find("full_alarm_check=0\r\n") != std::string::npos);
-    QVERIFY(now.find("sonmin_trigger_string=S2\r\n") != std::string::npos);  // kept through its page
-    QVERIFY(now.find("yoko_trigger_string=") != std::string::npos);         // now written whole
+    QCOMPARE(valueOf("jinro_trigger_string"), std::string("JINRO"));
+    QCOMPARE(valueOf("full_alarm_check"), std::string("0"));
+    QCOMPARE(valueOf("sonmin_trigger_string"), std::string("S2"));  // kept through its page
+    QCOMPARE(valueOf("yoko_sound_path"), std::string("tam-g09.mid"));  // now written whole
     QCOMPARE(section(now, "ZENPAN"), section(kFile, "ZENPAN"));
     QVERIFY(!c_->settings().alarm(AlarmKind::full_alarm).armed);
     QCOMPARE(fake_->browser.navigations.size(), size_t{1});
@@ -230,8 +235,9 @@ class TestSoundSettingsSheet : public QObject {
     fake_->sound.calls.clear();
     auto sheet = openSheet();
     showTab(*sheet, 1);
-    sheet->page(1)->box(1010)->setText("DRAW");
+    sheet->page(1)->box(K::hikiwake, F::trigger)->setText("DRAW");
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    QCOMPARE(valueOf("hikiwake_trigger_string"), std::string("DRAW"));
     QCOMPARE(c_->settings().alarm(AlarmKind::hikiwake).trigger, std::string("DRAW"));
     QVERIFY(fake_->browser.navigations.empty());
     QVERIFY(fake_->sound.calls.empty());
@@ -242,11 +248,11 @@ class TestSoundSettingsSheet : public QObject {
     const Settings was = c_->settings();
     for (int way = 0; way < 3; ++way) {
       auto sheet = openSheet();
-      sheet->page(0)->box(1016)->setText("CHANGED");
+      sheet->page(0)->box(K::night, F::leftTrigger)->setText("CHANGED");
       showTab(*sheet, 1);
-      sheet->page(1)->checkBox(1044)->setChecked(true);
+      sheet->page(1)->checkBox(K::sonmin)->setChecked(true);
       if (way == 0) QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
-      if (way == 1) QTest::keyClick(sheet->page(1)->box(1041), Qt::Key_Escape);
+      if (way == 1) QTest::keyClick(sheet->page(1)->box(K::sonmin, F::trigger), Qt::Key_Escape);
       if (way == 2) sheet->close();
       QVERIFY(!sheet->isVisible());
       QCOMPARE(sheet->result(), int(QDialog::Rejected));
@@ -266,18 +272,19 @@ class TestSoundSettingsSheet : public QObject {
     QString even = QStringLiteral("xy");  // then 人: one would straddle bytes 259 and 260
     while (ui::toShiftJis(even).size() < 300) even += QChar(0x4EBA);
     // Typed: ASCII by keys, the rest as an input method commits it.
-    QLineEdit* box = sheet->page(2)->box(1037);
+    QLineEdit* box = sheet->page(2)->box(K::sonmintoroku, F::trigger);
     box->setFocus();
     box->clear();
     QTest::keyClicks(box, typed.left(1));
     box->insert(typed.mid(1));
-    sheet->page(2)->box(1041)->setText(even);
+    sheet->page(2)->box(K::nekomata, F::trigger)->setText(even);
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
-    QCOMPARE(c_->settings().alarm(AlarmKind::sonmintoroku).trigger, ui::toShiftJis(typed).substr(0, 259));
-    QCOMPARE(c_->settings().alarm(AlarmKind::nekomata).trigger, ui::toShiftJis(even).substr(0, 258));
+    QCOMPARE(valueOf("sonmintoroku_trigger_string"), ui::toShiftJis(typed).substr(0, 259));
+    QCOMPARE(valueOf("nekomata_trigger_string"), ui::toShiftJis(even).substr(0, 258));
   }
 
-  void eachOpenButtonFillsItsOwnGroupsBoxOnly() {
+  void eachOpenButtonFillsItsOwnAlarmsSoundPathOnly() {
+    c_->setSoundOn(false);
     int calls = 0;
     auto sheet = openSheet([&](QWidget*) -> std::optional<QString> {
       ++calls;
@@ -285,34 +292,42 @@ class TestSoundSettingsSheet : public QObject {
     });
     showTab(*sheet, 1);
     showTab(*sheet, 2);
+    // Every button once; a button that filled another box would leave its own
+    // alarm's path unwritten, or another key holding a chosen path.
+    std::map<std::string, std::string> chosen;
     for (int p = 0; p < kSoundPageCount; ++p) {
       showTab(*sheet, p);
-      for (auto [button, box] : kOpenButtons[p]) {
-        std::map<QString, QString> expected = snapshot(*sheet);
-        QTest::mouseClick(sheet->page(p)->openButton(button), Qt::LeftButton);
-        expected[QString("%1/%2").arg(p).arg(box)] = QString("/snd/%1.wav").arg(calls);
-        QCOMPARE(snapshot(*sheet), expected);
+      for (AlarmKind kind : kPageAlarms[p]) {
+        QTest::mouseClick(sheet->page(p)->openButton(kind), Qt::LeftButton);
+        chosen[std::string(keyPrefix(kind)) + "_sound_path"] = QString("/snd/%1.wav").arg(calls).toStdString();
       }
     }
     QCOMPARE(calls, 11);
+    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    for (const auto& [key, path] : chosen) QCOMPARE(valueOf(key), path);
+    const std::string now = file();
+    size_t paths = 0;
+    for (size_t at = now.find("/snd/"); at != std::string::npos; at = now.find("/snd/", at + 1)) ++paths;
+    QCOMPARE(paths, size_t{11});
+
     // A chooser that gives nothing leaves everything as it was.
     auto none = openSheet([](QWidget*) { return std::optional<QString>(); });
     const auto before = snapshot(*none);
-    QTest::mouseClick(none->page(0)->openButton(1018), Qt::LeftButton);
+    QTest::mouseClick(none->page(0)->openButton(K::night), Qt::LeftButton);
     QCOMPARE(snapshot(*none), before);
   }
 
   void aPathTheSettingsCannotHoldIsRefused() {
     auto sheet = openSheet([](QWidget*) -> std::optional<QString> { return "/" + QString(300, 'p') + ".wav"; });
-    const QString before = sheet->page(0)->box(1030)->text();
+    const QString before = sheet->page(0)->box(K::daytime, F::soundPath)->text();
     QString seen;
     whenModal<QMessageBox>([&](QMessageBox* box) {
       seen = box->windowTitle();
       box->button(QMessageBox::Ok)->click();
     });
-    QTest::mouseClick(sheet->page(0)->openButton(1031), Qt::LeftButton);
+    QTest::mouseClick(sheet->page(0)->openButton(K::daytime), Qt::LeftButton);
     QCOMPARE(seen, sj("\xB4\xD7\xB0"));  // ｴﾗｰ
-    QCOMPARE(sheet->page(0)->box(1030)->text(), before);
+    QCOMPARE(sheet->page(0)->box(K::daytime, F::soundPath)->text(), before);
   }
 
   void fileChooserOffersTheFourFiltersAndTakesAnExistingFile() {
@@ -342,14 +357,14 @@ class TestSoundSettingsSheet : public QObject {
       d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(wav);
       static_cast<QDialog*>(d)->accept();
     });
-    QTest::mouseClick(sheet->page(1)->openButton(1021), Qt::LeftButton);
+    QTest::mouseClick(sheet->page(1)->openButton(K::jinro), Qt::LeftButton);
     QCOMPARE(filterSeen, QStringLiteral("wav file(*.wav)"));
-    QCOMPARE(sheet->page(1)->box(1020)->text(), wav);
+    QCOMPARE(sheet->page(1)->box(K::jinro, F::soundPath)->text(), wav);
 
     // Cancelled: the box stays as it was.
     whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
-    QTest::mouseClick(sheet->page(1)->openButton(1027), Qt::LeftButton);
-    QCOMPARE(sheet->page(1)->box(1026)->text(), QStringLiteral("tam-g09.mid"));
+    QTest::mouseClick(sheet->page(1)->openButton(K::hikiwake), Qt::LeftButton);
+    QCOMPARE(sheet->page(1)->box(K::hikiwake, F::soundPath)->text(), QStringLiteral("tam-g09.mid"));
   }
 
   void enterOnAFocusedOpenButtonOpensTheChooser() {
@@ -358,18 +373,18 @@ class TestSoundSettingsSheet : public QObject {
       ++calls;
       return QStringLiteral("/snd/enter.wav");
     });
-    QPushButton* open = sheet->page(0)->openButton(1035);
+    QPushButton* open = sheet->page(0)->openButton(K::tohyo);
     open->setFocus();
     QTest::keyClick(open, Qt::Key_Return);
     QCOMPARE(calls, 1);
     QVERIFY(sheet->isVisible());  // not taken as OK
-    QCOMPARE(sheet->page(0)->box(1034)->text(), QStringLiteral("/snd/enter.wav"));
+    QCOMPARE(sheet->page(0)->box(K::tohyo, F::soundPath)->text(), QStringLiteral("/snd/enter.wav"));
     // Back in a text box, Enter is OK again.
-    sheet->page(0)->box(1033)->setFocus();
-    QTest::keyClick(sheet->page(0)->box(1033), Qt::Key_Return);
+    sheet->page(0)->box(K::tohyo, F::trigger)->setFocus();
+    QTest::keyClick(sheet->page(0)->box(K::tohyo, F::trigger), Qt::Key_Return);
     QVERIFY(!sheet->isVisible());
     QCOMPARE(sheet->result(), int(QDialog::Accepted));
-    QVERIFY(file().find("tohyo_sound_path=/snd/enter.wav\r\n") != std::string::npos);
+    QCOMPARE(valueOf("tohyo_sound_path"), std::string("/snd/enter.wav"));
   }
 
   void opensModallyFromItsEntryPoint() {
@@ -380,7 +395,7 @@ class TestSoundSettingsSheet : public QObject {
     static_cast<SoundSettingsSheet*>(sheet)->okButton()->click();
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
-    QVERIFY(file().find("night_left_trigger_string=.CLSTD01\r\n") != std::string::npos);
+    QCOMPARE(valueOf("night_left_trigger_string"), std::string(".CLSTD01"));
   }
 
   // Last: the translations stay installed for the rest of the process.
@@ -392,7 +407,7 @@ class TestSoundSettingsSheet : public QObject {
       d->reject();
     });
     auto sheet = openSheet();
-    QTest::mouseClick(sheet->page(0)->openButton(1018), Qt::LeftButton);
+    QTest::mouseClick(sheet->page(0)->openButton(K::night), Qt::LeftButton);
     QVERIFY2(buttons.contains(QStringLiteral("開く(&O)")) || buttons.contains(QStringLiteral("開く")),
              qPrintable(buttons.join('|')));
     QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join('|')));

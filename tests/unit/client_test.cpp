@@ -426,8 +426,7 @@ TEST_F(ClientTest, AnAlarmRepeatsOnAFinishedPlayOnlyWhenItsLoopFlagIsOne) {
 
   // New sound settings stop the alarm, read the page again and apply.
   SoundPageValues page = soundPageValuesFrom(client->settings(), 0);
-  for (const SoundField& f : soundPageFields(0))
-    if (f.kind == AlarmKind::night && f.value == SoundValue::soundPath) page.texts[f.controlId] = "owl.wav";
+  page.texts[{AlarmKind::night, AlarmField::soundPath}] = "owl.wav";
   EXPECT_TRUE(client->confirmSoundSheet({&page, nullptr, nullptr}));
   EXPECT_TRUE(released(lastDevice()));
   EXPECT_EQ(lastNavigation().url, kCgi);

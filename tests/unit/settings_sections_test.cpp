@@ -180,40 +180,13 @@ TEST_F(SettingsFileTest, GeneralOkThatCannotWriteReportsItAndRestartsNothing) {
   EXPECT_EQ(fake_.timer.starts, 1);
 }
 
-TEST(SoundFields, PagesHoldTheSectionsKeysInFileOrder) {
-  // The sheet's fields, page by page, are exactly the file's 33 sound keys in order.
-  size_t n = 0;
-  for (int page = 0; page < kSoundPageCount; ++page) {
-    for (const SoundField& f : soundPageFields(page)) {
-      ASSERT_LT(n, soundKeys().size());
-      EXPECT_EQ(soundSectionName(page), soundKeys()[n].section);
-      EXPECT_EQ(soundKey(f), soundKeys()[n].key);
-      EXPECT_EQ(f.kind, soundKeys()[n].kind);
-      ++n;
-    }
-  }
-  EXPECT_EQ(n, soundKeys().size());
-  EXPECT_EQ(soundKey({1044, AlarmKind::full_alarm, SoundValue::loop}), "full_alarm_check");
-}
-
-TEST(SoundFields, ChecksShowTheFlags) {
-  Settings s;
-  s.alarm(AlarmKind::night).repeat = false;
-  s.alarm(AlarmKind::daytime).repeat = true;
-  s.alarm(AlarmKind::tohyo).repeat = false;
-  const SoundPageValues v = soundPageValuesFrom(s, 0);
-  EXPECT_FALSE(v.checks.at(1019));
-  EXPECT_TRUE(v.checks.at(1032));
-  EXPECT_FALSE(v.checks.at(1036));
-  EXPECT_EQ(soundSectionPairs(0, v)[4], (std::pair<std::string, std::string>("night_sound_roop_check", "0")));
-}
-
 TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
   writeFile(ini_, "[SOUND2]\r\nsonmin_trigger_string=keep\r\nstray=1\r\n[SOUND3]\r\nfull_alarm_check=0\r\n");
   reload();
   SoundPageValues page1 = soundPageValuesFrom(client_.settings(), 0);
-  page1.texts[1033] = "\x93\x8A\x95\x5B";  // 投票
-  page1.checks[1019] = true;
+  page1.texts[{AlarmKind::tohyo, AlarmField::trigger}] = "\x93\x8A\x95\x5B";  // 投票
+  page1.checks[{AlarmKind::night, AlarmField::loop}] = true;
+  page1.texts[{AlarmKind::sonmin, AlarmField::trigger}] = "not on this page";
   ASSERT_TRUE(client_.confirmSoundSheet({&page1, nullptr, nullptr}));
   const std::string file = readFile(ini_);
   EXPECT_EQ(sectionOf(file, "SOUND2"), "sonmin_trigger_string=keep\r\nstray=1\r\n");
@@ -231,7 +204,7 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
   // All three pages: every section rewritten whole; the stray key is gone.
   SoundPageValues page2 = soundPageValuesFrom(client_.settings(), 1);
   SoundPageValues page3 = soundPageValuesFrom(client_.settings(), 2);
-  page3.checks[1044] = true;
+  page3.checks[{AlarmKind::full_alarm, AlarmField::loop}] = true;
   ASSERT_TRUE(client_.confirmSoundSheet({&page1, &page2, &page3}));
   const std::string after = readFile(ini_);
   EXPECT_EQ(after.find("stray"), std::string::npos);
@@ -241,7 +214,7 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
 
 TEST_F(SettingsFileTest, SoundOkRefreshesThePageOnlyWithTheSoundOn) {
   SoundPageValues p1 = soundPageValuesFrom(client_.settings(), 0);
-  p1.texts[1016] = "NIGHT";
+  p1.texts[{AlarmKind::night, AlarmField::leftTrigger}] = "NIGHT";
   client_.setSoundOn(false);
   fake_.sound.calls.clear();
   ASSERT_TRUE(client_.confirmSoundSheet({&p1, nullptr, nullptr}));
