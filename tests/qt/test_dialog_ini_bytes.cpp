@@ -76,7 +76,7 @@ class TestDialogIniBytes : public QObject {
     spit(ini_, slurp(kGolden + "/start.ini"));
     setSettingsFileOverride(ini_.toStdString());
     fake_ = new fake::FakeDesktop;
-    c_ = new Client({fake_->shell, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
+    c_ = new Client({fake_->window, fake_->statusBar, fake_->notices, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
                      fake_->sweeper},
                     dir_.path().toStdString() + "/");
     c_->start();

@@ -46,7 +46,7 @@ class JinroIniBytes : public ::testing::Test {
     fs::remove(ini_);
     if (!startName.empty()) test_files::spit(ini_, test_files::slurp((kGolden / startName).string()));
     client_ = std::make_unique<Client>(
-        Desktop{fake_.shell, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
+        Desktop{fake_.window, fake_.statusBar, fake_.notices, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
         dir_.string() + "/");
     client_->start();
     return *client_;
@@ -119,12 +119,12 @@ TEST_F(JinroIniBytes, CloseWritesTheWindowsPlacement) {
   for (const auto& [geometry, name] : cases) {
     SCOPED_TRACE(name);
     Client& c = startOn("start.ini");
-    fake_.shell.currentGeometry = geometry;
+    fake_.window.currentGeometry = geometry;
     c.close();
     expectFileIs(name);
   }
   Client& fresh = startOn("");
-  fake_.shell.currentGeometry = {0, 0, 1024, 768, State::normal, false};
+  fake_.window.currentGeometry = {0, 0, 1024, 768, State::normal, false};
   fresh.close();
   expectFileIs("close_from_no_file.ini");
 }
