@@ -14,6 +14,7 @@
 #include "base/code_page.h"
 #include "client/client.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "page/page_limits.h"
 #include "page_fixtures.h"
 #include "settings/settings.h"
@@ -46,7 +47,7 @@ const std::string& scratchFolder() {
 // A window that has followed the game to this day page already, on fakes.
 struct SteadyClient {
   SteadyClient(const std::u16string& html, bool reverse)
-      : client({d.window, d.statusBar, d.notices, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, scratchFolder()) {
+      : client(fake::desktopOf(d), scratchFolder()) {
     client.start();
     if (reverse) client.toggleReverseRows();
     // The game pages before this one: the first sets the phase; the page

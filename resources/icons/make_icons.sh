@@ -14,6 +14,7 @@ glyph auto_refresh 自 '#0000d0'
 glyph return_top 戻 '#008080'
 glyph reverse 逆 '#c8a000'
 glyph copy_speech コ '#800080'
+glyph notes メ '#206020'
 # The application icon: a pale moon over a dark night sky, with 狼 on it.
 for size in 16 32 48 64 128; do
   convert -size ${size}x${size} xc:'#1b2340' \

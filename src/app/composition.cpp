@@ -10,6 +10,7 @@
 #include "backends/qt/qt_adapters.h"
 #include "backends/qt/qt_browser.h"
 #include "backends/qt/qt_dbus_notifier.h"
+#include "backends/qt/qt_file_writer.h"
 #include "backends/qt/qt_japanese.h"
 #include "backends/sdl/sdl_sound_device.h"
 #include "backends/x11/x11_window_manager.h"
@@ -34,6 +35,8 @@ ClientApplication::~ClientApplication() {
     sound_->setWakeup({});
   }
   if (timer_) timer_->setTickHandler({});
+  // Every save asked for lands before the program ends; no answer comes back.
+  writer_.reset();
   client_.reset();
   window_.reset();
 }
@@ -73,7 +76,9 @@ bool ClientApplication::create() {
   if (chdir(paths.settingsFolder.c_str()) != 0) {
     // Nothing better to do: relative names then resolve where we are.
   }
-  const Desktop desktop{*window_, *window_, *window_, *sound_, *browser_, *timer_, *clipboard_, *launcher_, *sweeper_};
+  writer_ = std::make_unique<qt::QtFileWriter>();
+  const Desktop desktop{*window_,    *window_,   *window_,  *sound_,  *browser_, *timer_,
+                        *clipboard_, *launcher_, *sweeper_, *window_, *writer_};
   client_ = std::make_unique<Client>(desktop, paths);
   client_->setNotifier(notifier_.get());
   window_->bind(*client_);

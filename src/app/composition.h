@@ -14,6 +14,7 @@ class SdlSoundDevice;
 class X11WindowSweeper;
 namespace qt {
 class DBusNotifier;
+class QtFileWriter;
 class QtClipboard;
 class QtProcessLauncher;
 class QtRefreshTimer;
@@ -42,6 +43,7 @@ class ClientApplication : public QObject {
   std::unique_ptr<qt::QtClipboard> clipboard_;
   std::unique_ptr<qt::QtProcessLauncher> launcher_;
   std::unique_ptr<qt::DBusNotifier> notifier_;
+  std::unique_ptr<qt::QtFileWriter> writer_;
   std::unique_ptr<Client> client_;
   std::thread tableBuilder_;
 };

@@ -9,6 +9,7 @@
 #include "base/trace.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
+#include "page/speech_quote.h"
 
 namespace jinro {
 
@@ -47,9 +48,14 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
       logs_(desktop.launcher, paths_.cacheFolder, paths_.viewerPath),
       speech_(loader_, desktop.clipboard),
       monitor_(settings_),
-      saves_(desktop.notices) {
+      saves_(desktop.notices),
+      notebook_(paths_.villagesFolder, desktop.writer, desktop.notesPane) {
   GameWindow& window = desktop_.window;
   StatusBar& status = desktop_.statusBar;
+  notebook_.onProblem([this](const std::string& text) {
+    notebookNote_ = text;
+    showStatusLine();
+  });
   alarms_.onProblemsChanged([this](const std::string& text) {
     alarmProblems_ = text;
     showStatusLine();
@@ -130,7 +136,10 @@ void Client::apply(const PageReaction& reaction) {
     alarms_.playAlarm(kind);
     started = kind;
   }
-  if (reaction.launchDayLog) logs_.launch(speech_.reverseRows(), settings_.serverKind);
+  if (reaction.launchDayLog) {
+    if (std::optional<LogLauncher::ShownLog> shown = logs_.launch(speech_.reverseRows(), settings_.serverKind))
+      notebook_.keepDayLog(shown->day, std::move(shown->bytes));
+  }
   if (started) tellAlarmInBackground(*started);
 }
 
@@ -258,6 +267,7 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   const std::string pageUrl = utf16ToShiftJis(url);
   const PageReading reading = readPage(settings_, pageText_, pageUrl);
   traceMark("analysed");
+  if (reading.gamePage) notebook_.pageOfVillage(reading.url, reading.village);
   const PageReaction reaction = monitor_.follow(reading);
   apply(reaction);
   speech_.show(pageText_, pageUrl, reaction.keepScroll, reaction.speechCopy, reaction.gameOver, settings_.serverKind);
@@ -286,13 +296,26 @@ void Client::pageCrashed() {
   showStatusLine();
 }
 
-// One line at the window's foot: what happened to the page, then the alarms
-// that cannot sound.
+// One line at the window's foot: what happened to the page, what the
+// notebook could not keep, then the alarms that cannot sound.
 void Client::showStatusLine() {
-  std::string line = pageNote_;
-  if (!line.empty() && !alarmProblems_.empty()) line += " / ";
-  line += alarmProblems_;
+  std::string line;
+  for (const std::string* part : {&pageNote_, &notebookNote_, &alarmProblems_}) {
+    if (part->empty()) continue;
+    if (!line.empty()) line += " / ";
+    line += *part;
+  }
   desktop_.statusBar.showStatusText(line);
+}
+
+void Client::speechRowClicked(std::u16string_view rowHtml) {
+  if (closed_) return;
+  const std::optional<std::string> line = speechQuoteLine(pageText_, utf16ToShiftJis(rowHtml), settings_.serverKind);
+  if (line) notebook_.quote(shiftJisToUtf8(*line));
+}
+
+void Client::openArchivedDay(const ArchivedDay& day) {
+  logs_.show(day.path, std::to_string(day.day) + "日目の記録");
 }
 
 void Client::restoreDraft() {

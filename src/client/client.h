@@ -12,6 +12,7 @@
 #include "client/crash_recovery.h"
 #include "client/game_status.h"
 #include "client/log_launcher.h"
+#include "client/notebook.h"
 #include "client/page_loader.h"
 #include "client/page_monitor.h"
 #include "client/settings_saves.h"
@@ -19,7 +20,9 @@
 #include "client/speech_view.h"
 #include "platform/browser.h"
 #include "platform/clipboard.h"
+#include "platform/file_writer.h"
 #include "platform/game_window.h"
+#include "platform/notes_pane.h"
 #include "platform/notices.h"
 #include "platform/notifier.h"
 #include "platform/process_launcher.h"
@@ -49,6 +52,8 @@ struct Desktop {
   Clipboard& clipboard;
   ProcessLauncher& launcher;
   WindowSweeper& sweeper;
+  NotesPane& notesPane;
+  FileWriter& writer;
 };
 
 class Client final : public BrowserEvents {
@@ -100,6 +105,14 @@ class Client final : public BrowserEvents {
     if (!closed_) refresh_.setTyping(typing);
   }
   void pageCrashed() override;
+  void speechRowClicked(std::u16string_view rowHtml) override;
+
+  // The notes pane's text after the player's edit (the window hands on the
+  // last one before the closing).
+  void notesEdited(std::string text) { notebook_.edited(std::move(text)); }
+  // The day logs kept, and showing one in the log viewer.
+  std::vector<ArchivedVillage> archivedVillages() const { return notebook_.archive().list(); }
+  void openArchivedDay(const ArchivedDay& day);
 
   // The settings dialogs.
   const Settings& settings() const { return settings_; }
@@ -135,10 +148,12 @@ class Client final : public BrowserEvents {
   bool closed_ = false;  // the window is closing: the page's events are no longer followed
   SpeechDraftKeeper drafts_;
   CrashRecovery crashes_;
+  Notebook notebook_;
   // The status line: a note of what became of the page (a crash), and the
   // alarms that cannot sound.
   std::string pageNote_;
   bool keepPageNote_ = false;
+  std::string notebookNote_;
   std::string alarmProblems_;
   // The next navigation screened is the client's own (not the player's).
   bool ownNavigation_ = false;

@@ -9,6 +9,7 @@
 #include "base/server_url.h"
 #include "base/text_scan.h"
 #include "page/day_log.h"
+#include "page/day_number.h"
 #include "page/page_reading_impl.h"
 #include "page/row_reversal.h"
 
@@ -26,21 +27,29 @@ void LogLauncher::pageCompleted(std::string_view pageText) {
   current_.assign(pageText);
 }
 
-void LogLauncher::launch(bool reverseRows, ServerKind serverKind) {
+std::optional<LogLauncher::ShownLog> LogLauncher::launch(bool reverseRows, ServerKind serverKind) {
   std::string log(analysis::pageView(previous_));
   const std::string title = dayLogTitle(log);
+  const int day = dayNumber(log);
   if (reverseRows) reverseRowsAndFixLinks(log, false, serverKind);
   replaceAll(log, "./", serverBaseUrl());
 
   const std::string htmlPath = folder_ + kLogFileName;
-  if (const Result<void> written = writeFileDurably(htmlPath, logFileBytes(log), {.flush = false}); !written) {
+  std::optional<ShownLog> shown = ShownLog{logFileBytes(log), day};
+  if (const Result<void> written = writeFileDurably(htmlPath, shown->bytes, {.flush = false}); !written) {
     std::fprintf(stderr, "jinro-client: %s\n", written.error().c_str());
+    shown.reset();
     // Never show an older day's log under this day's title: without the file
     // the viewer says the log is missing.
     unlink(htmlPath.c_str());
-    if (access(htmlPath.c_str(), F_OK) == 0) return;
+    if (access(htmlPath.c_str(), F_OK) == 0) return shown;
   }
-  launcher_.startDetached(viewerPath_, {htmlPath, shiftJisToUtf8(title)});
+  show(htmlPath, shiftJisToUtf8(title));
+  return shown;
+}
+
+void LogLauncher::show(const std::string& path, const std::string& title) {
+  launcher_.startDetached(viewerPath_, {path, title});
 }
 
 }  // namespace jinro

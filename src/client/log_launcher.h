@@ -2,6 +2,7 @@
 // The log of the day that just ended: the page before the current one (the
 // day's last refresh) written to tmp.html and shown by the log viewer,
 // quill_pane.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,15 @@ class LogLauncher {
 
   // Writes the log and starts the viewer on it; in reverse-row mode the log's
   // rows are turned round, like the page's (read in the dialect it shows
-  // among those the server kind allows).
-  void launch(bool reverseRows, ServerKind serverKind = ServerKind::automatic);
+  // among those the server kind allows). Gives what tmp.html holds and the
+  // day's number (0 when the log shows none); nothing when it was not written.
+  struct ShownLog {
+    std::string bytes;
+    int day = 0;
+  };
+  std::optional<ShownLog> launch(bool reverseRows, ServerKind serverKind = ServerKind::automatic);
+  // Shows a log kept earlier under its title (UTF-8).
+  void show(const std::string& path, const std::string& title);
 
  private:
   ProcessLauncher& launcher_;

@@ -12,8 +12,14 @@ std::optional<std::string> speechQuoteLine(std::string_view pageText, std::strin
   // The row must stand among the speeches of the page as it came (the page
   // shown newest-first holds the same rows).
   const speech::SpeechRegion region = speech::speechRegionWith<FastTextOps>(text, *dialect, false);
-  if (region.start == kNotFound || findText(text.substr(0, region.end), region.start, rowHtml) == kNotFound)
-    return std::nullopt;
+  if (region.start == kNotFound) return std::nullopt;
+  // The speeches may start inside their first row: its own start counts.
+  size_t from = region.start;
+  const std::string_view before = text.substr(0, region.start);
+  const size_t open = std::max(before.rfind("<tr") + 1, before.rfind("<TR") + 1);  // 0: none
+  const size_t close = std::max(before.rfind("</tr") + 1, before.rfind("</TR") + 1);
+  if (open > close) from = open - 1;
+  if (findText(text.substr(0, region.end), from, rowHtml) == kNotFound) return std::nullopt;
 
   std::string line;
   speech::stripTags(rowHtml, line);

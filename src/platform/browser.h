@@ -46,6 +46,9 @@ class BrowserEvents {
   // The process that showed the page ended abnormally (a crash, a kill, out
   // of memory): the view is blank until something is loaded again.
   virtual void pageCrashed() {}
+  // The player asked to quote the table row under the pointer (a Ctrl+click,
+  // or the context menu's item): its outer HTML as the page holds it.
+  virtual void speechRowClicked(std::u16string_view /*rowHtml*/) {}
   // The player began typing in the page (true) or has pressed no key for
   // about three seconds (false).
   virtual void typingChanged(bool /*typing*/) {}

@@ -19,6 +19,8 @@ enum class Command {
   returnToTop,
   reverseRows,
   copySpeeches,
+  notes,    // shows or hides the notes pane
+  archive,  // the day logs kept ("過去の記録")
 };
 
 }  // namespace jinro

@@ -66,7 +66,7 @@ Result<void> makeFolder(const std::string& folder) {
 ProgramPaths ProgramPaths::allIn(const std::string& folder) {
   std::string f = folder;
   if (!f.empty() && f.back() != '/') f.push_back('/');
-  return {f, f, f, f + "quill_pane", f + "readme.txt", false};
+  return {f, f, f, f + "quill_pane", f + "readme.txt", f + "villages/", false};
 }
 
 Result<void> ProgramPaths::createFolders() const {
@@ -76,7 +76,7 @@ Result<void> ProgramPaths::createFolders() const {
 }
 
 UserFolders userFoldersFromEnvironment() {
-  UserFolders user{envOr("HOME"), envOr("XDG_CONFIG_HOME"), envOr("XDG_CACHE_HOME")};
+  UserFolders user{envOr("HOME"), envOr("XDG_CONFIG_HOME"), envOr("XDG_CACHE_HOME"), envOr("XDG_DATA_HOME")};
   if (user.home.empty()) {
     if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_dir) user.home = pw->pw_dir;
   }
@@ -99,6 +99,7 @@ ProgramPaths programPathsFor(const std::string& exeDir, const UserFolders& user)
   p.installed = true;
   p.settingsFolder = xdgFolder(user.configHome, user.home, ".config");
   p.cacheFolder = xdgFolder(user.cacheHome, user.home, ".cache");
+  p.villagesFolder = xdgFolder(user.dataHome, user.home, ".local/share") + "villages/";
   p.soundFolder = folderOf(bin / JINRO_DATA_FROM_BIN / "sounds");
   p.viewerPath = (bin / JINRO_VIEWER_FROM_BIN / "quill_pane").lexically_normal().string();
   p.readmePath = (bin / JINRO_DOC_FROM_BIN / "readme.txt").lexically_normal().string();

@@ -17,6 +17,7 @@ struct ProgramPaths {
   std::string soundFolder;     // the default sounds: relative sound paths, second
   std::string viewerPath;      // quill_pane
   std::string readmePath;      // readme.txt
+  std::string villagesFolder;  // the player's notes and every day's log, a folder per server and village
   bool installed = false;
 
   // Everything in one folder (ending in '/').
@@ -32,6 +33,7 @@ struct UserFolders {
   std::string home;        // HOME, or the password database's entry when unset
   std::string configHome;  // XDG_CONFIG_HOME as set (may be empty or relative)
   std::string cacheHome;   // XDG_CACHE_HOME as set
+  std::string dataHome;    // XDG_DATA_HOME as set
 };
 UserFolders userFoldersFromEnvironment();
 

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -25,6 +26,8 @@
 #include "backends/qt/qt_text.h"
 #include "base/trace.h"
 #include "client/client.h"
+#include "ui/archive_dialog.h"
+#include "ui/notes_pane_widget.h"
 #include "ui/settings_dialogs.h"
 #include "ui/status_fields.h"
 
@@ -49,7 +52,8 @@ constexpr ToolbarButton kToolbarButtons[] = {{Command::manualRefresh, "manual_re
                                              {Command::autoRefresh, "auto_refresh", 1},
                                              {Command::returnToTop, "return_top", 2},
                                              {Command::reverseRows, "reverse", 2},
-                                             {Command::copySpeeches, "copy_speech", 2}};
+                                             {Command::copySpeeches, "copy_speech", 2},
+                                             {Command::notes, "notes", 2}};
 
 // The smallest normal frame in which the page can still be used.
 constexpr int kMinimumFrameWidth = 320;
@@ -90,6 +94,16 @@ MainWindow::MainWindow() {
   band_ = new QWidget(central);
   band_->setFixedHeight(kToolbarBand);
   layout->addWidget(band_);
+  // The page, and the notes pane beside it when the player shows it.
+  split_ = new QSplitter(Qt::Horizontal, central);
+  split_->setChildrenCollapsible(false);
+  layout->addWidget(split_, 1);
+  notesPane_ = new NotesPaneWidget(split_);
+  notesPane_->hide();
+  split_->addWidget(notesPane_);
+  notesPane_->onEdited([this](const QString& text) {
+    if (client_) client_->notesEdited(text.toStdString());
+  });
   setCentralWidget(central);
 
   buildMenus();
@@ -99,7 +113,32 @@ MainWindow::MainWindow() {
 }
 
 void MainWindow::setBrowserView(QWidget* view) {
-  static_cast<QVBoxLayout*>(centralWidget()->layout())->addWidget(view, 1);
+  split_->insertWidget(0, view);
+  split_->setStretchFactor(0, 3);
+  split_->setStretchFactor(1, 1);
+}
+
+void MainWindow::toggleNotes() {
+  const bool show = notesPane_->isHidden();
+  notesPane_->setVisible(show);
+  menuActions_[Command::notes]->setChecked(show);
+  toolbarActions_[Command::notes]->setChecked(show);
+}
+
+void MainWindow::showNotes(std::string_view text, std::string_view village) {
+  notesPane_->showNotes(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                        QString::fromUtf8(village.data(), static_cast<qsizetype>(village.size())));
+}
+
+void MainWindow::appendNotesLine(std::string_view line) { notesPane_->appendLine(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))); }
+
+void MainWindow::flushNotesEdit() { notesPane_->flush(); }
+
+void MainWindow::openArchive() {
+  if (client_ == nullptr) return;
+  ArchiveDialog dialog(client_->archivedVillages(), this);
+  if (dialog.exec() != QDialog::Accepted || !dialog.chosen()) return;
+  client_->openArchivedDay(*dialog.chosen());
 }
 
 void MainWindow::bind(Client& client) { client_ = &client; }
@@ -135,6 +174,11 @@ void MainWindow::buildMenus() {
   addMenuCommand(window, QStringLiteral("全ﾛｸﾞｳｨﾝﾄﾞｳを閉じる(&C)"), Command::closeAllLogWindows);
   // The desktop's window menu is the window manager's; its command lives here.
   addMenuCommand(window, QStringLiteral("全ｳｨﾝﾄﾞｳを左上へ移動(&T)"), Command::moveAllTopLeft);
+
+  QMenu* notes = bar->addMenu(QStringLiteral("記録(&K)"));
+  addMenuCommand(notes, QStringLiteral("メモ欄(&M)"), Command::notes)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+  addMenuCommand(notes, QStringLiteral("過去の記録(&P)"), Command::archive);
+  menuActions_[Command::notes]->setCheckable(true);
 
   QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   addMenuCommand(help, QStringLiteral("Readmeを開く(&R)"), Command::openReadme);
@@ -172,7 +216,8 @@ void MainWindow::buildToolbar() {
   toolbarActions_[Command::autoRefresh]->setToolTip(
       QStringLiteral("発言や行動を入力・送信する時は、自動更新を手動で切ってください。"));
   // Pressed states are the client's to set.
-  for (Command c : {Command::autoRefresh, Command::reverseRows}) toolbarActions_[c]->setCheckable(true);
+  for (Command c : {Command::autoRefresh, Command::reverseRows, Command::notes}) toolbarActions_[c]->setCheckable(true);
+  toolbarActions_[Command::notes]->setToolTip(QStringLiteral("メモ欄 (Ctrl+M)"));
 }
 
 void MainWindow::runCommand(Command command) {
@@ -182,6 +227,8 @@ void MainWindow::runCommand(Command command) {
     case Command::generalSettings: openGeneralSettings(); return;
     case Command::soundSettings: openSoundSettings(); return;
     case Command::version: showVersion(); return;
+    case Command::notes: toggleNotes(); return;
+    case Command::archive: openArchive(); return;
     default: break;
   }
   if (client_ == nullptr) return;
@@ -431,7 +478,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
       // The client saves the placement and asks the log viewers to close;
       // the window goes once they have had a moment to do so.
       closing_ = Closing::waitingForViewers;
-      if (client_) client_->close();
+      if (client_) {
+        notesPane_->flush();
+        client_->close();
+      }
       QTimer::singleShot(kViewerCloseMilliseconds, this, [this] {
         closing_ = Closing::done;
         close();

@@ -7,15 +7,19 @@
 #include <map>
 
 #include "platform/game_window.h"
+#include "platform/notes_pane.h"
 #include "platform/notices.h"
 #include "platform/status_bar.h"
 #include "settings/settings.h"
 
 class QAction;
 class QCloseEvent;
+class QSplitter;
 class QToolBar;
 
 namespace jinro {
+
+class NotesPaneWidget;
 
 class Client;
 class StatusFields;
@@ -23,7 +27,7 @@ class StatusFields;
 // The height of the band above the browser that holds the toolbar.
 inline constexpr int kToolbarBand = 30;
 
-class MainWindow : public QMainWindow, public GameWindow, public StatusBar, public Notices {
+class MainWindow : public QMainWindow, public GameWindow, public StatusBar, public Notices, public NotesPane {
   Q_OBJECT
  public:
   MainWindow();
@@ -47,6 +51,8 @@ class MainWindow : public QMainWindow, public GameWindow, public StatusBar, publ
   void showVersion();
   // Opens a file with the desktop's default program.
   void openWithDesktop(const std::string& path);
+  void toggleNotes();
+  void openArchive();
 
   // GameWindow
   void setCaption(std::string_view title) override;
@@ -61,6 +67,11 @@ class MainWindow : public QMainWindow, public GameWindow, public StatusBar, publ
 
   // Notices
   void showNotice(const Notice& notice, std::function<void()> closed) override;
+
+  // NotesPane
+  void showNotes(std::string_view text, std::string_view village) override;
+  void appendNotesLine(std::string_view line) override;
+  void flushNotesEdit() override;
 
   // StatusBar
   void showStatusText(std::string_view text) override;
@@ -86,6 +97,8 @@ class MainWindow : public QMainWindow, public GameWindow, public StatusBar, publ
 
   Client* client_ = nullptr;
   QWidget* band_ = nullptr;
+  QSplitter* split_ = nullptr;
+  NotesPaneWidget* notesPane_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   StatusFields* statusFields_ = nullptr;
   std::map<Command, QAction*> menuActions_;

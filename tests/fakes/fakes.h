@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/durable_file.h"
+
 #include "platform/browser.h"
 #include "platform/clipboard.h"
+#include "platform/file_writer.h"
 #include "platform/game_window.h"
+#include "platform/notes_pane.h"
 #include "platform/notices.h"
 #include "platform/notifier.h"
 #include "platform/process_launcher.h"
@@ -253,6 +257,36 @@ class FakeSweeper : public WindowSweeper {
   }
 };
 
+// The notes shown and the lines added, as the pane would hold them.
+class FakeNotesPane : public NotesPane {
+ public:
+  std::string text;
+  std::string village;
+  int shown = 0;
+  void showNotes(std::string_view t, std::string_view v) override {
+    text = std::string(t);
+    village = std::string(v);
+    ++shown;
+  }
+  int flushes = 0;
+  void flushNotesEdit() override { ++flushes; }
+  void appendNotesLine(std::string_view line) override {
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += std::string(line) + "\n";
+  }
+};
+
+// Writes at once, on the caller's thread, and keeps the paths written.
+class FakeFileWriter : public FileWriter {
+ public:
+  std::vector<std::string> written;
+  void write(std::string path, std::string bytes, std::function<void(Result<void>)> done) override {
+    Result<void> saved = writeFileDurably(path, bytes);
+    if (saved) written.push_back(path);
+    if (done) done(std::move(saved));
+  }
+};
+
 // One set of fakes, the desktop of a client under test.
 struct FakeDesktop {
   FakeWindow window;
@@ -265,6 +299,8 @@ struct FakeDesktop {
   FakeLauncher launcher;
   FakeSweeper sweeper;
   FakeNotifier notifier;
+  FakeNotesPane notesPane;
+  FakeFileWriter writer;
 };
 
 }  // namespace jinro::fake

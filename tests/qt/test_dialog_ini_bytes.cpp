@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "settings/settings.h"
 #include "ui/general_settings_dialog.h"
 #include "ui/sound_settings_sheet.h"
@@ -76,8 +77,7 @@ class TestDialogIniBytes : public QObject {
     spit(ini_, slurp(kGolden + "/start.ini"));
     setSettingsFileOverride(ini_.toStdString());
     fake_ = new fake::FakeDesktop;
-    c_ = new Client({fake_->window, fake_->statusBar, fake_->notices, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
-                     fake_->sweeper},
+    c_ = new Client(fake::desktopOf(*fake_),
                     dir_.path().toStdString() + "/");
     c_->start();
     c_->setSoundOn(false);

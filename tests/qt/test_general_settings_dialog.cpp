@@ -17,6 +17,7 @@
 
 #include "jinro/server_base_url.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "settings/settings.h"
 #include "ui/dialog_units.h"  // fromShiftJis, toShiftJis
 #include "ui/general_settings_dialog.h"
@@ -101,8 +102,7 @@ class TestGeneralSettingsDialog : public QObject {
     std::remove(ini_.c_str());
     setSettingsFileOverride(ini_);
     fake_ = new fake::FakeDesktop;
-    c_ = new Client({fake_->window, fake_->statusBar, fake_->notices, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
-                     fake_->sweeper},
+    c_ = new Client(fake::desktopOf(*fake_),
                     dir_.path().toStdString() + "/");
     c_->start();
   }

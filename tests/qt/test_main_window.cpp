@@ -25,7 +25,7 @@ class MainWindowTest : public QObject {
     window_->setBrowserView(view_);
     client_ = std::make_unique<jinro::Client>(
         jinro::Desktop{*window_, *window_, *window_, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher,
-                       fake_.sweeper},
+                       fake_.sweeper, *window_, fake_.writer},
         dir_.path().toStdString() + "/");
     window_->bind(*client_);
     client_->start();
@@ -49,7 +49,7 @@ class MainWindowTest : public QObject {
     for (QAction* a : bar->actions()) {
       if (!a->objectName().isEmpty()) names << a->objectName();
     }
-    QCOMPARE(names, (QStringList{"manual_refresh", "auto_refresh", "return_top", "reverse", "copy_speech"}));
+    QCOMPARE(names, (QStringList{"manual_refresh", "auto_refresh", "return_top", "reverse", "copy_speech", "notes"}));
     const QList<Command> commands = {Command::manualRefresh, Command::autoRefresh, Command::returnToTop,
                                      Command::reverseRows, Command::copySpeeches};
     for (int i = 0; i < commands.size(); ++i) {
@@ -76,7 +76,17 @@ class MainWindowTest : public QObject {
     window_->resize(800, 600);
     QTest::qWait(100);
     QWidget* central = window_->centralWidget();
-    QCOMPARE(view_->geometry(), QRect(0, jinro::kToolbarBand, central->width(), central->height() - jinro::kToolbarBand));
+    QCOMPARE(QRect(view_->mapTo(central, QPoint(0, 0)), view_->size()),
+             QRect(0, jinro::kToolbarBand, central->width(), central->height() - jinro::kToolbarBand));
+    // The notes pane shares the width, to the page's right, and goes again.
+    window_->commandAction(Command::notes)->trigger();
+    QTest::qWait(100);
+    QWidget* notes = window_->findChild<QWidget*>(QStringLiteral("notes_pane"));
+    QVERIFY(notes && notes->isVisible());
+    QVERIFY(view_->width() < central->width());
+    QCOMPARE(notes->mapTo(central, QPoint(0, 0)).x(), view_->width() + (central->width() - view_->width() - notes->width()));
+    window_->commandAction(Command::notes)->trigger();
+    QVERIFY(!notes->isVisible());
   }
 
   void stateItemsShowTheirCheckBeforeAnySwitch() {

@@ -18,6 +18,7 @@
 
 #include "backends/qt/qt_japanese.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "settings/settings.h"
 #include "ui/dialog_units.h"  // fromShiftJis, toShiftJis
 #include "ui/settings_dialogs.h"
@@ -134,8 +135,7 @@ class TestSoundSettingsSheet : public QObject {
     std::ofstream(ini_, std::ios::binary | std::ios::trunc) << kFile;
     setSettingsFileOverride(ini_);
     fake_ = new fake::FakeDesktop;
-    c_ = new Client({fake_->window, fake_->statusBar, fake_->notices, fake_->sound, fake_->browser, fake_->timer, fake_->clipboard, fake_->launcher,
-                     fake_->sweeper},
+    c_ = new Client(fake::desktopOf(*fake_),
                     dir_.path().toStdString() + "/");
     c_->start();
   }

@@ -14,6 +14,7 @@
 #include "page/day_log.h"
 #include "page/page_limits.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "settings/settings_sections.h"
 #include "unit/pages_standard.h"
 #include "unit/test_files.h"
@@ -34,9 +35,7 @@ using pages::kVote;
 using pages::kWolvesWin;
 using pages::preDayPage;
 
-Desktop desktopOf(fake::FakeDesktop& f) {
-  return {f.window, f.statusBar, f.notices, f.sound, f.browser, f.timer, f.clipboard, f.launcher, f.sweeper};
-}
+using fake::desktopOf;
 
 class ClientTest : public ::testing::Test {
  protected:

@@ -18,6 +18,7 @@
 
 #include "client/client.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "settings/settings_sections.h"
 #include "unit/test_files.h"
 
@@ -46,7 +47,7 @@ class JinroIniBytes : public ::testing::Test {
     fs::remove(ini_);
     if (!startName.empty()) test_files::spit(ini_, test_files::slurp((kGolden / startName).string()));
     client_ = std::make_unique<Client>(
-        Desktop{fake_.window, fake_.statusBar, fake_.notices, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
+        fake::desktopOf(fake_),
         dir_.string() + "/");
     client_->start();
     return *client_;

@@ -11,6 +11,7 @@
 #include "client/alarm_player.h"
 #include "client/client.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 #include "jinro/server_base_url.h"
 #include "settings/program_paths.h"
 #include "test_files.h"
@@ -41,6 +42,7 @@ TEST_F(ProgramPathsTest, InstalledProgramKeepsThePlayersFilesInTheXdgFolders) {
   EXPECT_TRUE(p.installed);
   EXPECT_EQ(p.settingsFolder, root + "/cfg/jinro-client/");
   EXPECT_EQ(p.cacheFolder, root + "/home/.cache/jinro-client/");
+  EXPECT_EQ(p.villagesFolder, root + "/home/.local/share/jinro-client/villages/");
 
   ASSERT_TRUE(p.createFolders());
   EXPECT_TRUE(fs::is_directory(p.settingsFolder));
@@ -57,6 +59,7 @@ TEST_F(ProgramPathsTest, AFolderWithItsOwnSettingsOrNoInstalledDataKeepsEverythi
   EXPECT_FALSE(build.installed);
   EXPECT_EQ(build.settingsFolder, bin);
   EXPECT_EQ(build.cacheFolder, bin);
+  EXPECT_EQ(build.villagesFolder, bin + "villages/");
 
   install();
   test_files::spit(bin + "jinro.ini", "[ZENPAN]\r\n");
@@ -104,14 +107,14 @@ std::string gamePage(bool night) {
 
 TEST_F(ProgramPathsTest, AnInstalledClientLogsToTheCacheAndStartsTheInstalledViewer) {
   const ProgramPaths paths{root + "/config/", root + "/cache/", root + "/share/sounds/", root + "/libexec/quill_pane",
-                           root + "/doc/readme.txt", true};
+                           root + "/doc/readme.txt", root + "/data/villages/", true};
   ASSERT_TRUE(paths.createFolders());
   fs::create_directories(paths.soundFolder);
   test_files::spit(paths.soundFolder + "monst01.wav", "RIFF");
   setSettingsFileOverride(paths.settingsFolder + "jinro.ini");
   fake::FakeDesktop d;
   {
-    Client client({d.window, d.statusBar, d.notices, d.sound, d.browser, d.timer, d.clipboard, d.launcher, d.sweeper}, paths);
+    Client client(fake::desktopOf(d), paths);
     client.start();
     const std::u16string cgi = shiftJisToUtf16(std::string(kServerBaseUrl) + "cgi_jinro.cgi");
     client.documentComplete(cgi, shiftJisToUtf16(gamePage(false)));

@@ -11,6 +11,7 @@
 
 #include "client/client.h"
 #include "fakes/fakes.h"
+#include "support/fake_desktop.h"
 
 namespace fs = std::filesystem;
 using namespace jinro;
@@ -64,7 +65,7 @@ class SettingsFileTest : public ::testing::Test {
   fs::path dir_;
   fs::path ini_;
   fake::FakeDesktop fake_;
-  Client client_{{fake_.window, fake_.statusBar, fake_.notices, fake_.sound, fake_.browser, fake_.timer, fake_.clipboard, fake_.launcher, fake_.sweeper},
+  Client client_{fake::desktopOf(fake_),
                  "/nonexistent/"};
 };
 

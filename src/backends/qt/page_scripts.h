@@ -14,6 +14,7 @@ enum class PageScript {
   ReadSpeechDraft,     // (speechBox) -> the speech form's draft or null
   RestoreSpeechDraft,  // (speechBox, draft) -> whether the box took the draft
   ScrollTo,            // (left, top)
+  RowAt,               // (x, y) -> the outer HTML of the table row there, or null
 };
 
 // The script as an expression whose value is its function; read from the

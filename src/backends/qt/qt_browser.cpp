@@ -7,6 +7,7 @@
 #include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QMutexLocker>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineHttpRequest>
@@ -94,6 +95,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, qsizetype htmlLimit) : QObje
   view_->setPage(page_);
   connect(page_, &QWebEnginePage::loadStarted, this, &WebEngineBrowser::onLoadStarted);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::onLoadFinished);
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view_, &QWidget::customContextMenuRequested, this, &WebEngineBrowser::showContextMenu);
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
             if (status == QWebEnginePage::NormalTerminationStatus || !sink_) return;
@@ -294,10 +297,34 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
                        });
 }
 
+void WebEngineBrowser::quoteRowAt(QPointF position) {
+  const qreal zoom = view_->zoomFactor() > 0 ? view_->zoomFactor() : 1.0;
+  const QStringList at = {QString::number(position.x() / zoom), QString::number(position.y() / zoom)};
+  QPointer<WebEngineBrowser> self(this);
+  page_->runJavaScript(pageScriptCall(PageScript::RowAt, at), QWebEngineScript::ApplicationWorld,
+                       [self](const QVariant& row) {
+                         if (!self || !self->sink_ || row.typeId() != QMetaType::QString) return;
+                         self->sink_->speechRowClicked(toUtf16(row.toString()));
+                       });
+}
+
+void WebEngineBrowser::showContextMenu(const QPoint& position) {
+  QMenu* menu = view_->createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->addSeparator();
+  QAction* quote = menu->addAction(QStringLiteral("メモに引用"));
+  quote->setObjectName(QStringLiteral("quote_speech"));
+  connect(quote, &QAction::triggered, this, [this, position] { quoteRowAt(position); });
+  menu->popup(view_->mapToGlobal(position));
+}
+
 bool WebEngineBrowser::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress && sink_ && view_ && watched == view_->focusProxy() &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     sink_->pageClicked();
+    // Ctrl+click quotes the speech under the pointer into the notes.
+    const auto* click = static_cast<QMouseEvent*>(event);
+    if (click->modifiers() & Qt::ControlModifier) quoteRowAt(click->position());
   }
   if ((event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod) && view_ &&
       watched == view_->focusProxy()) {

@@ -15,6 +15,8 @@
 //    by scripts run in the client's own script world (page_scripts.h).
 #include <QMutex>
 #include <QObject>
+#include <QPoint>
+#include <QPointF>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -97,6 +99,10 @@ class WebEngineBrowser : public QObject, public Browser {
   void onLoadStarted();
   void onLoadFinished(bool ok);
   void noteKey(QEvent* event);
+  // The table row at this point of the view, handed to the client to quote.
+  void quoteRowAt(QPointF position);
+  // The page's own menu, and "メモに引用".
+  void showContextMenu(const QPoint& position);
   // Runs script in the page; its result goes to `done`, or an invalid value
   // when none came within a second (the page went away, say).
   void runScript(const QString& script, std::function<void(const QVariant&)> done);
