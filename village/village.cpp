@@ -77,10 +77,10 @@ struct Prepared {
   std::string hostile;
 };
 
-Prepared prepare(const Scenario& s, uint32_t seed, Dialect dialect) {
+Prepared prepare(const Scenario& s, uint32_t seed, Dialect dialect, int villageNo) {
   GameConfig config;
   config.capacity = s.capacity;
-  config.villageNo = dialect == Dialect::Script2004 ? kVillageNo2004 : kVillageNo;
+  config.villageNo = villageNo > 0 ? villageNo : dialect == Dialect::Script2004 ? kVillageNo2004 : kVillageNo;
   config.seed = seed;
   config.forcedWinner = s.forcedWinner;
   config.forcedAtExecution = s.forcedAtExecution;
@@ -104,8 +104,8 @@ Prepared prepare(const Scenario& s, uint32_t seed, Dialect dialect) {
 
 }  // namespace
 
-void Village::install(const Scenario& s) {
-  Prepared p = prepare(s, seed_, dialect_);
+void Village::install(const Scenario& s, int villageNo) {
+  Prepared p = prepare(s, seed_, dialect_, villageNo);
   scenario_ = &s;
   if (dialect_ == Dialect::Script2004) cgi2004_ = std::make_unique<script2004::Cgi>(seed_);
   game_ = std::move(p.game);
@@ -395,7 +395,7 @@ HttpResponse Village::handleControl(std::string_view path, std::string_view quer
     if (!s)
       return json(404, "{\"error\":\"unknown scenario in this dialect\",\"name\":" + jsonString(name) +
                            ",\"dialect\":" + jsonString(dialectName(dialect_)) + "}");
-    install(*s);
+    install(*s, toInt(arg("village"), 0, 0, 999999));
     return json(200, stateJsonLocked());
   }
   if (path == "scenarios") {

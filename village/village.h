@@ -86,7 +86,8 @@ class Village {
   HttpResponse page(std::string utf8, int status = 200);
   HttpResponse error(int status, std::string_view message);
   std::string stateJsonLocked() const;
-  void install(const Scenario& s);  // with the lock held
+  // With the lock held; villageNo 0: the dialect's own number.
+  void install(const Scenario& s, int villageNo = 0);
   void log(const HttpRequest& request);
 
   mutable std::mutex mutex_;

@@ -311,6 +311,7 @@ void Client::showStatusLine() {
 void Client::speechRowClicked(std::u16string_view rowHtml) {
   if (closed_) return;
   const std::optional<std::string> line = speechQuoteLine(pageText_, utf16ToShiftJis(rowHtml), settings_.serverKind);
+  traceMark("speech-row", line ? "quoted" : "not-a-speech");
   if (line) notebook_.quote(shiftJisToUtf8(*line));
 }
 
