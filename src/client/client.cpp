@@ -251,6 +251,7 @@ bool Client::refuseNavigation(std::u16string_view url) {
 void Client::documentComplete(std::u16string_view url, std::u16string_view html) {
   if (closed_) return;
   if (speech_.ownPageCompleted()) {
+    traceMark("own-page-shown");
     restoreDraft();
     return;
   }

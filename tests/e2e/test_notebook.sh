@@ -33,18 +33,35 @@ wait_for 10 sh -c "grep -q 'seer: taro' '$APP/villages/$host/123/notes.txt'" ||
   e2e_fail "the notes were not saved (folder: $(ls -R "$APP/villages" 2>&1 | head -5))"
 e2e_pass "notes saved for the village"
 
-# 2. Ctrl+click on a speech: aim down the speech column until a row quotes.
-quoted=""
-for y in $(seq 40 16 420); do
-  before=$(traces speech-row)
-  xdotool mousemove --window "$CLIENT_WIN" 300 "$(page_y "$y")" keydown ctrl click 1 keyup ctrl
-  wait_for 3 sh -c "[ \$(grep -ac 'jinro-trace speech-row' '$WORK/client.log') -gt $before ]" || continue
-  if grep -a 'jinro-trace speech-row' "$WORK/client.log" | tail -n 1 | grep -q quoted; then quoted=$y; break; fi
-done
-[ -n "$quoted" ] || e2e_fail "no Ctrl+click quoted a speech"
+# 2. Ctrl+click on a speech: aim down the speech column until a row quotes;
+# then again with the speeches shown newest first.
+quote_a_speech() {
+  local y before
+  for y in $(seq 40 16 420); do
+    before=$(traces speech-row)
+    xdotool mousemove --window "$CLIENT_WIN" 300 "$(page_y "$y")" keydown ctrl click 1 keyup ctrl
+    wait_for 3 sh -c "[ \$(grep -ac 'jinro-trace speech-row' '$WORK/client.log') -gt $before ]" || continue
+    grep -a 'jinro-trace speech-row' "$WORK/client.log" | tail -n 1 | grep -q quoted && return 0
+  done
+  return 1
+}
+quote_a_speech || e2e_fail "no Ctrl+click quoted a speech"
 wait_for 10 sh -c "grep -q '◆.*「' '$APP/villages/$host/123/notes.txt'" || e2e_fail "the quote is not in the notes: $(notes_of 123)"
 [ "$(notes_of 123 | grep -c '「')" -eq 1 ] || e2e_fail "one Ctrl+click, more than one quote: $(notes_of 123)"
 e2e_pass "a Ctrl+clicked speech is quoted into the notes: $(notes_of 123 | grep '「')"
+
+before=$(traces own-page-shown)
+press_button reverse
+wait_for 10 sh -c "[ \$(grep -ac 'jinro-trace own-page-shown' '$WORK/client.log') -gt $before ]" ||
+  e2e_fail "the page was not shown newest first"
+quote_a_speech || e2e_fail "no Ctrl+click quoted a speech in newest-first mode"
+wait_for 10 sh -c "[ \$(grep -c '「' '$APP/villages/$host/123/notes.txt') -eq 2 ]" ||
+  e2e_fail "the newest-first quote is not in the notes: $(notes_of 123)"
+e2e_pass "a speech is quoted in newest-first mode too"
+[ -n "${JINRO_NOTES_SHOT:-}" ] && import -window "$CLIENT_WIN" "$JINRO_NOTES_SHOT"
+before=$(traces analysed)
+press_button reverse
+wait_for 10 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -gt $before ]" || e2e_fail "no page after 逆"
 
 # 3. A restart: the notes are back for the same village.
 kill -TERM "$CLIENT_PID"
