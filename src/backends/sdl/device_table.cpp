@@ -121,10 +121,12 @@ void DeviceTable::playMidi(SoundId id, Device& d, bool notify) {
   // is cut short): a played stream cannot start from its beginning again.
   haltMusic();
   MixerSound& sound = *d.sound;
-  Mix_Music* next = sound.takeStream();
+  const Result<Mix_Music*> next = sound.takeStream();
   if (d.played) Mix_FreeMusic(d.played);  // halted above, if it was sounding
-  d.played = next;
+  d.played = next ? *next : nullptr;
   if (!next) {
+    // A play tells nothing but its end: the reason goes to the trace only.
+    traceMark("play-failed", next.error());
     failPlay(id, notify);
     return;
   }

@@ -4,15 +4,14 @@
 // notice queue (notice_queue.h) and the table of open devices
 // (device_table.h); what follows is what they add up to.
 //
-// Device kinds: a WAV device plays RIFF/WAVE files (MP3 is accepted as well);
+// Sound kinds: a WAV device plays RIFF/WAVE files (MP3 is accepted as well);
 // a MIDI device plays Standard MIDI files ("MThd", or RIFF/RMID) through
 // FluidSynth with a General MIDI soundfont. What a file is is decided by its
-// bytes, never by its name; a file of the other kind fails to open. Type names
-// are matched without regard to case, as MCI does.
+// bytes, never by its name; a file of the other kind fails to open.
 //
 // Ids: every open device gets a fresh SoundId (ids are not reused within a
 // run); open fails, saying why, when the file is missing, unreadable,
-// damaged, of the wrong type, or when there is no audio at all. Calls with
+// damaged, of the wrong kind, or when there is no audio at all. Calls with
 // an id that is not open do nothing.
 //
 // Operations: play starts the whole file from its beginning, also on a
