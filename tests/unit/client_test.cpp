@@ -133,6 +133,7 @@ TEST_F(ClientTest, PhaseChangesSoundOnceAndNightfallShowsTheDaysLog) {
   complete(gamePage(true));  // the same phase again
   client->pageClicked();  // stops the capacity alarm only
   EXPECT_EQ(opened(), (Texts{"monst01.wav"}));
+  EXPECT_EQ(sounding(), (Texts{"monst01.wav"}));
   EXPECT_EQ(d.sound.count("stop"), 0u);
   EXPECT_FALSE(d.shell.enabled[Command::copySpeeches]);
   EXPECT_EQ(d.browser.scrolledTo.size(), 2u);  // kept on the same phase only
