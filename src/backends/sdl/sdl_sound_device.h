@@ -14,20 +14,9 @@
 // damaged, of the wrong kind, or when there is no audio at all. Calls with
 // an id that is not open do nothing.
 //
-// Operations: play starts the whole file from its beginning, also on a
-// device that is still playing (its pending notice is cut short). stop ends
-// the sound at once; close releases the device. A MIDI device that starts
-// while another one plays takes the synthesiser over: the other one is
-// stopped and its pending notice cut short. WAV devices each have a mixer
-// channel of their own and may sound together.
+// Plays, stops, the synthesiser's takeover and the PlayEnd each play with
+// notice ends in are device_table.h's to say.
 //
-// Notices: every play with notice ends in exactly one PlayEnd for its
-// SoundId: finished when the file played to its end, cutShort when the
-// device was stopped, closed, played again or taken over, or when the play
-// could not start. A MIDI file's end is when its last event is due (by the
-// file's tempo map) plus kMidiEndGrace, or when the synthesiser falls silent,
-// whichever comes first; the last notes' release may ring on after the
-// notice until the next play or stop.
 // Notices are never handed over from inside a device call or from the audio
 // thread: they wait in a queue until the main loop calls pumpNotices(), which
 // hands them, in order, to the notice handler on the calling (main) thread.
