@@ -1,6 +1,7 @@
 #pragma once
 // Reading the log file that quill_pane shows: a bounded read of a regular
-// file, with a reason when the file can't be shown.
+// file (base/bounded_file.h, the client's one reader), with a reason when the
+// file can't be shown.
 #include <cstddef>
 #include <cstdint>
 #include <string>

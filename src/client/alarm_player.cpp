@@ -44,17 +44,13 @@ void AlarmPlayer::playAlarm(AlarmKind kind) {
   traceMark("play-called", keyPrefix(kind));
   stopAllAlarms();
   const std::string path = resolved(settings_.alarm(kind).soundPath);
-  const Result<uint32_t> opened = device_.open(soundKindOf(kind), path);
+  const Result<SoundId> opened = device_.open(soundKindOf(kind), path);
   noteOpen(kind, path, opened);
-  const uint32_t id = opened ? *opened : 0;
-  if (id != 0) {
-    device_.seekToStart(id);
-    device_.play(id, repeats(kind));
+  if (opened) {
+    sounding_ = Sounding{kind, *opened};
+    device_.play(*opened, repeats(kind));
   }
-  devices_[index(kind)] = id;
-  if (kind == AlarmKind::full_alarm) capacityDevice_ = id;
   current_ = kind;
-  if (alarmStarted_) alarmStarted_(kind);
 }
 
 std::string AlarmPlayer::resolved(const std::string& soundPath) const {
@@ -76,40 +72,27 @@ void AlarmPlayer::preloadAlarmSounds() {
   device_.preload(paths);
 }
 
-void AlarmPlayer::stopAllAlarms() {
-  for (AlarmKind kind : kChannelOrder) {
-    uint32_t& id = devices_[index(kind)];
-    if (id != 0) {
-      device_.stop(id);
-      device_.close(id);
-    }
-    id = 0;
-  }
-  capacityDevice_ = 0;
+void AlarmPlayer::closeSounding() {
+  if (!sounding_) return;
+  device_.stop(sounding_->sound);
+  device_.close(sounding_->sound);
+  sounding_.reset();
 }
+
+void AlarmPlayer::stopAllAlarms() { closeSounding(); }
 
 void AlarmPlayer::stopCapacityAlarm() {
-  if (capacityDevice_ == 0) return;
-  device_.stop(capacityDevice_);
-  device_.close(capacityDevice_);
-  devices_[index(AlarmKind::full_alarm)] = 0;
-  capacityDevice_ = 0;
+  if (sounding_ && sounding_->kind == AlarmKind::full_alarm) closeSounding();
 }
 
-void AlarmPlayer::playEnded(uint32_t deviceId, PlayEnd end) {
-  // No open device has id 0; a closed channel is never a match.
-  if (end != PlayEnd::finished || !soundOn_ || deviceId == 0) return;
-  for (AlarmKind kind : kChannelOrder) {
-    if (devices_[index(kind)] != deviceId) continue;
-    if (repeats(kind)) {
-      device_.seekToStart(deviceId);
-      device_.play(deviceId, true);
-    }
-    return;
-  }
+void AlarmPlayer::playEnded(SoundId sound, PlayEnd end) {
+  // A notice of a sound closed since (a late one) matches nothing: ids are
+  // not given again.
+  if (end != PlayEnd::finished || !soundOn_ || !sounding_ || sounding_->sound != sound) return;
+  if (repeats(sounding_->kind)) device_.play(sound, true);
 }
 
-void AlarmPlayer::noteOpen(AlarmKind kind, const std::string& path, const Result<uint32_t>& opened) {
+void AlarmPlayer::noteOpen(AlarmKind kind, const std::string& path, const Result<SoundId>& opened) {
   const std::string& soundPath = settings_.alarm(kind).soundPath;
   const std::string reason = opened ? std::string() : opened.error();
   if (!problems_.record(kind, soundPath, path, opened.has_value(), reason)) return;

@@ -2,9 +2,8 @@
 // Sounds the alarm of one kind at a time through the sound device: played
 // once, or repeated each time it plays to its end. Owns the sound switch
 // (ON/OFF) and which alarm is current, so that one page does not start the
-// same alarm twice.
-#include <array>
-#include <cstdint>
+// same alarm twice. At most one alarm's sound is open at a time: starting
+// one closes the one before.
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,8 +24,6 @@ class AlarmPlayer {
   // Called with the status line (UTF-8; "" when all is well) whenever the
   // set of alarms that cannot sound changes.
   void onProblemsChanged(std::function<void(const std::string&)> handler) { problemsChanged_ = std::move(handler); }
-  // Called each time an alarm starts (playAlarm), whether its file sounds or not.
-  void onAlarmStarted(std::function<void(AlarmKind)> handler) { alarmStarted_ = std::move(handler); }
 
   // Stops every alarm, opens the kind's file on its device and plays it from
   // the start; the kind becomes the current alarm even when its file would
@@ -44,26 +41,31 @@ class AlarmPlayer {
   void setSoundOn(bool on) { soundOn_ = on; }
 
   // The device's notice that a play ended.
-  void playEnded(uint32_t deviceId, PlayEnd end);
+  void playEnded(SoundId sound, PlayEnd end);
 
   const AlarmProblems& problems() const { return problems_; }
 
  private:
   bool repeats(AlarmKind kind) const;
   std::string resolved(const std::string& soundPath) const;
-  void noteOpen(AlarmKind kind, const std::string& path, const Result<uint32_t>& opened);
+  void noteOpen(AlarmKind kind, const std::string& path, const Result<SoundId>& opened);
+  void closeSounding();
 
   SoundDevice& device_;
   const Settings& settings_;
   std::string soundFolder_;
   std::string defaultSoundFolder_;
-  std::array<uint32_t, kAlarmKindCount> devices_{};  // the open device of each kind, 0 for none
-  uint32_t capacityDevice_ = 0;
+  // The alarm whose sound is open, with that sound; none when its file did
+  // not open, or once it was stopped.
+  struct Sounding {
+    AlarmKind kind;
+    SoundId sound;
+  };
+  std::optional<Sounding> sounding_;
   std::optional<AlarmKind> current_;
   bool soundOn_ = true;
   AlarmProblems problems_;
   std::function<void(const std::string&)> problemsChanged_;
-  std::function<void(AlarmKind)> alarmStarted_;
 };
 
 }  // namespace jinro

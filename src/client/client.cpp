@@ -79,7 +79,7 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
       post();
     });
   });
-  desktop_.sound.setEndHandler([this](uint32_t id, PlayEnd end) { soundEnded(id, end); });
+  desktop_.sound.setEndHandler([this](SoundId sound, PlayEnd end) { soundEnded(sound, end); });
 }
 
 void Client::start() {

@@ -92,7 +92,7 @@ class Client final : public BrowserEvents {
   void close();
 
   // The desktop's events.
-  void soundEnded(uint32_t deviceId, PlayEnd end) { alarms_.playEnded(deviceId, end); }
+  void soundEnded(SoundId sound, PlayEnd end) { alarms_.playEnded(sound, end); }
   bool refuseNavigation(std::u16string_view url) override;
   void documentComplete(std::u16string_view url, std::u16string_view html) override;
   void pageClicked() override {

@@ -1,13 +1,14 @@
 #pragma once
-// A device that plays one sound file, a recording (WAV) or a song (Standard
-// MIDI). Device ids are non-zero for open devices; operations on id 0
-// (a failed open) do nothing. A play with notice ends with a notice,
-// delivered on the main thread, saying whether the file played to its end or
-// was cut short (stopped, closed or superseded).
+// A device that plays sound files, recordings (WAV) or songs (Standard MIDI).
+// open() gives a SoundId for one file; play() plays that file from its start,
+// and a play with notice ends with exactly one PlayEnd, delivered on the main
+// thread: finished when the file played to its end, cutShort when it was
+// stopped, closed, played again before its end, or could not start.
+// Calls on an id that is closed do nothing.
+#include <compare>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -19,17 +20,31 @@ enum class PlayEnd { finished, cutShort };
 // What a device plays: recordings (WAV, MP3) or songs (Standard MIDI).
 enum class SoundKind { wave, midi };
 
+// One opened sound. Only open() makes one; ids are not given again within a
+// run, so a late notice never reaches a sound opened after it.
+class SoundId {
+ public:
+  explicit constexpr SoundId(uint32_t value) : value_(value) {}
+  constexpr uint32_t value() const { return value_; }
+  friend constexpr bool operator==(SoundId, SoundId) = default;
+  friend constexpr auto operator<=>(SoundId, SoundId) = default;
+
+ private:
+  uint32_t value_;
+};
+
 class SoundDevice {
  public:
-  using EndHandler = std::function<void(uint32_t deviceId, PlayEnd end)>;
+  using EndHandler = std::function<void(SoundId sound, PlayEnd end)>;
   virtual ~SoundDevice() = default;
-  // The open device's id, or why the file could not be opened: missing,
-  // unreadable, of the wrong type for the device, or no audio output at all.
-  virtual Result<uint32_t> open(SoundKind kind, const std::string& path) = 0;
-  virtual void seekToStart(uint32_t deviceId) = 0;
-  virtual void play(uint32_t deviceId, bool notify) = 0;
-  virtual void stop(uint32_t deviceId) = 0;
-  virtual void close(uint32_t deviceId) = 0;
+  // The opened sound, or why the file could not be opened: missing,
+  // unreadable, of the wrong kind, or no audio output at all.
+  virtual Result<SoundId> open(SoundKind kind, const std::string& path) = 0;
+  // Plays the whole file from its start, also when it is still playing (the
+  // earlier play's notice is then cut short); with notify, its end is told.
+  virtual void play(SoundId sound, bool notify) = 0;
+  virtual void stop(SoundId sound) = 0;
+  virtual void close(SoundId sound) = 0;
   virtual void setEndHandler(EndHandler handler) = 0;
   // The files the alarms will play, so that a device may read them ahead of
   // time; open() alone must still work for any file.

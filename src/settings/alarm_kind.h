@@ -31,10 +31,4 @@ inline constexpr std::string_view keyPrefix(AlarmKind k) {
   return names[index(k)];
 }
 
-// Order in which channels are stopped and completion notices are matched.
-inline constexpr std::array<AlarmKind, kAlarmKindCount> kChannelOrder = {
-    AlarmKind::sonmintoroku, AlarmKind::jinro, AlarmKind::hikiwake, AlarmKind::sonmin,
-    AlarmKind::yoko,         AlarmKind::nekomata, AlarmKind::tohyo, AlarmKind::kodo,
-    AlarmKind::daytime,      AlarmKind::night, AlarmKind::full_alarm};
-
 }  // namespace jinro

@@ -25,57 +25,122 @@
 
 namespace jinro::fake {
 
+// Keeps the sounds the client opened and what each is doing, as the real
+// device would: a play starts a sound over, stop and close end it, and a
+// play with notice ends in one notice. Notices are handed over only when a
+// test lets a sound finish (the main loop's pump), never inside a call.
 class FakeSoundDevice : public SoundDevice {
  public:
   struct Call {
-    std::string op;  // open, seek, play, playNotify, stop, close
-    uint32_t id = 0;
-    std::string detail;  // device type and path for open
+    std::string op;  // open, play, playNotify, stop, close
+    std::optional<SoundId> sound;  // none for an open that failed
+    std::string detail;  // open: the device kind and the path, "wave:/x/bird.wav"
+  };
+  struct OpenSound {
+    SoundKind kind = SoundKind::wave;
+    std::string path;
+    bool playing = false;
+    bool notify = false;
   };
   // Opens fail for paths listed here with another device type, or with a reason.
   std::map<std::string, SoundKind> fileTypes;
   std::map<std::string, std::string> failures;   // path -> reason
   bool acceptUnknownFiles = true;
   std::vector<Call> calls;
-  uint32_t nextId = 1;
+  std::map<SoundId, OpenSound> sounds;  // the open ones
   EndHandler handler;
 
-  Result<uint32_t> open(SoundKind kind, const std::string& path) override {
+  Result<SoundId> open(SoundKind kind, const std::string& path) override {
     const std::string detail = std::string(kind == SoundKind::wave ? "wave" : "midi") + ":" + path;
     auto failure = failures.find(path);
     auto it = fileTypes.find(path);
     const bool ok = failure == failures.end() && (it != fileTypes.end() ? it->second == kind : acceptUnknownFiles);
     if (!ok) {
-      calls.push_back({"open", 0, detail});
+      calls.push_back({"open", std::nullopt, detail});
       return fail(failure != failures.end() ? failure->second : "cannot open " + path);
     }
-    const uint32_t id = nextId++;
+    const SoundId id(nextId_++);
     calls.push_back({"open", id, detail});
+    sounds[id] = OpenSound{kind, path};
     return id;
   }
-  void seekToStart(uint32_t id) override { calls.push_back({"seek", id, {}}); }
-  void play(uint32_t id, bool notify) override { calls.push_back({notify ? "playNotify" : "play", id, {}}); }
-  void stop(uint32_t id) override { calls.push_back({"stop", id, {}}); }
-  void close(uint32_t id) override { calls.push_back({"close", id, {}}); }
-  void setEndHandler(EndHandler h) override { handler = std::move(h); }
-  void fireEnd(uint32_t id, PlayEnd end = PlayEnd::finished) {
-    if (handler) handler(id, end);
+  void play(SoundId id, bool notify) override {
+    calls.push_back({notify ? "playNotify" : "play", id, {}});
+    auto it = sounds.find(id);
+    if (it == sounds.end()) return;
+    endPlay(it->second, id, PlayEnd::cutShort);
+    it->second.playing = true;
+    it->second.notify = notify;
   }
-  // The paths opened and played, in order ("" for none).
+  void stop(SoundId id) override {
+    calls.push_back({"stop", id, {}});
+    if (auto it = sounds.find(id); it != sounds.end()) endPlay(it->second, id, PlayEnd::cutShort);
+  }
+  void close(SoundId id) override {
+    calls.push_back({"close", id, {}});
+    auto it = sounds.find(id);
+    if (it == sounds.end()) return;
+    endPlay(it->second, id, PlayEnd::cutShort);
+    sounds.erase(it);
+  }
+  void setEndHandler(EndHandler h) override { handler = std::move(h); }
+
+  // The sound plays to its end (when it is playing); then every notice
+  // waiting, this one last, goes to the handler.
+  void finishPlaying(SoundId id) {
+    if (auto it = sounds.find(id); it != sounds.end()) endPlay(it->second, id, PlayEnd::finished);
+    deliver();
+  }
+  // A notice as the device might still hand it over after the sound was
+  // closed or played again (it was on its way): whatever the sound does now.
+  void fireEnd(SoundId id, PlayEnd how = PlayEnd::finished) {
+    pending_.emplace_back(id, how);
+    deliver();
+  }
+  void deliver() {
+    while (!pending_.empty()) {
+      const auto [id, how] = pending_.front();
+      pending_.erase(pending_.begin());
+      if (handler) handler(id, how);
+    }
+  }
+  // The files played, in order, each time it was asked to play.
   std::vector<std::string> played() const {
     std::vector<std::string> out;
-    std::map<uint32_t, std::string> paths;
+    std::map<SoundId, std::string> paths;
     for (const auto& c : calls) {
-      if (c.op == "open" && c.id) paths[c.id] = c.detail.substr(c.detail.find(':') + 1);
-      if (c.op == "play" || c.op == "playNotify") out.push_back(paths[c.id]);
+      if (c.op == "open" && c.sound) paths[*c.sound] = c.detail.substr(c.detail.find(':') + 1);
+      if (c.op == "play" || c.op == "playNotify") out.push_back(paths[*c.sound]);
     }
     return out;
+  }
+  // The files sounding now.
+  std::vector<std::string> sounding() const {
+    std::vector<std::string> out;
+    for (const auto& [id, s] : sounds)
+      if (s.playing) out.push_back(s.path);
+    return out;
+  }
+  // The sound most recently opened; none before any open succeeded.
+  std::optional<SoundId> lastOpened() const {
+    for (auto c = calls.rbegin(); c != calls.rend(); ++c)
+      if (c->op == "open" && c->sound) return c->sound;
+    return std::nullopt;
   }
   size_t count(const std::string& op) const {
     size_t n = 0;
     for (const auto& c : calls) n += c.op == op;
     return n;
   }
+
+ private:
+  void endPlay(OpenSound& s, SoundId id, PlayEnd how) {
+    if (s.playing && s.notify) pending_.emplace_back(id, how);
+    s.playing = false;
+    s.notify = false;
+  }
+  uint32_t nextId_ = 1;
+  std::vector<std::pair<SoundId, PlayEnd>> pending_;
 };
 
 class FakeWindow : public GameWindow {

@@ -3,39 +3,39 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
 namespace jinro {
 namespace {
 
-using Seen = std::vector<std::pair<uint32_t, uint32_t>>;
+using Seen = std::vector<PlayEndNotice>;
 
 TEST(NoticeQueue, APumpHandsOutWhatWasQueuedBeforeItInOrder) {
   NoticeQueue q;
   Seen seen;
-  q.setHandler([&](uint32_t code, uint32_t id) {
-    seen.emplace_back(code, id);
-    if (id == 1) NoticeQueue::run(q.push(kNotifyAborted, 3));  // a repeat that ends at once
+  q.setHandler([&](SoundId sound, PlayEnd end) {
+    seen.push_back({sound, end});
+    // A repeat that is cut short at once.
+    if (sound == SoundId(1)) NoticeQueue::run(q.push({SoundId(3), PlayEnd::cutShort}));
   });
-  NoticeQueue::run(q.push(kNotifySuccessful, 1));
-  NoticeQueue::run(q.push(kNotifySuperseded, 2));
+  NoticeQueue::run(q.push({SoundId(1), PlayEnd::finished}));
+  NoticeQueue::run(q.push({SoundId(2), PlayEnd::cutShort}));
   EXPECT_TRUE(q.hasPending());
   EXPECT_EQ(q.pump(), 2u);
-  EXPECT_EQ(seen, (Seen{{kNotifySuccessful, 1}, {kNotifySuperseded, 2}}));
+  EXPECT_EQ(seen, (Seen{{SoundId(1), PlayEnd::finished}, {SoundId(2), PlayEnd::cutShort}}));
   // The one queued by the handler waits for the next pump.
   EXPECT_TRUE(q.hasPending());
   EXPECT_EQ(q.pump(), 1u);
-  EXPECT_EQ(seen.back(), (std::pair<uint32_t, uint32_t>{kNotifyAborted, 3}));
+  EXPECT_EQ(seen.back(), (PlayEndNotice{SoundId(3), PlayEnd::cutShort}));
   EXPECT_FALSE(q.hasPending());
 }
 
 TEST(NoticeQueue, TheWakeupIsHandedBackNotRun) {
   NoticeQueue q;
   int wakeups = 0;
-  EXPECT_EQ(q.push(kNotifyFailure, 1), nullptr);  // none set yet
+  EXPECT_EQ(q.push({SoundId(1), PlayEnd::cutShort}), nullptr);  // none set yet
   q.setWakeup([&] { ++wakeups; });
-  NoticeQueue::Wakeup w = q.push(kNotifyFailure, 2);
+  NoticeQueue::Wakeup w = q.push({SoundId(2), PlayEnd::finished});
   EXPECT_EQ(wakeups, 0);
   NoticeQueue::run(w);
   EXPECT_EQ(wakeups, 1);

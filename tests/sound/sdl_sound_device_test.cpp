@@ -50,10 +50,7 @@ class Meter {
   size_t count_ = 0;
 };
 
-struct Notice {
-  uint32_t code, id;
-  bool operator==(const Notice&) const = default;
-};
+using Notice = PlayEndNotice;
 
 class TempDir {
  public:
@@ -71,15 +68,18 @@ class TempDir {
   std::string path_;
 };
 
-// The id of an open that should succeed; 0, with a failure, when it did not.
-uint32_t opened(const Result<uint32_t>& r) {
+// An id the device never gives in these tests: calls on it do nothing.
+constexpr SoundId kNoSound(0xFFFFFFFF);
+
+// The id of an open that should succeed; kNoSound, with a failure, when it did not.
+SoundId opened(const Result<SoundId>& r) {
   EXPECT_TRUE(r) << r.error();
-  return r ? *r : 0;
+  return r ? *r : kNoSound;
 }
 
 // Why an open that should fail failed; a failure and "" when it opened.
-std::string refusal(const Result<uint32_t>& r) {
-  EXPECT_FALSE(r) << "opened as device " << *r;
+std::string refusal(const Result<SoundId>& r) {
+  EXPECT_FALSE(r) << "opened as device " << r->value();
   return r ? std::string() : r.error();
 }
 
@@ -110,9 +110,9 @@ class SdlSoundDeviceTest : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     dev = std::make_unique<SdlSoundDevice>();
-    dev->setNoticeHandler([this](uint32_t code, uint32_t id) {
-      notices.push_back({code, id});
-      if (onNotice) onNotice(code, id);
+    dev->setEndHandler([this](SoundId id, PlayEnd end) {
+      notices.push_back({id, end});
+      if (onNotice) onNotice();
     });
     dev->setWakeup([this] { ++wakeups; });
     dev->setMixTap([this](const int16_t* s, size_t n) { meter.add(s, n); });
@@ -145,16 +145,16 @@ class SdlSoundDeviceTest : public ::testing::Test {
     meter.reset();
     EXPECT_TRUE(pumpUntil([&] { return meter.samples() >= want; }, 20000ms)) << "the mixer stalled";
   }
-  size_t count(uint32_t code, uint32_t id) const {
+  size_t count(PlayEnd end, SoundId id) const {
     size_t n = 0;
-    for (const Notice& x : notices) n += x.code == code && x.id == id;
+    for (const Notice& x : notices) n += x.end == end && x.sound == id;
     return n;
   }
 
   TempDir dir;
   std::unique_ptr<SdlSoundDevice> dev;
   std::vector<Notice> notices;
-  std::function<void(uint32_t, uint32_t)> onNotice;
+  std::function<void()> onNotice;
   std::atomic<int> wakeups{0};
   Meter meter;
 };
@@ -166,10 +166,8 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
   EXPECT_NE(refusal(dev->open(SoundKind::midi, wav)).find("WAV file"), std::string::npos);
   EXPECT_NE(refusal(dev->open(SoundKind::wave, mid)).find("MIDI file"), std::string::npos);
 
-  const uint32_t a = opened(dev->open(SoundKind::wave, wav));
-  const uint32_t b = opened(dev->open(SoundKind::midi, mid));
-  EXPECT_NE(a, 0u);
-  EXPECT_NE(b, 0u);
+  const SoundId a = opened(dev->open(SoundKind::wave, wav));
+  const SoundId b = opened(dev->open(SoundKind::midi, mid));
   EXPECT_NE(a, b);
 
   // MP3 (as the sound file chooser offers it): forty silent frames.
@@ -179,7 +177,7 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
     mp3.resize(mp3.size() + 413, 0);
   }
   soundgen::writeFile(dir / "quiet.mp3", mp3);
-  EXPECT_NE(opened(dev->open(SoundKind::wave, dir / "quiet.mp3")), 0u);
+  opened(dev->open(SoundKind::wave, dir / "quiet.mp3"));
   EXPECT_NE(refusal(dev->open(SoundKind::midi, dir / "quiet.mp3")), "");
 
   EXPECT_NE(refusal(dev->open(SoundKind::wave, dir / "missing.wav")).find("cannot open"), std::string::npos);
@@ -193,9 +191,8 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
   truncate(mid, fs::file_size(mid) - 5);
   EXPECT_NE(refusal(dev->open(SoundKind::midi, mid)).find("truncated"), std::string::npos);
 
-  // Commands to id 0 or to ids never given do nothing.
-  for (uint32_t id : {0u, 9999u}) {
-    dev->seekToStart(id);
+  // Commands to ids never given do nothing.
+  for (SoundId id : {SoundId(9999), kNoSound}) {
     dev->play(id, true);
     dev->stop(id);
     dev->close(id);
@@ -205,108 +202,116 @@ TEST_F(SdlSoundDeviceTest, FilesOfTheWrongKindDamagedOrMissingDoNotOpen) {
 }
 
 TEST_F(SdlSoundDeviceTest, WavePlaysToItsEndAndReportsSuccess) {
-  const uint32_t id = opened(dev->open(SoundKind::wave, writeTone(dir, "tone.wav", 0.4)));
-  ASSERT_NE(id, 0u);
-  dev->seekToStart(id);
+  const SoundId id = opened(dev->open(SoundKind::wave, writeTone(dir, "tone.wav", 0.4)));
+  ASSERT_NE(id, kNoSound);
   dev->play(id, true);
   EXPECT_GT(loudnessOver(150ms), 0.1);  // the tone's RMS is 0.35
   ASSERT_TRUE(pumpUntil([&] { return !notices.empty(); }));
-  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuccessful, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{id, PlayEnd::finished}}));
   EXPECT_GT(wakeups.load(), 0);
   EXPECT_LT(loudnessOver(100ms), 0.001);
 
   // Played again from the start, once, without a notice.
-  dev->seekToStart(id);
   dev->play(id, false);
   EXPECT_GT(loudnessOver(150ms), 0.1);
   waitForAudio(500ms);
   EXPECT_EQ(notices.size(), 1u);
 }
 
-TEST_F(SdlSoundDeviceTest, StopCloseRewindAndReplayEndPendingNoticesOtherwise) {
-  const std::string path = writeTone(dir, "tone.wav", 2.0);
-  const uint32_t id = opened(dev->open(SoundKind::wave, path));
-  ASSERT_NE(id, 0u);
+// A tone for `loud` seconds, then silence to `seconds`: where a play is in
+// the file can be heard.
+std::string writeToneThenSilence(const TempDir& dir, const std::string& name, double loud, double seconds) {
+  const uint32_t rate = 22050;
+  std::vector<float> s(size_t(seconds * rate), 0.0f);
+  for (size_t i = 0; i < size_t(loud * rate) && i < s.size(); ++i)
+    s[i] = float(0.5 * std::sin(2 * M_PI * 440 * double(i) / rate));
+  const std::string path = dir / name;
+  soundgen::writeFile(path, soundgen::wavBytes(s, rate));
+  return path;
+}
+
+TEST_F(SdlSoundDeviceTest, APlayStartsOverFromTheBeginningAndCutsTheEarlierPlayShort) {
+  const std::string path = writeToneThenSilence(dir, "tone.wav", 0.2, 2.0);
+  const SoundId id = opened(dev->open(SoundKind::wave, path));
+  ASSERT_NE(id, kNoSound);
 
   dev->play(id, true);
-  waitForAudio(100ms);
-  dev->play(id, true);  // supersedes the first notice; the sound goes on
-  dev->stop(id);        // aborts the second
-  EXPECT_TRUE(notices.empty());  // nothing is handed over inside a device call
+  EXPECT_GT(loudnessOver(100ms), 0.1);
+  waitForAudio(150ms);
+  EXPECT_LT(loudnessOver(300ms), 0.001);  // past the tone, in the silence
+  dev->play(id, true);                    // from the beginning again: the tone
+  EXPECT_GT(loudnessOver(100ms), 0.1);
+  dev->stop(id);
+  EXPECT_EQ(notices.size(), 1u);  // nothing is handed over inside a device call
   EXPECT_LT(loudnessOver(100ms), 0.001);
-  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuperseded, id}, {kNotifyAborted, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{id, PlayEnd::cutShort}, {id, PlayEnd::cutShort}}));
 
   notices.clear();
-  dev->play(id, true);
-  pumpFor(50ms);
-  dev->seekToStart(id);
+  dev->play(id, false);  // without notice: nothing to cut short
   dev->play(id, true);
   pumpFor(50ms);
   dev->close(id);
   pumpFor(50ms);
-  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifyAborted, id}, {kNotifyAborted, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{id, PlayEnd::cutShort}}));
   dev->play(id, true);  // closed: nothing
-  pumpFor(50ms);
-  EXPECT_EQ(notices.size(), 2u);
+  EXPECT_LT(loudnessOver(100ms), 0.001);
+  EXPECT_EQ(notices.size(), 1u);
 
   // A closed device's id is not given again.
-  const uint32_t again = opened(dev->open(SoundKind::wave, path));
-  EXPECT_NE(again, 0u);
-  EXPECT_NE(again, id);
+  EXPECT_NE(opened(dev->open(SoundKind::wave, path)), id);
 }
 
 TEST_F(SdlSoundDeviceTest, ManyWaveDevicesSoundTogetherAndEachReportsItsEnd) {
   // More devices than the mixer has channels at first.
   const std::string path = writeTone(dir, "tone.wav", 0.1);
-  std::vector<uint32_t> ids;
+  std::vector<SoundId> ids;
   for (int i = 0; i < 20; ++i) {
     ids.push_back(opened(dev->open(SoundKind::wave, path)));
-    ASSERT_NE(ids.back(), 0u);
+    ASSERT_NE(ids.back(), kNoSound);
   }
-  for (uint32_t id : ids) dev->play(id, true);
+  for (SoundId id : ids) dev->play(id, true);
   ASSERT_TRUE(pumpUntil([&] { return notices.size() >= ids.size(); }));
-  for (uint32_t id : ids) EXPECT_EQ(count(kNotifySuccessful, id), 1u) << id;
+  for (SoundId id : ids) EXPECT_EQ(count(PlayEnd::finished, id), 1u) << id.value();
 
   // The mixer's channels run out at some point: a clear refusal, and a
   // closed device makes room again.
   std::string why;
   for (int i = 0; i < 1000 && why.empty(); ++i) {
-    const Result<uint32_t> r = dev->open(SoundKind::wave, path);
+    const Result<SoundId> r = dev->open(SoundKind::wave, path);
     if (r) ids.push_back(*r);
     else why = r.error();
   }
   EXPECT_NE(why.find("too many"), std::string::npos) << why;
   dev->close(ids.back());
-  EXPECT_NE(opened(dev->open(SoundKind::wave, path)), 0u);
+  opened(dev->open(SoundKind::wave, path));
 }
 
 TEST_F(SdlSoundDeviceTest, NestedPumpsKeepTheOrder) {
-  const uint32_t id = opened(dev->open(SoundKind::wave, writeTone(dir, "tone.wav", 2.0)));
-  ASSERT_NE(id, 0u);
-  dev->play(id, true);
-  dev->play(id, true);
-  dev->play(id, true);
-  dev->stop(id);
+  const std::string path = writeTone(dir, "tone.wav", 2.0);
+  const SoundId a = opened(dev->open(SoundKind::wave, path));
+  const SoundId b = opened(dev->open(SoundKind::wave, path));
+  dev->play(a, true);
+  dev->play(b, true);
+  dev->play(a, true);
+  dev->stop(b);
+  dev->stop(a);
   // The handler runs a nested loop (a modal box, say) that pumps again.
-  onNotice = [this](uint32_t, uint32_t) {
+  onNotice = [this] {
     onNotice = nullptr;
     dev->pumpNotices();
   };
   EXPECT_EQ(dev->pumpNotices(), 1u);  // the rest went out from the nested pump
-  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuperseded, id},
-                                          {kNotifySuperseded, id},
-                                          {kNotifyAborted, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{a, PlayEnd::cutShort}, {b, PlayEnd::cutShort}, {a, PlayEnd::cutShort}}));
 }
 
 TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheStart) {
   const std::string song = writeShortSong(dir, "song.mid");
-  const uint32_t id = opened(dev->open(SoundKind::midi, song));
-  ASSERT_NE(id, 0u);
-  dev->seekToStart(id);
+  const SoundId id = opened(dev->open(SoundKind::midi, song));
+  ASSERT_NE(id, kNoSound);
   meter.reset();
   dev->play(id, true);
   ASSERT_TRUE(pumpUntil([&] { return !notices.empty(); }));
-  EXPECT_EQ(notices, (std::vector<Notice>{{kNotifySuccessful, id}}));
+  EXPECT_EQ(notices, (std::vector<Notice>{{id, PlayEnd::finished}}));
   EXPECT_GT(meter.rms(), 0.01);
   // The end is the song's (half a second) and the grace after it, not the
   // moment the bells have died away, seconds later. Measured in mixed sound.
@@ -316,7 +321,6 @@ TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheSta
 
   // After its end the song plays again from its first note, not from where
   // the synthesiser stopped.
-  dev->seekToStart(id);
   dev->play(id, false);
   EXPECT_GT(loudnessOver(400ms), 0.01);
   dev->stop(id);
@@ -325,17 +329,17 @@ TEST_F(SdlSoundDeviceTest, MidiSoundsEndsWithItsLastEventAndPlaysAgainFromTheSta
   EXPECT_EQ(notices.size(), 1u);
 
   // A second sequencer device takes the synthesiser over; the first one's
-  // pending notice is aborted.
-  const uint32_t other = opened(dev->open(SoundKind::midi, song));
-  ASSERT_NE(other, 0u);
+  // pending notice is cut short.
+  const SoundId other = opened(dev->open(SoundKind::midi, song));
+  ASSERT_NE(other, kNoSound);
   dev->play(id, true);
   pumpFor(50ms);
   dev->play(other, true);
   dev->close(other);
   pumpFor(50ms);
-  EXPECT_EQ(count(kNotifyAborted, id), 1u);
-  EXPECT_EQ(count(kNotifyAborted, other), 1u);
-  EXPECT_EQ(count(kNotifySuccessful, id), 1u);
+  EXPECT_EQ(count(PlayEnd::cutShort, id), 1u);
+  EXPECT_EQ(count(PlayEnd::cutShort, other), 1u);
+  EXPECT_EQ(count(PlayEnd::finished, id), 1u);
 }
 
 TEST_F(SdlSoundDeviceTest, DefaultSoundsOpenOnTheirDevicesOnly) {
@@ -359,7 +363,7 @@ TEST_F(SdlSoundDeviceTest, AKeptSoundPlaysAgainUntilItsFileChanges) {
   dev->prepare();
   dev->preload({path, dir / "missing.wav"});
   for (int round = 0; round < 2; ++round) {
-    const uint32_t id = opened(dev->open(SoundKind::wave, path));
+    const SoundId id = opened(dev->open(SoundKind::wave, path));
     dev->close(opened(dev->open(SoundKind::wave, path)));  // one sharing its sound comes and goes
     dev->play(id, false);
     EXPECT_GT(loudnessOver(150ms), 0.2) << round;
@@ -369,7 +373,7 @@ TEST_F(SdlSoundDeviceTest, AKeptSoundPlaysAgainUntilItsFileChanges) {
   EXPECT_NE(refusal(dev->open(SoundKind::midi, path)).find("is a WAV file; the MIDI device"), std::string::npos);
 
   writeTone(dir, "tone.wav", 0.9, 440, 0.05);  // quieter, and shorter
-  const uint32_t id = opened(dev->open(SoundKind::wave, path));
+  const SoundId id = opened(dev->open(SoundKind::wave, path));
   dev->play(id, false);
   const double rms = loudnessOver(150ms);
   EXPECT_GT(rms, 0.02);
@@ -387,17 +391,16 @@ TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
   const std::string song = writeShortSong(dir, "song.mid");
   dev->prepare();
   for (int round = 0; round < 2; ++round) {
-    const uint32_t id = opened(dev->open(SoundKind::midi, song));
-    dev->seekToStart(id);
+    const SoundId id = opened(dev->open(SoundKind::midi, song));
     meter.reset();
     dev->play(id, true);
-    ASSERT_TRUE(pumpUntil([&] { return count(kNotifySuccessful, id) == 1; })) << round;
+    ASSERT_TRUE(pumpUntil([&] { return count(PlayEnd::finished, id) == 1; })) << round;
     EXPECT_GT(meter.rms(), 0.01) << round;  // the whole song, not its end
     dev->close(id);
   }
   // Two devices on one file: the second takes the synthesiser over and sounds.
-  const uint32_t first = opened(dev->open(SoundKind::midi, song));
-  const uint32_t second = opened(dev->open(SoundKind::midi, song));
+  const SoundId first = opened(dev->open(SoundKind::midi, song));
+  const SoundId second = opened(dev->open(SoundKind::midi, song));
   dev->play(first, false);
   waitForAudio(100ms);
   dev->play(second, false);
@@ -436,7 +439,7 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);
     SdlSoundDevice dev;
-    EXPECT_NE(opened(dev.open(SoundKind::wave, tone)), 0u);
+    opened(dev.open(SoundKind::wave, tone));
     EXPECT_EQ(dev.audioDriver(), "disk");
     EXPECT_FALSE(dev.usingFallbackDriver());
   }
@@ -445,7 +448,7 @@ TEST(SdlSoundDeviceDriver, TheEnvironmentsDriverWins) {
     // dummy driver takes over), the device works.
     unsetenv("SDL_AUDIODRIVER");
     SdlSoundDevice dev;
-    EXPECT_NE(opened(dev.open(SoundKind::wave, tone)), 0u);
+    opened(dev.open(SoundKind::wave, tone));
     EXPECT_NE(dev.audioDriver(), "");
   }
 }
@@ -476,7 +479,7 @@ TEST(SdlSoundDeviceDriver, PreparedOutputTellsWhyItIsMissing) {
 
     Meter meter;
     first.setMixTap([&](const int16_t* s, size_t n) { meter.add(s, n); });
-    const uint32_t id = opened(first.open(SoundKind::wave, tone));
+    const SoundId id = opened(first.open(SoundKind::wave, tone));
     first.play(id, false);
     const auto end = std::chrono::steady_clock::now() + 5s;
     while (meter.rms() < 0.1 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(5ms);
@@ -493,7 +496,7 @@ class AlarmSoundTest : public SdlSoundDeviceTest {
     SdlSoundDeviceTest::SetUp();
     player = std::make_unique<AlarmPlayer>(*dev, settings, executableDirectory());
     // The client's own wiring: a play's end, as the client hears it.
-    dev->setEndHandler([this](uint32_t id, PlayEnd end) {
+    dev->setEndHandler([this](SoundId id, PlayEnd end) {
       ends.push_back({id, end});
       player->playEnded(id, end);
     });
@@ -515,7 +518,7 @@ class AlarmSoundTest : public SdlSoundDeviceTest {
 
   Settings settings;
   std::unique_ptr<AlarmPlayer> player;
-  std::vector<std::pair<uint32_t, PlayEnd>> ends;
+  std::vector<std::pair<SoundId, PlayEnd>> ends;
 };
 
 TEST_F(AlarmSoundTest, RepeatingAlarmRestartsOnItsNoticeUntilStopped) {

@@ -76,23 +76,24 @@ class ClientTest : public ::testing::Test {
       if (c.op == "open") out.push_back(c.detail.substr(c.detail.find(':') + 1 + dir.size()));
     return out;
   }
-  uint32_t lastDevice() const {
-    for (auto c = d.sound.calls.rbegin(); c != d.sound.calls.rend(); ++c)
-      if (c->op == "open") return c->id;
-    return 0;
-  }
-  // The device calls from the nth on, as "op:id".
-  Texts deviceCalls(size_t from) const {
+  // The sound opened last (throws, failing the test, when there is none).
+  SoundId lastSound() const { return d.sound.lastOpened().value(); }
+  // The files sounding now, by their names in the program folder.
+  Texts sounding() const {
     Texts out;
-    for (size_t i = from; i < d.sound.calls.size(); ++i)
-      out.push_back(d.sound.calls[i].op + ":" + std::to_string(d.sound.calls[i].id));
+    for (const std::string& path : d.sound.sounding()) out.push_back(path.substr(dir.size()));
     return out;
   }
-  bool released(uint32_t id) const {
-    const Texts all = deviceCalls(0);
-    const std::string n = std::to_string(id);
-    return std::count(all.begin(), all.end(), "stop:" + n) && std::count(all.begin(), all.end(), "close:" + n);
+  // The device calls from the nth on, as "op:id" ("open:-" for a failed open).
+  Texts deviceCalls(size_t from) const {
+    Texts out;
+    for (size_t i = from; i < d.sound.calls.size(); ++i) {
+      const auto& c = d.sound.calls[i];
+      out.push_back(c.op + ":" + (c.sound ? std::to_string(c.sound->value()) : "-"));
+    }
+    return out;
   }
+  bool released(SoundId id) const { return d.sound.sounds.count(id) == 0; }
   const fake::FakeBrowser::Navigation& lastNavigation() const { return d.browser.navigations.back(); }
 
   fake::FakeDesktop d;
@@ -111,6 +112,7 @@ TEST_F(ClientTest, PhaseChangesSoundOnceAndNightfallShowsTheDaysLog) {
   complete(gamePage(true));  // the same phase again
   client->pageClicked();  // stops the capacity alarm only
   EXPECT_EQ(opened(), (Texts{"monst01.wav"}));
+  EXPECT_EQ(sounding(), (Texts{"monst01.wav"}));
   EXPECT_EQ(d.sound.count("stop"), 0u);
   EXPECT_FALSE(d.window.enabled[Command::copySpeeches]);
   EXPECT_EQ(d.browser.scrolledTo.size(), 2u);  // kept on the same phase only
@@ -172,11 +174,13 @@ TEST_F(ClientTest, RegistrationSoundsItsAlarmAndAnyOtherPageStopsEverything) {
   complete(reg);
   complete(gamePage(true));  // the registration page left the phase alone
   EXPECT_EQ(opened(), (Texts{"tam-g07.mid", "monst01.wav"}));
-  const uint32_t night = lastDevice();
+  EXPECT_EQ(sounding(), (Texts{"monst01.wav"}));
+  const SoundId night = lastSound();
 
   complete(sj("<html><title>トップ</title><body>ようこそ</body></html>"), kStart);
   EXPECT_EQ(d.window.caption, "トップ");
   EXPECT_TRUE(released(night));
+  EXPECT_TRUE(sounding().empty());
   client->refresh();  // such a page has no form to post
   EXPECT_EQ(lastNavigation().url, kStart);
   EXPECT_EQ(lastNavigation().body, "");
@@ -243,13 +247,15 @@ TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
   EXPECT_EQ(opened(), (Texts{"bin100818210142001.wav"}));
   EXPECT_FALSE(d.timer.running);  // the lobby page stays as it is
   EXPECT_FALSE(d.window.checked[Command::autoRefresh]);
-  const uint32_t alarm = lastDevice();
-  const size_t before = d.sound.calls.size();
-  d.sound.fireEnd(alarm);  // it always repeats
-  EXPECT_EQ(deviceCalls(before), (Texts{"seek:" + std::to_string(alarm), "playNotify:" + std::to_string(alarm)}));
+  const SoundId alarm = lastSound();
+  d.sound.finishPlaying(alarm);  // it always repeats
+  d.sound.finishPlaying(alarm);
+  EXPECT_EQ(d.sound.played(), (Texts(3, dir + "bin100818210142001.wav")));
+  EXPECT_EQ(sounding(), (Texts{"bin100818210142001.wav"}));
 
   client->pageClicked();
   EXPECT_TRUE(released(alarm));
+  EXPECT_TRUE(sounding().empty());
   complete(full);  // neither the notice nor the alarm again
   EXPECT_EQ(d.notices.notices.size(), 1u);
   EXPECT_EQ(opened().size(), 1u);
@@ -261,7 +267,7 @@ TEST_F(ClientTest, TheCapacityNoticeComesOnceAndTheAlarmAfterTheBoxIsClosed) {
   d.notices.closeNotice();
   ASSERT_EQ(opened().size(), 2u);
   complete(gamePage(false));
-  EXPECT_TRUE(released(lastDevice()));
+  EXPECT_TRUE(released(lastSound()));
 
   // Disarmed in the sound settings: neither notice nor alarm.
   SoundPageValues page = soundPageValuesFrom(client->settings(), 2);
@@ -278,7 +284,7 @@ TEST_F(ClientTest, RefusedAddressesReturnToTheStartPageWithTheLastBody) {
   client->toggleAutoRefresh();
   complete(gamePage(false));
   complete(gamePage(true));
-  const uint32_t night = lastDevice();
+  const SoundId night = lastSound();
   for (const std::string& url : {kBase, kBase + "index.html", std::string("./")}) {
     SCOPED_TRACE(url);
     EXPECT_TRUE(navigate(url));
@@ -289,6 +295,7 @@ TEST_F(ClientTest, RefusedAddressesReturnToTheStartPageWithTheLastBody) {
   }
   EXPECT_EQ(d.browser.stops, 3);
   EXPECT_TRUE(released(night));
+  EXPECT_TRUE(sounding().empty());
   for (const std::string& url : {kBase + "INDEX.html", kBase + "index.htm", std::string(".//"), kBase + "?x"})
     EXPECT_FALSE(navigate(url)) << url;
   EXPECT_EQ(d.browser.navigations.size(), 4u);
@@ -376,15 +383,17 @@ TEST_F(ClientTest, SoundOffStopsTheAlarmAndSilencesEverythingButTheCapacityAlarm
   start("[SOUND1]\nnight_sound_roop_check=1\n");
   complete(gamePage(false));
   complete(gamePage(true));
-  const uint32_t night = lastDevice();
+  const SoundId night = lastSound();
   const size_t navigations = d.browser.navigations.size();
   client->setSoundOn(false);
   EXPECT_TRUE(d.window.checked[Command::soundOff]);
   EXPECT_FALSE(d.window.checked[Command::soundOn]);
   EXPECT_TRUE(released(night));
+  EXPECT_TRUE(sounding().empty());
   EXPECT_EQ(d.browser.navigations.size(), navigations);
   d.sound.fireEnd(night);  // a late notice
   EXPECT_EQ(d.sound.count("playNotify"), 1u);
+  EXPECT_TRUE(sounding().empty());
 
   complete(gamePage(false));
   complete(gamePage(true));
@@ -393,8 +402,10 @@ TEST_F(ClientTest, SoundOffStopsTheAlarmAndSilencesEverythingButTheCapacityAlarm
   complete(preDayPage("（定員：5人） [生存中 5人]"));
   d.notices.closeNotice();
   EXPECT_EQ(opened().back(), "bin100818210142001.wav");
-  d.sound.fireEnd(lastDevice());  // but not repeated while the sound is off
+  EXPECT_EQ(sounding(), (Texts{"bin100818210142001.wav"}));
+  d.sound.finishPlaying(lastSound());  // but not repeated while the sound is off
   EXPECT_EQ(d.sound.count("playNotify"), 2u);
+  EXPECT_TRUE(sounding().empty());
 
   client->setSoundOn(true);  // the page is read again so that its alarm sounds now
   EXPECT_TRUE(d.window.checked[Command::soundOn]);
@@ -406,28 +417,31 @@ TEST_F(ClientTest, AnAlarmRepeatsOnAFinishedPlayOnlyWhenItsLoopFlagIsOne) {
   start("[SOUND1]\nnight_sound_roop_check=1\ndaytime_sound_roop_check=2\n");
   complete(gamePage(false));
   complete(gamePage(true));
-  const uint32_t night = lastDevice();
+  const SoundId night = lastSound();
   size_t from = d.sound.calls.size();
-  d.sound.fireEnd(night);
+  d.sound.finishPlaying(night);
   d.sound.fireEnd(night, PlayEnd::cutShort);
-  d.sound.fireEnd(night + 40);
-  const std::string n = std::to_string(night);
-  EXPECT_EQ(deviceCalls(from), (Texts{"seek:" + n, "playNotify:" + n}));
+  d.sound.fireEnd(SoundId(night.value() + 40));
+  const std::string n = std::to_string(night.value());
+  EXPECT_EQ(deviceCalls(from), (Texts{"playNotify:" + n}));
+  EXPECT_EQ(sounding(), (Texts{"monst01.wav"}));
 
   from = d.sound.calls.size();
   complete(gamePage(false));  // a new alarm stops the old one first
-  const std::string m = std::to_string(lastDevice());
-  EXPECT_EQ(deviceCalls(from), (Texts{"stop:" + n, "close:" + n, "open:" + m, "seek:" + m, "play:" + m}));
+  const std::string m = std::to_string(lastSound().value());
+  EXPECT_EQ(deviceCalls(from), (Texts{"stop:" + n, "close:" + n, "open:" + m, "play:" + m}));
+  EXPECT_EQ(sounding(), (Texts{"bird.wav"}));
   from = d.sound.calls.size();
-  d.sound.fireEnd(lastDevice());
+  d.sound.finishPlaying(lastSound());  // played once, without a notice
   d.sound.fireEnd(night);
   EXPECT_EQ(deviceCalls(from), Texts{});
+  EXPECT_TRUE(sounding().empty());
 
   // New sound settings stop the alarm, read the page again and apply.
   SoundPageValues page = soundPageValuesFrom(client->settings(), 0);
   page.texts[{AlarmKind::night, AlarmField::soundPath}] = "owl.wav";
   EXPECT_TRUE(client->confirmSoundSheet({&page, nullptr, nullptr}));
-  EXPECT_TRUE(released(lastDevice()));
+  EXPECT_TRUE(released(lastSound()));
   EXPECT_EQ(lastNavigation().url, kCgi);
   complete(gamePage(true));
   EXPECT_EQ(opened().back(), "owl.wav");
@@ -468,7 +482,7 @@ TEST_F(ClientTest, WindowCommandsAndTheCloseReachTheLogViewersToo) {
   client->toggleAutoRefresh();
   complete(gamePage(false));
   complete(gamePage(true));
-  const uint32_t night = lastDevice();
+  const SoundId night = lastSound();
   d.window.currentGeometry = {-20, 0, 720, 0, WindowGeometry::State::maximized, false};
 
   client->minimizeAll();

@@ -39,7 +39,7 @@ void DeviceTable::attach(int mixRate) {
   allocatedChannels_ = Mix_AllocateChannels(kFirstChannels);
   {
     std::lock_guard lock(mutex_);
-    channelPlaying_.assign(size_t(allocatedChannels_), Playing{});
+    channelPlaying_.assign(size_t(allocatedChannels_), Slot{});
   }
   freeChannels_.clear();
   for (int ch = allocatedChannels_ - 1; ch >= 0; --ch) freeChannels_.push_back(ch);
@@ -57,12 +57,12 @@ void DeviceTable::detach() {
   devices_.clear();
 }
 
-DeviceTable::Device* DeviceTable::find(uint32_t id) {
+DeviceTable::Device* DeviceTable::find(SoundId id) {
   auto it = devices_.find(id);
   return it == devices_.end() ? nullptr : it->second.get();
 }
 
-Result<uint32_t> DeviceTable::add(std::shared_ptr<MixerSound> sound) {
+Result<SoundId> DeviceTable::add(std::shared_ptr<MixerSound> sound) {
   auto d = std::make_unique<Device>();
   d->midi = sound->midi();
   d->sound = std::move(sound);
@@ -82,13 +82,19 @@ Result<uint32_t> DeviceTable::add(std::shared_ptr<MixerSound> sound) {
     freeChannels_.pop_back();
   }
 
-  const uint32_t id = nextId_++;
-  if (nextId_ == 0) nextId_ = 1;
+  const SoundId id(nextId_++);
   devices_[id] = std::move(d);
   return id;
 }
 
-void DeviceTable::play(uint32_t id, bool notify) {
+NoticeQueue::Wakeup DeviceTable::endPlay(Slot& slot, PlayEnd end) {
+  NoticeQueue::Wakeup wake;
+  if (slot && slot->notify) wake = notices_.push(PlayEndNotice{slot->device, end});
+  slot.reset();
+  return wake;
+}
+
+void DeviceTable::play(SoundId id, bool notify) {
   Device* d = find(id);
   if (!d) return;
   traceArmFirstSound();
@@ -99,23 +105,10 @@ void DeviceTable::play(uint32_t id, bool notify) {
   }
 }
 
-void DeviceTable::playWave(uint32_t id, Device& d, bool notify) {
-  NoticeQueue::Wakeup wake;
-  bool continuing = false;
-  {
-    std::lock_guard lock(mutex_);
-    Playing& p = channelPlaying_[size_t(d.channel)];
-    if (p.device == id) {  // still sounding: it goes on, the new notice replaces the old
-      if (p.notify) wake = notices_.push(kNotifySuperseded, id);
-      p.notify = notify;
-      continuing = true;
-    }
-  }
-  NoticeQueue::run(wake);
-  if (continuing) return;
-
-  // Not sounding: start it from the beginning on the device's own channel.
-  Mix_HaltChannel(d.channel);
+void DeviceTable::playWave(SoundId id, Device& d, bool notify) {
+  // Whatever sounds on the device's own channel (only ever this device) ends
+  // first, so that the sound starts from its beginning.
+  haltChannel(d.channel);
   {
     std::lock_guard lock(mutex_);
     channelPlaying_[size_t(d.channel)] = Playing{id, notify};
@@ -123,27 +116,17 @@ void DeviceTable::playWave(uint32_t id, Device& d, bool notify) {
   if (Mix_PlayChannel(d.channel, d.sound->chunk(), 0) < 0) failPlay(id, notify);
 }
 
-void DeviceTable::playMidi(uint32_t id, Device& d, bool notify) {
-  NoticeQueue::Wakeup wake;
-  bool continuing = false;
-  {
-    std::lock_guard lock(mutex_);
-    if (musicPlaying_.device == id) {
-      if (musicPlaying_.notify) wake = notices_.push(kNotifySuperseded, id);
-      musicPlaying_.notify = notify;
-      continuing = true;
-    }
-  }
-  NoticeQueue::run(wake);
-  if (continuing) return;
-
-  // Whatever holds the synthesiser stops (its notice is aborted).
-  haltMusic(kNotifyAborted);
+void DeviceTable::playMidi(SoundId id, Device& d, bool notify) {
+  // Whatever holds the synthesiser stops, this device included (its notice
+  // is cut short): a played stream cannot start from its beginning again.
+  haltMusic();
   MixerSound& sound = *d.sound;
-  Mix_Music* next = sound.takeStream();
+  const Result<Mix_Music*> next = sound.takeStream();
   if (d.played) Mix_FreeMusic(d.played);  // halted above, if it was sounding
-  d.played = next;
+  d.played = next ? *next : nullptr;
   if (!next) {
+    // A play tells nothing but its end: the reason goes to the trace only.
+    traceMark("play-failed", next.error());
     failPlay(id, notify);
     return;
   }
@@ -159,66 +142,65 @@ void DeviceTable::playMidi(uint32_t id, Device& d, bool notify) {
   if (Mix_PlayMusic(d.played, 1) != 0) {
     {
       std::lock_guard lock(mutex_);
-      if (musicPlaying_.device == id) musicPlaying_ = Playing{};
+      if (musicPlaying_ && musicPlaying_->device == id) musicPlaying_.reset();
     }
     failPlay(id, notify);
   }
 }
 
-void DeviceTable::failPlay(uint32_t id, bool notify) {
+void DeviceTable::failPlay(SoundId id, bool notify) {
   NoticeQueue::Wakeup wake;
   {
     std::lock_guard lock(mutex_);
-    if (Device* d = find(id); d && !d->midi && channelPlaying_[size_t(d->channel)].device == id)
-      channelPlaying_[size_t(d->channel)] = Playing{};
-    if (notify) wake = notices_.push(kNotifyFailure, id);
+    if (Device* d = find(id); d && !d->midi) {
+      Slot& slot = channelPlaying_[size_t(d->channel)];
+      if (slot && slot->device == id) slot.reset();
+    }
+    if (notify) wake = notices_.push(PlayEndNotice{id, PlayEnd::cutShort});
   }
   NoticeQueue::run(wake);
 }
 
-void DeviceTable::haltChannel(int channel, uint32_t code) {
+void DeviceTable::haltChannel(int channel) {
   NoticeQueue::Wakeup wake;
   {
     std::lock_guard lock(mutex_);
-    Playing& p = channelPlaying_[size_t(channel)];
-    if (p.device != 0 && p.notify) wake = notices_.push(code, p.device);
-    p = Playing{};
+    wake = endPlay(channelPlaying_[size_t(channel)], PlayEnd::cutShort);
   }
   NoticeQueue::run(wake);
   // Its finished hook now finds nothing playing there and reports nothing.
   Mix_HaltChannel(channel);
 }
 
-void DeviceTable::haltMusic(uint32_t code) {
+void DeviceTable::haltMusic() {
   NoticeQueue::Wakeup wake;
   {
     std::lock_guard lock(mutex_);
-    if (musicPlaying_.device != 0 && musicPlaying_.notify) wake = notices_.push(code, musicPlaying_.device);
-    musicPlaying_ = Playing{};
+    wake = endPlay(musicPlaying_, PlayEnd::cutShort);
   }
   NoticeQueue::run(wake);
-  if (musicOwner_ != 0) {
+  if (musicOwner_) {
     Mix_HaltMusic();
-    musicOwner_ = 0;
+    musicOwner_.reset();
   }
 }
 
-void DeviceTable::stop(uint32_t id) {
+void DeviceTable::stop(SoundId id) {
   Device* d = find(id);
   if (!d) return;
   if (!d->midi) {
-    haltChannel(d->channel, kNotifyAborted);
+    haltChannel(d->channel);
   } else if (musicOwner_ == id) {
-    haltMusic(kNotifyAborted);
+    haltMusic();
   }
 }
 
-void DeviceTable::close(uint32_t id) {
+void DeviceTable::close(SoundId id) {
   Device* d = find(id);
   if (!d) return;
   stop(id);
   if (!d->midi) freeChannels_.push_back(d->channel);
-  if (musicOwner_ == id) musicOwner_ = 0;
+  if (musicOwner_ == id) musicOwner_.reset();
   devices_.erase(id);  // its sound stays in the cache for the next open of the file
 }
 
@@ -238,11 +220,10 @@ void DeviceTable::musicClock(size_t frames) {
   NoticeQueue::Wakeup wake;
   {
     std::lock_guard lock(mutex_);
-    if (musicPlaying_.device == 0) return;
+    if (!musicPlaying_) return;
     musicFrames_ += frames;
     if (musicFrames_ < musicEndFrame_) return;
-    if (musicPlaying_.notify) wake = notices_.push(kNotifySuccessful, musicPlaying_.device);
-    musicPlaying_ = Playing{};
+    wake = endPlay(musicPlaying_, PlayEnd::finished);
   }
   NoticeQueue::run(wake);
 }
@@ -253,9 +234,7 @@ void DeviceTable::channelFinished(int channel) {
   {
     std::lock_guard lock(mutex_);
     if (channel < 0 || size_t(channel) >= channelPlaying_.size()) return;
-    Playing& p = channelPlaying_[size_t(channel)];
-    if (p.device != 0 && p.notify) wake = notices_.push(kNotifySuccessful, p.device);
-    p = Playing{};
+    wake = endPlay(channelPlaying_[size_t(channel)], PlayEnd::finished);
   }
   NoticeQueue::run(wake);
 }
@@ -264,9 +243,7 @@ void DeviceTable::musicFinished() {
   NoticeQueue::Wakeup wake;
   {
     std::lock_guard lock(mutex_);
-    if (musicPlaying_.device != 0 && musicPlaying_.notify)
-      wake = notices_.push(kNotifySuccessful, musicPlaying_.device);
-    musicPlaying_ = Playing{};
+    wake = endPlay(musicPlaying_, PlayEnd::finished);
   }
   NoticeQueue::run(wake);
 }

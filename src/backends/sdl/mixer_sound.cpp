@@ -74,12 +74,13 @@ Mix_Music* MixerSound::load(const std::vector<uint8_t>& smf) {
   return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
 }
 
-Mix_Music* MixerSound::takeStream() {
+Result<Mix_Music*> MixerSound::takeStream() {
   Mix_Music* m = fresh_;
   fresh_ = nullptr;
   if (!m && loading_.valid()) m = loading_.get();
   // The background load failed: try once more here, so that Mix_GetError tells why.
   if (!m) m = load(smf_);
+  if (!m) return fail(std::string("the MIDI synthesiser cannot load the song: ") + Mix_GetError());
   return m;
 }
 

@@ -68,12 +68,12 @@ class MixerSound {
   // The memory it takes, about.
   size_t bytes() const;
 
-  // MIDI: a stream to play, never played before, which the caller frees.
-  // nullptr when loading it failed; then Mix_GetError() says why. A played
-  // stream cannot start from its beginning again (the synthesiser resumes
-  // where it was halted), so every play takes a fresh one; the next is
-  // loaded in the background (readyNext) while this one plays.
-  _Mix_Music* takeStream();
+  // MIDI: a stream to play, never played before, which the caller frees, or
+  // why the synthesiser could not load one. A played stream cannot start
+  // from its beginning again (the synthesiser resumes where it was halted),
+  // so every play takes a fresh one; the next is loaded in the background
+  // (readyNext) while this one plays.
+  Result<_Mix_Music*> takeStream();
   void readyNext();
 
  private:

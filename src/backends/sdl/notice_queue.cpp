@@ -1,10 +1,12 @@
 #include "backends/sdl/notice_queue.h"
 
+#include <optional>
+
 namespace jinro {
 
-NoticeQueue::Wakeup NoticeQueue::push(uint32_t code, uint32_t deviceId) {
+NoticeQueue::Wakeup NoticeQueue::push(PlayEndNotice notice) {
   std::lock_guard lock(mutex_);
-  queue_.push_back(Notice{code, deviceId});
+  queue_.push_back(notice);
   return wakeup_;
 }
 
@@ -26,7 +28,7 @@ size_t NoticeQueue::pump() {
   }
   size_t delivered = 0;
   while (delivered < pending) {
-    Notice n;
+    std::optional<PlayEndNotice> n;
     {
       std::lock_guard lock(mutex_);
       if (queue_.empty()) break;
@@ -36,7 +38,7 @@ size_t NoticeQueue::pump() {
     ++delivered;
     if (handler_) {
       Handler h = handler_;  // the handler may replace itself
-      h(n.code, n.device);
+      h(n->sound, n->end);
     }
   }
   return delivered;

@@ -10,31 +10,31 @@
 // behind them, while the wakeup, which may post an event to the main loop,
 // runs outside every lock of ours.
 #include <cstddef>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 
+#include "platform/sound_device.h"
+
 namespace jinro {
 
-// The device's own notices, finer than what the client needs: a play that
-// ended (successful), was replaced by another (superseded), was stopped,
-// rewound or closed (aborted), or could not start (failure).
-inline constexpr uint32_t kNotifySuccessful = 1;
-inline constexpr uint32_t kNotifySuperseded = 2;
-inline constexpr uint32_t kNotifyAborted = 4;
-inline constexpr uint32_t kNotifyFailure = 8;
+// A play that ended, as the sound device tells it.
+struct PlayEndNotice {
+  SoundId sound;
+  PlayEnd end;
+  bool operator==(const PlayEndNotice&) const = default;
+};
 
 class NoticeQueue {
  public:
-  using Handler = std::function<void(uint32_t code, uint32_t deviceId)>;
+  using Handler = std::function<void(SoundId sound, PlayEnd end)>;
   // A wakeup to run once the caller's locks are released; may be empty.
   using Wakeup = std::shared_ptr<std::function<void()>>;
 
   // Any thread. Only copies a pointer to the wakeup, so that the audio
   // thread builds no function object.
-  [[nodiscard]] Wakeup push(uint32_t code, uint32_t deviceId);
+  [[nodiscard]] Wakeup push(PlayEndNotice notice);
   static void run(const Wakeup& wakeup);
 
   // Main thread: hands the notices queued so far to the handler, oldest
@@ -50,13 +50,9 @@ class NoticeQueue {
   void setWakeup(std::function<void()> wakeup);
 
  private:
-  struct Notice {
-    uint32_t code;
-    uint32_t device;
-  };
   Handler handler_;
   mutable std::mutex mutex_;
-  std::deque<Notice> queue_;
+  std::deque<PlayEndNotice> queue_;
   Wakeup wakeup_;
 };
 

@@ -67,7 +67,7 @@ bool SdlSoundDevice::usingFallbackDriver() const {
   return output_.usingFallbackDriver();
 }
 
-Result<uint32_t> SdlSoundDevice::open(SoundKind device, const std::string& path) {
+Result<SoundId> SdlSoundDevice::open(SoundKind device, const std::string& path) {
   const bool wantMidi = device == SoundKind::midi;
 
   // The identity is taken before the file is read: a file changed meanwhile
@@ -89,28 +89,13 @@ Result<uint32_t> SdlSoundDevice::open(SoundKind device, const std::string& path)
   return devices_.add(std::move(sound));
 }
 
-void SdlSoundDevice::seekToStart(uint32_t id) {
-  // Stops the play; the next play starts at the beginning (as every play does).
-  devices_.stop(id);
-}
+void SdlSoundDevice::play(SoundId sound, bool notify) { devices_.play(sound, notify); }
 
-void SdlSoundDevice::play(uint32_t id, bool notify) { devices_.play(id, notify); }
+void SdlSoundDevice::stop(SoundId sound) { devices_.stop(sound); }
 
-void SdlSoundDevice::stop(uint32_t id) { devices_.stop(id); }
+void SdlSoundDevice::close(SoundId sound) { devices_.close(sound); }
 
-void SdlSoundDevice::close(uint32_t id) { devices_.close(id); }
-
-void SdlSoundDevice::setNoticeHandler(NoticeHandler handler) { notices_.setHandler(std::move(handler)); }
-
-void SdlSoundDevice::setEndHandler(EndHandler handler) {
-  if (!handler) {
-    notices_.setHandler({});
-    return;
-  }
-  notices_.setHandler([handler = std::move(handler)](uint32_t code, uint32_t id) {
-    handler(id, code == kNotifySuccessful ? PlayEnd::finished : PlayEnd::cutShort);
-  });
-}
+void SdlSoundDevice::setEndHandler(EndHandler handler) { notices_.setHandler(std::move(handler)); }
 
 size_t SdlSoundDevice::pumpNotices() { return notices_.pump(); }
 

@@ -4,40 +4,25 @@
 // notice queue (notice_queue.h) and the table of open devices
 // (device_table.h); what follows is what they add up to.
 //
-// Device kinds: a WAV device plays RIFF/WAVE files (MP3 is accepted as well);
+// Sound kinds: a WAV device plays RIFF/WAVE files (MP3 is accepted as well);
 // a MIDI device plays Standard MIDI files ("MThd", or RIFF/RMID) through
 // FluidSynth with a General MIDI soundfont. What a file is is decided by its
-// bytes, never by its name; a file of the other kind fails to open. Type names
-// are matched without regard to case, as MCI does.
+// bytes, never by its name; a file of the other kind fails to open.
 //
-// Ids: every open device gets a fresh non-zero id (ids are not reused within a
-// run); open fails, saying why, when the file is missing,
-// unreadable, damaged, of the wrong type, or when there is no audio at all.
-// Calls with id 0 or an id that is not open do nothing.
+// Ids: every open device gets a fresh SoundId (ids are not reused within a
+// run); open fails, saying why, when the file is missing, unreadable,
+// damaged, of the wrong kind, or when there is no audio at all. Calls with
+// an id that is not open do nothing.
 //
-// Operations: seekToStart stops the device (a pending notice is aborted) and
-// the next play starts at the beginning. play starts the whole file from its
-// beginning; on a device that is still playing it goes on where it is and only
-// replaces the pending notice (the old one is superseded). stop ends the sound
-// at once; close releases the device. A MIDI device that starts while
-// another one plays takes the synthesiser over: the other one is stopped and
-// its pending notice aborted. WAV devices each have a mixer channel of
-// their own and may sound together.
+// Plays, stops, the synthesiser's takeover and the PlayEnd each play with
+// notice ends in are device_table.h's to say.
 //
-// Notices: every play with notice ends in exactly one notice carrying the
-// device id: kNotifySuccessful when the file played to its end,
-// kNotifySuperseded when a new play with notice replaced it,
-// kNotifyAborted when the device was stopped, rewound, closed or taken
-// over, kNotifyFailure (8) when the play could not start. A MIDI file's end is
-// when its last event is due (by the file's tempo map) plus kMidiEndGrace, or
-// when the synthesiser falls silent, whichever comes first; the last notes'
-// release may ring on after the notice until the next play or stop.
 // Notices are never handed over from inside a device call or from the audio
 // thread: they wait in a queue until the main loop calls pumpNotices(), which
 // hands them, in order, to the notice handler on the calling (main) thread.
 //
 // Wiring into a main loop (all calls on the main thread):
-//   device.setNoticeHandler([&](uint32_t code, uint32_t id) { ... });
+//   device.setEndHandler([&](SoundId sound, PlayEnd end) { ... });
 //   device.setWakeup([obj] { QMetaObject::invokeMethod(obj, "pump", Qt::QueuedConnection); });
 //   ... and the slot "pump" calls device.pumpNotices().
 // The wakeup runs whenever a notice is queued, on whatever thread queued it:
@@ -101,17 +86,12 @@ class SdlSoundDevice final : public SoundDevice {
   // without prepare() or when its attempt failed.
   void preload(const std::vector<std::string>& paths) override;
 
-  Result<uint32_t> open(SoundKind device, const std::string& path) override;
-  void seekToStart(uint32_t deviceId) override;
-  void play(uint32_t deviceId, bool notify) override;
-  void stop(uint32_t deviceId) override;
-  void close(uint32_t deviceId) override;
-  // The client hears "finished" for a successful notice, "cut short" for the others.
+  Result<SoundId> open(SoundKind device, const std::string& path) override;
+  void play(SoundId sound, bool notify) override;
+  void stop(SoundId sound) override;
+  void close(SoundId sound) override;
+  // The handler runs in pumpNotices() only.
   void setEndHandler(EndHandler handler) override;
-  // Every notice with its code (kNotify...). There is one handler: this
-  // replaces the one setEndHandler gave, and the other way round.
-  using NoticeHandler = std::function<void(uint32_t code, uint32_t deviceId)>;
-  void setNoticeHandler(NoticeHandler handler);
 
   // Main thread: hands the notices queued so far to the handler, oldest
   // first, and returns how many. Notices queued while the handler runs (a

@@ -22,41 +22,48 @@ uint32_t be32(ByteSpan b, size_t p) {
 }
 uint16_t be16(ByteSpan b, size_t p) { return uint16_t((b[p] << 8) | b[p + 1]); }
 
-// Finds the RIFF sub-chunk `tag` at the top level. Returns false when the
-// walk leaves the file before it; `truncated` tells a chunk that is cut.
-bool findRiffChunk(ByteSpan b, const char* tag, size_t& body, uint32_t& size, bool& truncated) {
-  truncated = false;
+// A top-level RIFF sub-chunk: where its body starts and the size its header
+// claims.
+struct RiffChunk {
+  size_t body = 0;
+  uint32_t size = 0;
+  bool cut = false;  // the body runs past the end of the file
+};
+
+// Why there is no chunk of a tag: the walk met the file's end without it
+// (absent), or a chunk before it runs past the end (truncated).
+enum class NoChunk { absent, truncated };
+
+Result<RiffChunk, NoChunk> findRiffChunk(ByteSpan b, const char* tag) {
   size_t pos = 12;
   while (pos + 8 <= b.size()) {
     const uint32_t len = le32(b, pos + 4);
     const size_t start = pos + 8;
-    if (tagAt(b, pos, tag)) {
-      body = start;
-      size = len;
-      truncated = uint64_t(start) + len > b.size();
-      return true;
-    }
+    if (tagAt(b, pos, tag)) return RiffChunk{start, len, uint64_t(start) + len > b.size()};
     const uint64_t next = uint64_t(start) + len + (len & 1);
-    if (next > b.size()) {
-      truncated = true;
-      return false;
-    }
+    if (next > b.size()) return NoChunk::truncated;
     pos = size_t(next);
   }
-  truncated = pos < b.size();  // a few stray bytes: a chunk header cut short
-  return false;
+  // A few stray bytes: a chunk header cut short.
+  return pos < b.size() ? NoChunk::truncated : NoChunk::absent;
 }
 
-// A variable-length quantity of a MIDI file: at most four bytes.
-bool readVlq(ByteSpan b, size_t& pos, size_t end, uint32_t& value) {
-  value = 0;
+// Whether a chunk that is missing or cut was cut by the file's end.
+bool truncated(const Result<RiffChunk, NoChunk>& chunk) {
+  return chunk ? chunk->cut : chunk.error() == NoChunk::truncated;
+}
+
+// A variable-length quantity of a MIDI file, at most four bytes, read at pos
+// (moved past it); nothing when it runs past `end` or on.
+std::optional<uint32_t> readVlq(ByteSpan b, size_t& pos, size_t end) {
+  uint32_t value = 0;
   for (int i = 0; i < 4; ++i) {
-    if (pos >= end) return false;
+    if (pos >= end) return std::nullopt;
     const uint8_t c = b[pos++];
     value = (value << 7) | (c & 0x7F);
-    if (!(c & 0x80)) return true;
+    if (!(c & 0x80)) return value;
   }
-  return false;
+  return std::nullopt;
 }
 
 struct TempoChange {
@@ -72,9 +79,9 @@ Result<uint64_t> checkTrack(ByteSpan b, size_t pos, size_t end, std::vector<Temp
   uint64_t tick = 0;
   uint64_t endTick = 0;
   while (pos < end) {
-    uint32_t delta;
-    if (!readVlq(b, pos, end, delta) || pos >= end) return cut();
-    tick += delta;
+    const std::optional<uint32_t> delta = readVlq(b, pos, end);
+    if (!delta || pos >= end) return cut();
+    tick += *delta;
     endTick = tick;
     uint8_t c = b[pos];
     if (c & 0x80) {
@@ -87,16 +94,16 @@ Result<uint64_t> checkTrack(ByteSpan b, size_t pos, size_t end, std::vector<Temp
     if (c == 0xFF) {
       if (pos >= end) return cut();
       const uint8_t type = b[pos++];
-      uint32_t len;
-      if (!readVlq(b, pos, end, len) || len > end - pos) return cut();
-      if (type == 0x51 && len == 3) tempos.push_back({tick, uint32_t(b[pos] << 16 | b[pos + 1] << 8 | b[pos + 2])});
-      pos += len;
+      const std::optional<uint32_t> len = readVlq(b, pos, end);
+      if (!len || *len > end - pos) return cut();
+      if (type == 0x51 && *len == 3) tempos.push_back({tick, uint32_t(b[pos] << 16 | b[pos + 1] << 8 | b[pos + 2])});
+      pos += *len;
       status = 0;
       if (type == 0x2F) return endTick;  // end of track
     } else if (c == 0xF0 || c == 0xF7) {
-      uint32_t len;
-      if (!readVlq(b, pos, end, len) || len > end - pos) return cut();
-      pos += len;
+      const std::optional<uint32_t> len = readVlq(b, pos, end);
+      if (!len || *len > end - pos) return cut();
+      pos += *len;
       status = 0;
     } else if (c >= 0xF0) {
       return fail("a MIDI track holds a system message that files may not hold");
@@ -225,26 +232,27 @@ Result<void> checkWave(ByteSpan b) {
   if (b.size() < 12 || !tagAt(b, 0, "RIFF") || !tagAt(b, 8, "WAVE")) {
     return fail("not a RIFF/WAVE file");
   }
-  size_t body = 0;
-  uint32_t size = 0;
-  bool truncated = false;
-  if (!findRiffChunk(b, "fmt ", body, size, truncated) || truncated || size < 16) {
-    return fail(truncated ? "the WAV file is truncated before its format" : "the WAV file has no usable format chunk");
+  const Result<RiffChunk, NoChunk> format = findRiffChunk(b, "fmt ");
+  if (!format || format->cut || format->size < 16) {
+    return fail(truncated(format) ? "the WAV file is truncated before its format"
+                                  : "the WAV file has no usable format chunk");
   }
-  const uint16_t channels = le16(b, body + 2);
-  const uint32_t rate = le32(b, body + 4);
-  const uint16_t bits = le16(b, body + 14);
+  const size_t f = format->body;
+  const uint16_t channels = le16(b, f + 2);
+  const uint32_t rate = le32(b, f + 4);
+  const uint16_t bits = le16(b, f + 14);
   if (channels == 0 || rate == 0 || bits == 0) {
     return fail("the WAV file's format is damaged (no channels, rate or sample size)");
   }
-  if (!findRiffChunk(b, "data", body, size, truncated)) {
-    return fail(truncated ? "the WAV file is truncated before its sound data" : "the WAV file has no sound data");
+  const Result<RiffChunk, NoChunk> data = findRiffChunk(b, "data");
+  if (!data) {
+    return fail(truncated(data) ? "the WAV file is truncated before its sound data" : "the WAV file has no sound data");
   }
-  if (truncated) {
-    return fail("the WAV file is truncated: its sound data claims " + std::to_string(size) + " bytes, " +
-                std::to_string(b.size() - body) + " are there");
+  if (data->cut) {
+    return fail("the WAV file is truncated: its sound data claims " + std::to_string(data->size) + " bytes, " +
+                std::to_string(b.size() - data->body) + " are there");
   }
-  if (size == 0) {
+  if (data->size == 0) {
     return fail("the WAV file has no sound data");
   }
   return {};
@@ -253,13 +261,11 @@ Result<void> checkWave(ByteSpan b) {
 Result<MidiInfo> checkMidi(ByteSpan b) {
   std::vector<uint8_t> smf;
   if (tagAt(b, 0, "RIFF") && tagAt(b, 8, "RMID")) {
-    size_t body = 0;
-    uint32_t size = 0;
-    bool truncated = false;
-    if (!findRiffChunk(b, "data", body, size, truncated) || truncated) {
-      return fail(truncated ? "the RMID file is truncated" : "the RMID file holds no MIDI data");
+    const Result<RiffChunk, NoChunk> data = findRiffChunk(b, "data");
+    if (!data || data->cut) {
+      return fail(truncated(data) ? "the RMID file is truncated" : "the RMID file holds no MIDI data");
     }
-    smf.assign(b.begin() + body, b.begin() + body + size);
+    smf.assign(b.begin() + data->body, b.begin() + data->body + data->size);
   } else {
     smf.assign(b.begin(), b.end());
   }
