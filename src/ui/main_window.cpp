@@ -121,6 +121,12 @@ void MainWindow::setBrowserView(QWidget* view) {
 void MainWindow::toggleNotes() {
   const bool show = notesPane_->isHidden();
   notesPane_->setVisible(show);
+  // The first time, a third of the width; afterwards the player's own split.
+  if (show && !notesSized_) {
+    notesSized_ = true;
+    const int width = split_->width();
+    split_->setSizes({width - width / 3, width / 3});
+  }
   menuActions_[Command::notes]->setChecked(show);
   toolbarActions_[Command::notes]->setChecked(show);
 }

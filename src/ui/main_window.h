@@ -99,6 +99,7 @@ class MainWindow : public QMainWindow, public GameWindow, public StatusBar, publ
   QWidget* band_ = nullptr;
   QSplitter* split_ = nullptr;
   NotesPaneWidget* notesPane_ = nullptr;
+  bool notesSized_ = false;
   QToolBar* toolbar_ = nullptr;
   StatusFields* statusFields_ = nullptr;
   std::map<Command, QAction*> menuActions_;
