@@ -152,6 +152,18 @@ TEST_F(NotebookTest, AQuotedSpeechAndEveryDaysLogAreKept) {
   EXPECT_EQ(d->launcher.launches.back().second, (std::vector<std::string>{kept, "12日目の記録"}));
 }
 
+TEST_F(NotebookTest, ALogWithoutADayNumberIsShownButNotKept) {
+  restart();
+  std::string day = pages::gamePage(false);
+  const std::string mark = utf8ToShiftJis("<b>12</b>日目 の朝");
+  day.replace(day.find(mark), mark.size(), "");
+  complete(day);
+  complete(pages::gamePage(true));
+  EXPECT_EQ(d->launcher.launches.size(), 1u);
+  EXPECT_FALSE(fs::exists(villageFolder("12") + "day-0.html"));
+  EXPECT_NE(d->statusBar.status.find("日付の読めない記録"), std::string::npos);
+}
+
 TEST_F(NotebookTest, NothingIsWrittenWhereTheFolderCannotBeMade) {
   test_files::spit(dir + "villages", "a file in the folder's place");
   restart();
