@@ -41,7 +41,7 @@ quote_a_speech() {
     before=$(traces speech-row)
     xdotool mousemove --window "$CLIENT_WIN" 300 "$(page_y "$y")" keydown ctrl click 1 keyup ctrl
     wait_for 3 sh -c "[ \$(grep -ac 'jinro-trace speech-row' '$WORK/client.log') -gt $before ]" || continue
-    grep -a 'jinro-trace speech-row' "$WORK/client.log" | tail -n 1 | grep -q quoted && return 0
+    grep -a 'jinro-trace speech-row' "$WORK/client.log" | tail -n 1 | grep -q quoted && { QUOTED_Y=$y; return 0; }
   done
   return 1
 }
@@ -50,12 +50,24 @@ wait_for 10 sh -c "grep -q '◆.*「' '$APP/villages/$host/123/notes.txt'" || e2
 [ "$(notes_of 123 | grep -c '「')" -eq 1 ] || e2e_fail "one Ctrl+click, more than one quote: $(notes_of 123)"
 e2e_pass "a Ctrl+clicked speech is quoted into the notes: $(notes_of 123 | grep '「')"
 
+# The page's context menu quotes the same way: メモに引用 is its last item.
+before=$(traces speech-row)
+windows=$(xdotool search --onlyvisible --pid "$CLIENT_PID" 2>/dev/null | wc -l)
+xdotool mousemove --window "$CLIENT_WIN" 300 "$(page_y "$QUOTED_Y")" click 3
+wait_for 5 sh -c "[ \$(xdotool search --onlyvisible --pid $CLIENT_PID 2>/dev/null | wc -l) -gt $windows ]" ||
+  e2e_fail "no context menu on the page"
+xdotool key --clearmodifiers Up Return
+wait_for 5 sh -c "[ \$(grep -ac 'jinro-trace speech-row' '$WORK/client.log') -gt $before ]" || e2e_fail "メモに引用 did nothing"
+wait_for 10 sh -c "[ \$(grep -c '「' '$APP/villages/$host/123/notes.txt') -eq 2 ]" ||
+  e2e_fail "the context menu's quote is not in the notes: $(notes_of 123)"
+e2e_pass "メモに引用 in the page's context menu quotes the speech"
+
 before=$(traces own-page-shown)
 press_button reverse
 wait_for 10 sh -c "[ \$(grep -ac 'jinro-trace own-page-shown' '$WORK/client.log') -gt $before ]" ||
   e2e_fail "the page was not shown newest first"
 quote_a_speech || e2e_fail "no Ctrl+click quoted a speech in newest-first mode"
-wait_for 10 sh -c "[ \$(grep -c '「' '$APP/villages/$host/123/notes.txt') -eq 2 ]" ||
+wait_for 10 sh -c "[ \$(grep -c '「' '$APP/villages/$host/123/notes.txt') -eq 3 ]" ||
   e2e_fail "the newest-first quote is not in the notes: $(notes_of 123)"
 e2e_pass "a speech is quoted in newest-first mode too"
 [ -n "${JINRO_NOTES_SHOT:-}" ] && import -window "$CLIENT_WIN" "$JINRO_NOTES_SHOT"
