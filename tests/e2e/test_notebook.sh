@@ -78,6 +78,9 @@ wait_for 10 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -gt 
 # 3. A restart: the notes are back for the same village.
 kill -TERM "$CLIENT_PID"
 wait_for 15 is_gone "$CLIENT_PID" || e2e_fail "the client did not close"
+wait "$CLIENT_PID"
+status=$?
+[ "$status" -eq 0 ] || e2e_fail "the client ended with status $status when asked to close"
 client_start
 login
 wait_status status_game '昼' 15 || e2e_fail "no day page after the restart"

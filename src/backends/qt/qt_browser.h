@@ -15,19 +15,20 @@
 //    by scripts run in the client's own script world (page_scripts.h).
 #include <QMutex>
 #include <QObject>
+#include <QPointer>
 #include <QPoint>
 #include <QPointF>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "platform/browser.h"
 
-class QWebEngineView;
 class QWidget;
 
 namespace jinro::qt {
@@ -116,8 +117,10 @@ class WebEngineBrowser : public QObject, public Browser {
   // passes without a second screening.
   void startOwnNavigation(const QUrl& target, std::function<void()> load);
 
-  QWebEngineView* view_ = nullptr;
-  ScreeningPage* page_ = nullptr;
+  // The window owns the view and the view its page; either may be gone
+  // before this object is (the window's widgets go in their own order).
+  QPointer<QWebEngineView> view_;
+  QPointer<ScreeningPage> page_;
   RefererInterceptor interceptor_;
   BrowserEvents* sink_ = nullptr;
   qsizetype htmlLimit_;
