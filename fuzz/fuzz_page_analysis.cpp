@@ -76,8 +76,9 @@ auto fields(const PageReading& p) {
 }
 
 void checkReading(const PageReading& p) {
-  if (p.caption.size() > jinro::kTitleLimit) fail("caption longer than 255 bytes");
-  if (p.url.size() > jinro::kUrlLimit) fail("URL longer than 1,023 bytes");
+  // The caption and the address are UTF-8, measured in the page's encoding.
+  if (jinro::utf8ToShiftJis(p.caption).size() > jinro::kTitleLimit) fail("caption longer than 255 bytes");
+  if (jinro::utf8ToShiftJis(p.url).size() > jinro::kUrlLimit) fail("URL longer than 1,023 bytes");
   if (p.postBody.size() > jinro::kPostBodyLimit) fail("post body longer than 1,023 bytes");
   for (const std::string& v : p.loginValues)
     if (v.size() > jinro::kLoginValueLimit) fail("login value longer than 255 bytes");
