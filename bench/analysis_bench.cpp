@@ -40,11 +40,12 @@ void analyseFullPage(benchmark::State& state) {
   jinro::Settings settings;
   jinro::test_files::applyDefaultTriggers(settings);
   jinro::PageMonitor monitor(settings);
+  const jinro::PageTriggers triggers = jinro::pageTriggersFrom(settings);
   // A steady day: the phase is known, nothing starts or launches.
-  monitor.follow(jinro::readPage(settings, page, kUrl));
+  monitor.follow(jinro::readPage(triggers, page, kUrl));
   jinro::PageReaction reaction;
   for (auto _ : state) {
-    reaction = monitor.follow(jinro::analysis::readPageWith<Ops>(settings, page, kUrl));
+    reaction = monitor.follow(jinro::analysis::readPageWith<Ops>(triggers, page, kUrl));
     benchmark::DoNotOptimize(reaction.status.data());
   }
   if (!reaction.gameForm || reaction.gameForm->postBody.find("FORMID=") == std::string::npos ||

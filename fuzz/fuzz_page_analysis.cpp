@@ -76,8 +76,9 @@ auto fields(const PageReading& p) {
 }
 
 void checkReading(const PageReading& p) {
-  if (p.caption.size() > jinro::kTitleLimit) fail("caption longer than 255 bytes");
-  if (p.url.size() > jinro::kUrlLimit) fail("URL longer than 1,023 bytes");
+  // The caption and the address are UTF-8, measured in the page's encoding.
+  if (jinro::utf8ToShiftJis(p.caption).size() > jinro::kTitleLimit) fail("caption longer than 255 bytes");
+  if (jinro::utf8ToShiftJis(p.url).size() > jinro::kUrlLimit) fail("URL longer than 1,023 bytes");
   if (p.postBody.size() > jinro::kPostBodyLimit) fail("post body longer than 1,023 bytes");
   for (const std::string& v : p.loginValues)
     if (v.size() > jinro::kLoginValueLimit) fail("login value longer than 255 bytes");
@@ -110,7 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (head.empty()) break;
     const size_t nl = head.find('\n');
     const std::string_view line = head.substr(0, nl);
-    if (!line.empty()) settings.alarm(f.kind).*f.field = std::string(line.substr(0, jinro::kTriggerFieldSize - 1));
+    // As jinro.ini's codec gives them: the field's Shift_JIS bytes, cut, in UTF-8.
+    if (!line.empty())
+      settings.alarm(f.kind).*f.field =
+          jinro::shiftJisToUtf8(jinro::cutOnCharacterBoundary(line, jinro::kTriggerFieldSize - 1));
     head.remove_prefix(nl == std::string_view::npos ? head.size() : nl + 1);
   }
   for (int k = 0; k < jinro::kAlarmKindCount; ++k) {
@@ -119,20 +123,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   jinro::PageMonitor monitor(settings);
+  const jinro::PageTriggers triggers = jinro::pageTriggersFrom(settings);
   const std::string url = "http://127.0.0.1:8399/jinro/cgi_jinro.cgi?" + std::to_string(flags[5]);
 
   for (size_t i = 1; i < parts.size(); ++i) {
     // The page as the client holds it: through the browser's UTF-16 and back.
     const std::u16string html = jinro::shiftJisToUtf16(parts[i]);
     const std::string text(jinro::analysis::pageView(jinro::utf16ToShiftJis(html)));
-    const PageReading fast = jinro::readPage(settings, text, url);
-    const PageReading ref = jinro::analysis::readPageWith<jinro::reference::ReferenceTextOps>(settings, text, url);
+    const PageReading fast = jinro::readPage(triggers, text, url);
+    const PageReading ref = jinro::analysis::readPageWith<jinro::reference::ReferenceTextOps>(triggers, text, url);
     if (fields(fast) != fields(ref)) fail("the reading differs from the one over the reference primitives");
     checkReading(fast);
 
     const jinro::PageReaction reaction = monitor.follow(fast);
     if (fast.titled) {
-      if (reaction.caption != jinro::shiftJisToUtf8(fast.caption)) fail("the caption is not the page's title");
+      if (reaction.caption != fast.caption) fail("the caption is not the page's title");
       if (fast.gamePage && (!reaction.gameForm || reaction.gameForm->url != fast.url ||
                             reaction.gameForm->postBody != fast.postBody))
         fail("the refresh posts other than the game page's form");

@@ -15,6 +15,12 @@
 # record's terms, no old device type names and no old window message ids
 # elsewhere in src/, printed as
 #   path:line: uses "term" outside the jinro.ini codec
+# And that Shift_JIS stays at the edges: the page layer reads pages in it and
+# the settings codec reads and writes jinro.ini in it, while the client, the
+# dialogs, the platform interfaces and the Qt backend speak UTF-8 and call no
+# Shift_JIS conversion (a page's own encoding is named by the page layer),
+# printed as
+#   path:line: uses "word" outside the page layer and the codecs
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -47,6 +53,18 @@ legacy=$(grep -nowE 'rcNormal[A-Za-z]*|showCmd|SW_SHOW[A-Z]*|WPF_[A-Z]*|WaveAudi
 if [ -n "$legacy" ]; then
   printf '%s\n' "$legacy"
   exit 1
+fi
+
+# Shift_JIS conversions outside the page layer and the codecs.
+utf8_only=()
+mapfile -t utf8_only < <(printf '%s\n' "${files[@]}" | grep -E '^src/(client|ui|platform|backends/qt)/' || true)
+if [ "${#utf8_only[@]}" -gt 0 ]; then
+  encoding=$(grep -noE '[A-Za-z0-9_]*(shiftJis|ShiftJis)[A-Za-z0-9_]*' "${utf8_only[@]}" \
+    | sed -E 's/^([^:]*:[0-9]+):(.*)$/\1: uses "\2" outside the page layer and the codecs/' || true)
+  if [ -n "$encoding" ]; then
+    printf '%s\n' "$encoding"
+    exit 1
+  fi
 fi
 
 exec awk -v layers="$layers" '

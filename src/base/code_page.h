@@ -19,6 +19,8 @@ std::string utf16ToShiftJis(std::u16string_view utf16);
 void utf16ToShiftJis(std::u16string_view utf16, std::string& out);
 
 std::string shiftJisToUtf8(std::string_view shiftJis);
+// UTF-16 as a browser holds it to UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view utf16);
 std::string utf8ToShiftJis(std::string_view utf8);
 
 // Builds utf16ToShiftJis's table now (it takes some milliseconds), for

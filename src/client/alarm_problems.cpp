@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "base/code_page.h"
-
 namespace jinro {
 namespace {
 
@@ -11,14 +9,14 @@ namespace {
 constexpr size_t kReasonLimit = 400;
 
 // The device's words with the path it was given shown as the settings hold
-// it (read as Shift_JIS); anything else that is not printable ASCII (a file
+// it (UTF-8); anything else that is not printable ASCII (a file
 // name's bytes in another encoding, control bytes) becomes '?'.
 std::string cleanReason(std::string_view reason, std::string_view resolvedPath, std::string_view soundPath) {
   std::string out;
   size_t i = 0;
   while (i < reason.size() && out.size() < kReasonLimit) {
     if (!resolvedPath.empty() && reason.substr(i).starts_with(resolvedPath)) {
-      out += shiftJisToUtf8(soundPath);
+      out += soundPath;
       i += resolvedPath.size();
       continue;
     }

@@ -14,7 +14,7 @@
 namespace jinro {
 
 struct AlarmProblem {
-  std::string soundPath;  // as the settings hold it (Shift_JIS)
+  std::string soundPath;  // as the settings hold it (UTF-8)
   std::string reason;     // UTF-8, the file named as the settings name it
 };
 

@@ -4,11 +4,12 @@
 #include <array>
 #include <utility>
 
-#include "base/code_page.h"
+#include "base/code_page.h"  // utf16ToUtf8
 #include "base/server_url.h"
 #include "base/trace.h"
 #include "page/page_limits.h"
 #include "page/page_reading.h"
+#include "page/page_text.h"
 #include "page/speech_quote.h"
 
 namespace jinro {
@@ -25,17 +26,6 @@ std::u16string_view cutHtml(std::u16string_view html) {
   return html.substr(0, n);
 }
 
-// The page's Shift_JIS text into text: converted, then cut to 511,999 bytes
-// without splitting a double-byte character. Every UTF-16 unit gives at least
-// one byte except the halves of a surrogate pair, which give one '?'
-// together, so twice the limit in units is always enough input.
-void toPageText(std::u16string_view html, std::string& text) {
-  const size_t enough = 2 * kPageTextArea;
-  utf16ToShiftJis(html.substr(0, std::min(html.size(), enough)), text);
-  // The text ends at its first zero.
-  if (const size_t zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
-  text.resize(cutOnCharacterBoundary(text, kPageTextLimit).size());
-}
 
 }  // namespace
 
@@ -87,6 +77,7 @@ void Client::start() {
   desktop_.window.setCommandChecked(Command::soundOn, true);
   loadSoundSettings(settings_);
   loadGeneralSettings(settings_);
+  triggers_ = pageTriggersFrom(settings_);
   ownNavigation_ = true;
   loader_.get(settings_.startUrl);
   alarms_.preloadAlarmSounds();
@@ -232,18 +223,19 @@ bool Client::refuseNavigation(std::u16string_view url) {
   if (!own) drafts_.drop();
   // The framed site, the site's index page and "./" are refused; the player
   // lands on the start page instead.
-  const std::array<std::u16string, 3> refused = {
-      shiftJisToUtf16(settings_.frameUrl),
-      shiftJisToUtf16(std::string(serverBaseUrl()) + "index.html"),
-      u"./",
+  const std::string address = utf16ToUtf8(url);
+  const std::array<std::string, 3> refused = {
+      settings_.frameUrl,
+      std::string(serverBaseUrl()) + "index.html",
+      "./",
   };
-  const bool refuse = std::find(refused.begin(), refused.end(), url) != refused.end();
+  const bool refuse = std::find(refused.begin(), refused.end(), address) != refused.end();
   if (refuse) {
     loader_.stop();
     returnToTop();
   }
   // Reaching the start page switches automatic refresh off.
-  if (url == shiftJisToUtf16(settings_.startUrl)) refresh_.switchOff();
+  if (address == settings_.startUrl) refresh_.switchOff();
   speech_.leavingPage();
   return refuse;
 }
@@ -262,11 +254,11 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
     showStatusLine();
   }
 
-  toPageText(cutHtml(html), pageText_);
+  pageTextFromHtml(cutHtml(html), pageText_);
   traceMark("converted");
   logs_.pageCompleted(pageText_);
-  const std::string pageUrl = utf16ToShiftJis(url);
-  const PageReading reading = readPage(settings_, pageText_, pageUrl);
+  const std::string pageUrl = utf16ToUtf8(url);
+  const PageReading reading = readPage(triggers_, pageText_, pageUrl);
   traceMark("analysed");
   if (reading.gamePage) notebook_.pageOfVillage(reading.url, reading.village);
   const PageReaction reaction = monitor_.follow(reading);
@@ -311,9 +303,9 @@ void Client::showStatusLine() {
 
 void Client::speechRowClicked(std::u16string_view rowHtml) {
   if (closed_) return;
-  const std::optional<std::string> line = speechQuoteLine(pageText_, utf16ToShiftJis(rowHtml), settings_.serverKind);
+  const std::optional<std::string> line = speechQuoteLine(pageText_, pageTextFromUtf16(rowHtml), settings_.serverKind);
   traceMark("speech-row", line ? "quoted" : "not-a-speech");
-  if (line) notebook_.quote(shiftJisToUtf8(*line));
+  if (line) notebook_.quote(pageTextToUtf8(*line));
 }
 
 void Client::openArchivedDay(const ArchivedDay& day) {
@@ -336,6 +328,7 @@ GeneralOkResult Client::confirmGeneralSettings(const GeneralDialogTexts& texts) 
   if (!parseRefreshInterval(dialogBoxText(texts.interval))) return GeneralOkResult::badInterval;
   const Result<void> written = saveGeneralSection(texts);
   loadGeneralSettings(settings_);
+  triggers_ = pageTriggersFrom(settings_);
   if (!written) return GeneralOkResult::writeFailed;
   refresh_.restartCountdown();
   return GeneralOkResult::saved;
@@ -344,6 +337,7 @@ GeneralOkResult Client::confirmGeneralSettings(const GeneralDialogTexts& texts) 
 bool Client::confirmSoundSheet(const SoundSheetPages& pages) {
   const Result<void> written = saveSoundSections(pages);
   loadSoundSettings(settings_);
+  triggers_ = pageTriggersFrom(settings_);
   alarms_.preloadAlarmSounds();
   if (!written) return false;
   if (alarms_.soundOn()) {

@@ -15,6 +15,7 @@
 #include "client/notebook.h"
 #include "client/page_loader.h"
 #include "client/page_monitor.h"
+#include "page/page_reading.h"
 #include "client/settings_saves.h"
 #include "client/speech_draft.h"
 #include "client/speech_view.h"
@@ -137,6 +138,7 @@ class Client final : public BrowserEvents {
   Notifier* notifier_ = nullptr;
   ProgramPaths paths_;
   Settings settings_;
+  PageTriggers triggers_;  // the settings' trigger texts as pages are read, made at each load
   PageLoader loader_;
   AlarmPlayer alarms_;
   AutoRefresh refresh_;

@@ -4,13 +4,13 @@
 
 #include <cstdio>
 
-#include "base/code_page.h"
 #include "base/durable_file.h"
 #include "base/server_url.h"
 #include "base/text_scan.h"
 #include "page/day_log.h"
 #include "page/day_number.h"
 #include "page/page_reading_impl.h"
+#include "page/page_text.h"
 #include "page/row_reversal.h"
 
 namespace jinro {
@@ -44,7 +44,7 @@ std::optional<LogLauncher::ShownLog> LogLauncher::launch(bool reverseRows, Serve
     unlink(htmlPath.c_str());
     if (access(htmlPath.c_str(), F_OK) == 0) return shown;
   }
-  show(htmlPath, shiftJisToUtf8(title));
+  show(htmlPath, pageTextToUtf8(title));
   return shown;
 }
 

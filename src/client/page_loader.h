@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "page/page_text.h"
 #include "platform/browser.h"
 
 namespace jinro {
@@ -25,8 +26,8 @@ class PageLoader {
   void stop() {
     if (browser_) browser_->stop();
   }
-  void show(std::string_view shiftJisHtml, const std::string& baseUrl) {
-    if (browser_) browser_->showHtml(shiftJisHtml, baseUrl);
+  void show(std::string_view pageText, const std::string& baseUrl) {
+    if (browser_) browser_->showHtml(pageText, kPageCharset, baseUrl);
   }
   ScrollPosition scrollPosition() { return browser_ ? browser_->scrollPosition() : ScrollPosition{}; }
   void scrollTo(ScrollPosition p) {

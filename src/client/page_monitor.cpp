@@ -1,6 +1,5 @@
 #include "client/page_monitor.h"
 
-#include "base/code_page.h"
 #include "client/game_status.h"
 
 namespace jinro {
@@ -23,7 +22,7 @@ PageReaction PageMonitor::decide(const PageReading& page) {
   PageReaction reaction;
   reaction.status = gameStatusText(page);
   if (!page.titled) return reaction;
-  reaction.caption = shiftJisToUtf8(page.caption);
+  reaction.caption = page.caption;
 
   // The capacity alarm sounds whatever the sound switch says: the player
   // armed it, and it stops with a click on the page.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/code_page.h"
 #include "page/row_reversal.h"
+#include "page/page_text.h"
 #include "page/speech_text.h"
 
 namespace jinro {
@@ -52,7 +52,7 @@ void SpeechView::copySpeeches(ServerKind serverKind) {
   if (result == SpeechCopyResult::notGamePage) return;
   // From here on a page without the speech table leaves the clipboard empty.
   if (!clipboard_.clear()) return;
-  if (result == SpeechCopyResult::copied) clipboard_.setText(shiftJisToUtf8(text));
+  if (result == SpeechCopyResult::copied) clipboard_.setText(pageTextToUtf8(text));
 }
 
 }  // namespace jinro

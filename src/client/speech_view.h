@@ -33,7 +33,7 @@ class SpeechView {
   // The page just shown is being rewritten and shown again from memory.
   bool ownPagePending() const { return ownPagePending_; }
 
-  // A completed page from the server, as Shift_JIS text and its address.
+  // A completed page from the server, as Shift_JIS text, and its UTF-8 address.
   // keepScroll: the page is the same game page again (no phase change).
   void show(std::string_view pageText, const std::string& url, bool keepScroll, bool speechCopy, bool gameOver,
             ServerKind serverKind = ServerKind::automatic);

@@ -4,8 +4,20 @@
 
 namespace jinro {
 
-PageReading readPage(const Settings& settings, std::string_view pageText, std::string_view pageUrl) {
-  return analysis::readPageWith<FastTextOps>(settings, pageText, pageUrl);
+PageTriggers pageTriggersFrom(const Settings& settings) {
+  auto pageText = [](const std::string& utf8) { return std::string(analysis::untilZero(utf8ToShiftJis(utf8))); };
+  PageTriggers t;
+  for (size_t i = 0; i < kAlarmKindCount; ++i) t.triggers[i] = pageText(settings.alarms[i].trigger);
+  const AlarmSetting& night = settings.alarm(AlarmKind::night);
+  t.nightLeft = pageText(night.leftTrigger);
+  t.nightMiddle = pageText(night.middleTrigger);
+  t.nightRight = pageText(night.rightTrigger);
+  t.serverKind = settings.serverKind;
+  return t;
+}
+
+PageReading readPage(const PageTriggers& triggers, std::string_view pageText, std::string_view pageUrl) {
+  return analysis::readPageWith<FastTextOps>(triggers, pageText, pageUrl);
 }
 
 std::string extractFieldValue(std::string_view text, std::string_view controlName) {

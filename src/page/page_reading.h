@@ -1,7 +1,10 @@
 #pragma once
 // What a completed page says about the game, read without acting on it: the
-// client decides what follows (alarms, refresh, viewer, boxes). Texts are
-// Shift_JIS bytes as the page holds them.
+// client decides what follows (alarms, refresh, viewer, boxes). The page is
+// read as the Shift_JIS bytes it is; what leaves this layer as text for the
+// player or the browser (the caption, the address) is UTF-8, while the
+// login values and the refresh body stay the page's bytes, as they are posted.
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,11 +20,27 @@ namespace jinro {
 // dialect names them in the refresh body.
 using LoginValues = std::vector<std::string>;
 
+// What of the settings a page is read with: the player's trigger texts in
+// the page's encoding (each up to its first zero byte), and the server kind
+// that says which dialects a page may be in. Built once for each load of the
+// settings, so that no page pays for converting them.
+struct PageTriggers {
+  std::array<std::string, kAlarmKindCount> triggers;  // by index(kind): the kinds with one text
+  std::string nightLeft;
+  std::string nightMiddle;
+  std::string nightRight;
+  ServerKind serverKind = ServerKind::automatic;
+
+  const std::string& trigger(AlarmKind kind) const { return triggers[index(kind)]; }
+  bool operator==(const PageTriggers&) const = default;
+};
+PageTriggers pageTriggersFrom(const Settings& settings);
+
 struct PageReading {
   // A page without a title says nothing; every other field is then empty.
   bool titled = false;
-  std::string caption;  // the title, at most 255 bytes
-  std::string url;      // the page's address, at most 1,023 bytes
+  std::string caption;  // the title (at most 255 bytes of the page), UTF-8
+  std::string url;      // the page's address (at most 1,023 bytes in the page's encoding), UTF-8
 
   // The day before the game (">事件前日<"), with the lobby's capacity and
   // the players living so far; 0 where the page does not say.
@@ -49,9 +68,9 @@ struct PageReading {
 };
 
 // Reads the page's Shift_JIS text (up to its first zero byte and 511,999
-// bytes) with the trigger texts of the settings, in the dialect the page
-// shows among those the settings' server kind allows.
-PageReading readPage(const Settings& settings, std::string_view pageText, std::string_view pageUrl);
+// bytes) at its UTF-8 address with the trigger texts, in the dialect the page
+// shows among those the server kind allows.
+PageReading readPage(const PageTriggers& triggers, std::string_view pageText, std::string_view pageUrl);
 
 // Victories and the draw end the game; voting and action time do not.
 inline constexpr bool isGameEnd(AlarmKind k) {

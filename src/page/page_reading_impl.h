@@ -245,11 +245,10 @@ bool withActionFieldsWith(std::string_view text, const GameDialect& found) {
 // Night when the night kind's middle text starts after the end of the first
 // left text and no later than the end of the first right text.
 template <class Ops>
-bool isNightPageWith(const Settings& settings, std::string_view text) {
-  const AlarmSetting& night = settings.alarm(AlarmKind::night);
-  std::string_view left = untilZero(night.leftTrigger);
-  std::string_view middle = untilZero(night.middleTrigger);
-  std::string_view right = untilZero(night.rightTrigger);
+bool isNightPageWith(const PageTriggers& triggers, std::string_view text) {
+  const std::string_view left = triggers.nightLeft;
+  const std::string_view middle = triggers.nightMiddle;
+  const std::string_view right = triggers.nightRight;
   size_t l = Ops::findText(text, 0, left);
   if (l == kNotFound) return false;
   size_t r = Ops::findText(text, 0, right);
@@ -266,9 +265,10 @@ inline constexpr std::array<AlarmKind, 7> kPageEventOrder = {
 // Victories and the draw first, then vote and action: the first whose
 // trigger text, or whose own line in the page's dialect, the page holds.
 template <class Ops>
-std::optional<AlarmKind> pageEventWith(const Settings& settings, const DialectTable& dialect, std::string_view text) {
+std::optional<AlarmKind> pageEventWith(const PageTriggers& triggers, const DialectTable& dialect,
+                                       std::string_view text) {
   for (AlarmKind kind : kPageEventOrder) {
-    if (contains<Ops>(text, untilZero(settings.alarm(kind).trigger))) return kind;
+    if (contains<Ops>(text, triggers.trigger(kind))) return kind;
     const std::string_view own = dialect.ownTrigger(kind);
     if (!own.empty() && contains<Ops>(text, own)) return kind;
   }
@@ -278,9 +278,9 @@ std::optional<AlarmKind> pageEventWith(const Settings& settings, const DialectTa
 // The registration form: the player's trigger, or the heading of any
 // dialect the page may be in.
 template <class Ops>
-bool isRegistrationPageWith(const Settings& settings, std::string_view text) {
-  if (contains<Ops>(text, untilZero(settings.alarm(AlarmKind::sonmintoroku).trigger))) return true;
-  for (const DialectTable* dialect : candidateDialects(settings.serverKind)) {
+bool isRegistrationPageWith(const PageTriggers& triggers, std::string_view text) {
+  if (contains<Ops>(text, triggers.trigger(AlarmKind::sonmintoroku))) return true;
+  for (const DialectTable* dialect : candidateDialects(triggers.serverKind)) {
     const std::string_view own = dialect->ownTrigger(AlarmKind::sonmintoroku);
     if (!own.empty() && contains<Ops>(text, own)) return true;
   }
@@ -305,8 +305,19 @@ LoginValues readLoginValuesWith(const DialectTable& dialect, std::string_view te
   return values;
 }
 
+// The UTF-8 address as the reading keeps it: at most 1,023 bytes in the
+// page's encoding, cut on a character boundary. Addresses are nearly always
+// ASCII, which is the same in both.
+inline std::string readingUrl(std::string_view utf8) {
+  utf8 = untilZero(utf8);
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(utf8.substr(0, kUrlLimit));
+  const std::string shiftJis = utf8ToShiftJis(utf8);
+  return shiftJisToUtf8(cutOnCharacterBoundary(untilZero(shiftJis), kUrlLimit));
+}
+
 template <class Ops>
-PageReading readPageWith(const Settings& settings, std::string_view pageText, std::string_view pageUrl) {
+PageReading readPageWith(const PageTriggers& triggers, std::string_view pageText, std::string_view pageUrl) {
   std::string_view text = pageView(pageText);
   PageReading page;
 
@@ -317,12 +328,12 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   size_t close = Ops::findText(text, titleStart, kTitleClose);
   if (close == kNotFound) return page;
   page.titled = true;
-  page.caption.assign(cutOnCharacterBoundary(text.substr(titleStart, close - titleStart), kTitleLimit));
-  page.url.assign(cutOnCharacterBoundary(untilZero(pageUrl), kUrlLimit));
+  page.caption = shiftJisToUtf8(cutOnCharacterBoundary(text.substr(titleStart, close - titleStart), kTitleLimit));
+  page.url = readingUrl(pageUrl);
 
-  const GameDialect found = findGameDialectWith<Ops>(text, settings.serverKind);
+  const GameDialect found = findGameDialectWith<Ops>(text, triggers.serverKind);
   const DialectTable* dialect = found.dialect;
-  const DialectTable& rules = dialect ? *dialect : fallbackDialect(settings.serverKind);
+  const DialectTable& rules = dialect ? *dialect : fallbackDialect(triggers.serverKind);
   page.preDay = contains<Ops>(text, kPreDayMarker);
   if (page.preDay) {
     page.capacity = lobbyCount<Ops>(text, rules.capacity);
@@ -331,7 +342,7 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
 
   page.gamePage = dialect != nullptr;
   if (!page.gamePage) {
-    page.registrationOpen = isRegistrationPageWith<Ops>(settings, text);
+    page.registrationOpen = isRegistrationPageWith<Ops>(triggers, text);
     return page;
   }
 
@@ -339,9 +350,9 @@ PageReading readPageWith(const Settings& settings, std::string_view pageText, st
   page.loginValues = readLoginValuesWith<Ops>(*dialect, text);
   for (size_t i = 0; i < dialect->loginControls.size(); ++i)
     if (dialect->loginControls[i] == "VILLAGENO") page.village = page.loginValues[i];
-  page.event = pageEventWith<Ops>(settings, *dialect, text);
+  page.event = pageEventWith<Ops>(triggers, *dialect, text);
   page.postBody = postBodyFrom(*dialect, page.loginValues, withActionFieldsWith<Ops>(text, found));
-  page.night = isNightPageWith<Ops>(settings, text);
+  page.night = isNightPageWith<Ops>(triggers, text);
   page.day = dayNumber(text);
   return page;
 }

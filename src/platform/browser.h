@@ -1,7 +1,7 @@
 #pragma once
 // What the client needs of the embedded web browser, and what the browser
-// tells it. URLs and headers are Shift_JIS texts as the settings hold them;
-// the backend converts them.
+// tells it. URLs and headers are UTF-8 texts as the settings hold them; a
+// posted body and a shown page are bytes, passed on as they are.
 #include <functional>
 #include <optional>
 #include <string>
@@ -64,9 +64,10 @@ class Browser {
   virtual void navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) = 0;
   // Ends the navigation under way.
   virtual void stop() = 0;
-  // Shows these Shift_JIS bytes as the page, without a request; relative
-  // links resolve against baseUrl. A completed document follows.
-  virtual void showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) = 0;
+  // Shows these bytes as the page, decoded in the named charset (the page's
+  // own, so the page renders as it came), without a request; relative links
+  // resolve against baseUrl. A completed document follows.
+  virtual void showHtml(std::string_view html, std::string_view charset, const std::string& baseUrl) = 0;
   // Scroll offsets of the page shown now, and scrolling it.
   virtual ScrollPosition scrollPosition() = 0;
   virtual void scrollTo(int left, int top) = 0;

@@ -8,8 +8,8 @@ class Clipboard {
   virtual ~Clipboard() = default;
   // Empties the clipboard. False when it could not be opened.
   virtual bool clear() = 0;
-  // Puts text (Shift_JIS, lines ended by "\r\n") on the clipboard; the
-  // adapter decodes it and uses the desktop's line ends.
+  // Puts text (UTF-8, lines ended by "\r\n") on the clipboard; the
+  // adapter uses the desktop's line ends.
   virtual bool setText(std::string_view utf8Text) = 0;
 };
 

@@ -22,17 +22,15 @@ constexpr std::string_view kPlacement = "WINDOW_PLACEMENT";
 using K = AlarmKind;
 using F = AlarmField;
 
-// The default trigger texts are the page's own words, so they are held in
-// Shift_JIS as the page and jinro.ini have them; converted once.
 const std::array<SoundKey, kSoundKeyCount>& soundKeyTable() {
-  static const std::string kTohyoTrigger = utf8ToShiftJis("投票</font>を行ってください。");
-  static const std::string kKodoTrigger = utf8ToShiftJis("能力対象</font>を決定してください。");
-  static const std::string kSonminTrigger = utf8ToShiftJis("「村　人」の勝利です！</font>");
-  static const std::string kJinroTrigger = utf8ToShiftJis("人　狼</font>」の勝利です！</font>");
-  static const std::string kYokoTrigger = utf8ToShiftJis("妖　狐</font>」の勝利です！</font>");
-  static const std::string kHikiwakeTrigger = utf8ToShiftJis("「引き分け」です！</font>");
-  static const std::string kNekomataTrigger = utf8ToShiftJis("猫　又</font>」の勝利です！</font>");
-  static const std::string kSonmintorokuTrigger = utf8ToShiftJis("<B>村民登録書</B>");
+  static constexpr std::string_view kTohyoTrigger = "投票</font>を行ってください。";
+  static constexpr std::string_view kKodoTrigger = "能力対象</font>を決定してください。";
+  static constexpr std::string_view kSonminTrigger = "「村　人」の勝利です！</font>";
+  static constexpr std::string_view kJinroTrigger = "人　狼</font>」の勝利です！</font>";
+  static constexpr std::string_view kYokoTrigger = "妖　狐</font>」の勝利です！</font>";
+  static constexpr std::string_view kHikiwakeTrigger = "「引き分け」です！</font>";
+  static constexpr std::string_view kNekomataTrigger = "猫　又</font>」の勝利です！</font>";
+  static constexpr std::string_view kSonmintorokuTrigger = "<B>村民登録書</B>";
 
   static const std::array<SoundKey, kSoundKeyCount> keys = {{
       {kSound1, "night_left_trigger_string", K::night, F::leftTrigger, ".CLSTD01", 0},
@@ -84,6 +82,14 @@ std::string* textField(AlarmSetting& a, AlarmField f) {
     case F::loop: break;
   }
   return nullptr;
+}
+
+// A text field as the file holds it: the Shift_JIS value (or the default)
+// cut to the field's size, then converted to UTF-8. The cut comes first so
+// that a text is what the field could hold, whatever its encoding.
+std::string readText(const profile::Document& file, std::string_view section, std::string_view key,
+                     std::string_view utf8Default, size_t fieldSize) {
+  return shiftJisToUtf8(file.readString(section, key, utf8ToShiftJis(utf8Default), fieldSize));
 }
 
 std::mutex& overrideMutex() {
@@ -139,7 +145,7 @@ void loadSoundSettings(Settings& settings) {
       (k.kind == AlarmKind::full_alarm ? a.armed : a.repeat) = on;
     } else {
       const size_t size = k.field == F::soundPath ? kSoundPathFieldSize : kTriggerFieldSize;
-      *textField(a, k.field) = file.readString(k.section, k.key, k.defaultText, size);
+      *textField(a, k.field) = readText(file, k.section, k.key, k.defaultText, size);
     }
   }
 }
@@ -147,10 +153,10 @@ void loadSoundSettings(Settings& settings) {
 void loadGeneralSettings(Settings& settings) {
   const profile::Document file = profile::Document::load(settingsFilePath());
   const std::string base(serverBaseUrl());
-  settings.startUrl = file.readString(kGeneral, "URL_non_frame", base + "index2.html", kUrlFieldSize);
-  settings.frameUrl = file.readString(kGeneral, "URL_frame", base, kUrlFieldSize);
+  settings.startUrl = readText(file, kGeneral, "URL_non_frame", base + "index2.html", kUrlFieldSize);
+  settings.frameUrl = readText(file, kGeneral, "URL_frame", base, kUrlFieldSize);
   settings.refreshIntervalSeconds = static_cast<uint32_t>(file.readInt(kGeneral, "jidokosin_kankaku", 10));
-  settings.cgiUrl = file.readString(kGeneral, "URL_cgi", base + "cgi_jinro.cgi", kUrlFieldSize);
+  settings.cgiUrl = readText(file, kGeneral, "URL_cgi", base + "cgi_jinro.cgi", kUrlFieldSize);
   settings.notifyDesktop = file.readInt(kGeneral, "notify_desktop", 1) != 0;
   settings.notifyUrgency = file.readInt(kGeneral, "notify_urgency", 1) != 0;
   settings.serverKind = serverKindFromValue(file.readString(kGeneral, "server_kind", "", kUrlFieldSize));

@@ -1,8 +1,10 @@
 #pragma once
 // The settings record and its file, jinro.ini (in the settings folder of
 // settings/program_paths.h).
-// Every text is a Shift_JIS byte string, cut to its field's size less one byte
-// when read (trigger texts and URLs 1023 bytes, sound paths 259 bytes).
+// Every text of the record is UTF-8. jinro.ini holds them in Shift_JIS, and
+// the file's codec cuts each to its field's size less one byte in Shift_JIS
+// (trigger texts and URLs 1023 bytes, sound paths 259 bytes) before
+// converting it, so a text holds what the file's field could hold.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -81,7 +83,7 @@ void setSettingsFileOverride(std::string path);
 enum class AlarmField { loop, soundPath, trigger, leftTrigger, middleTrigger, rightTrigger };
 
 // One key of "SOUND1", "SOUND2" and "SOUND3", with the default a read gives
-// when it is absent (texts in Shift_JIS).
+// when it is absent (texts in UTF-8).
 struct SoundKey {
   std::string_view section;
   std::string_view key;

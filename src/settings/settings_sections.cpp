@@ -6,12 +6,19 @@
 
 namespace jinro {
 
-std::string dialogBoxText(std::string_view shiftJis) {
+std::string dialogBoxText(std::string_view utf8) {
+  std::string shiftJis = utf8ToShiftJis(utf8);
   // CR, LF and NUL never occur as the second byte of a double-byte character,
   // so the first of them ends the line wherever it is.
-  size_t end = shiftJis.find_first_of(std::string_view("\r\n\0", 3));
-  if (end != std::string_view::npos) shiftJis = shiftJis.substr(0, end);
-  return std::string(cutOnCharacterBoundary(shiftJis, kDialogTextLimit));
+  const size_t end = shiftJis.find_first_of(std::string_view("\r\n\0", 3));
+  if (end != std::string::npos) shiftJis.resize(end);
+  shiftJis.resize(cutOnCharacterBoundary(shiftJis, kDialogTextLimit).size());
+  return shiftJis;
+}
+
+bool fitsDialogBox(std::string_view utf8) {
+  const std::string shiftJis = utf8ToShiftJis(utf8);
+  return shiftJis.size() <= kDialogTextLimit && shiftJisToUtf8(shiftJis) == utf8;
 }
 
 // ---- general settings ----

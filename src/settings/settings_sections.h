@@ -1,7 +1,8 @@
 #pragma once
 // What the two settings dialogs write into jinro.ini and what follows an OK.
-// The dialogs hand over the texts of their boxes (Shift_JIS) and the states
-// of their check boxes; everything here is free of any toolkit.
+// The dialogs hand over the texts of their boxes (UTF-8) and the states of
+// their check boxes; everything here is free of any toolkit. The file holds
+// the texts in Shift_JIS: they are converted, and measured, here.
 #include <array>
 #include <cstdint>
 #include <map>
@@ -14,15 +15,20 @@
 
 namespace jinro {
 
-// A box's text is written with at most this many bytes.
+// A box's text is written with at most this many bytes of Shift_JIS.
 inline constexpr size_t kDialogTextLimit = 259;
 inline constexpr int32_t kMinRefreshInterval = 10;
 inline constexpr int32_t kMaxRefreshInterval = 10000;
 
-// The text of a single-line box as it is written: up to its first line break
-// or zero byte (a single-line box holds one line), then cut to 259 bytes
-// without splitting a double-byte character.
-std::string dialogBoxText(std::string_view shiftJis);
+// The Shift_JIS bytes a single-line box's UTF-8 text is written as: up to its
+// first line break or zero byte (a single-line box holds one line), then cut
+// to 259 bytes without splitting a double-byte character. Characters
+// Shift_JIS cannot hold become '?'.
+std::string dialogBoxText(std::string_view utf8);
+
+// Whether the file can hold the UTF-8 text whole: at most 259 bytes in
+// Shift_JIS, and every character representable there.
+bool fitsDialogBox(std::string_view utf8);
 
 // ---- the general settings dialog ("ZENPAN") ----
 
@@ -41,7 +47,7 @@ int32_t shownRefreshInterval(uint32_t stored);
 // to the other end).
 int32_t stepRefreshInterval(std::string_view text, int32_t fallback, int delta);
 
-// What the dialog holds: its four boxes as Shift_JIS texts (as typed, before
+// What the dialog holds: its four boxes as UTF-8 texts (as typed, before
 // the cut of dialogBoxText), its two check boxes and its choice.
 struct GeneralDialogTexts {
   std::string startUrl;  // the non-frame version's URL, the start page (URL_non_frame)
@@ -97,7 +103,7 @@ struct SoundField {
   auto operator<=>(const SoundField&) const = default;
 };
 
-// What a page shows: the boxes' texts (Shift_JIS) and the check boxes' states
+// What a page shows: the boxes' texts (UTF-8) and the check boxes' states
 // (the loop fields), by the field each stands for.
 struct SoundPageValues {
   std::map<SoundField, std::string> texts;

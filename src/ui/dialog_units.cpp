@@ -6,17 +6,7 @@
 
 #include <algorithm>
 
-#include "base/code_page.h"
-
 namespace jinro::ui {
-
-QString fromShiftJis(std::string_view shiftJis) {
-  return QString::fromStdU16String(shiftJisToUtf16(shiftJis));
-}
-
-std::string toShiftJis(const QString& text) {
-  return utf16ToShiftJis(text.toStdU16String());
-}
 
 QFont settingsDialogFont() {
   // The proportional face first: its letters and kana keep the proportions

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the settings dialogs: Shift_JIS texts to and from Qt, and
-// dialog units. A dialog's layout is given in dialog units; they become pixels
+// Helpers shared by the settings dialogs: their error texts and dialog
+// units. A dialog's layout is given in dialog units; they become pixels
 // through the dialog font's average character width and height, a horizontal
 // unit being a quarter of the width and a vertical one an eighth of the height.
 #include <QFont>
@@ -16,10 +16,6 @@ namespace jinro::ui {
 // Texts of the settings dialogs' error boxes, in UTF-8 (QString::fromUtf8).
 inline constexpr char kErrorCaption[] = "ｴﾗｰ";
 inline constexpr char kSettingsWriteFailed[] = "設定ファイル jinro.ini に書き込めませんでした。";
-
-QString fromShiftJis(std::string_view shiftJis);
-// Characters Shift_JIS cannot hold become '?'.
-std::string toShiftJis(const QString& text);
 
 // The font of the settings dialogs: IPA P Gothic (or IPA Gothic) 9 pt when installed.
 QFont settingsDialogFont();

@@ -178,10 +178,10 @@ GeneralSettingsDialog::GeneralSettingsDialog(Client& c, QWidget* parent) : QDial
   setTabOrder(ok_, cancel_);
 
   const GeneralDialogTexts texts = generalDialogTextsFrom(c_.settings());
-  startUrl_->setText(fromShiftJis(texts.startUrl));
-  frameUrl_->setText(fromShiftJis(texts.frameUrl));
+  startUrl_->setText(QString::fromStdString(texts.startUrl));
+  frameUrl_->setText(QString::fromStdString(texts.frameUrl));
   upDown_->setPosition(shownRefreshInterval(c_.settings().refreshIntervalSeconds));
-  cgiUrl_->setText(fromShiftJis(texts.cgiUrl));
+  cgiUrl_->setText(QString::fromStdString(texts.cgiUrl));
   notifyDesktop_->setChecked(texts.notifyDesktop);
   notifyUrgency_->setChecked(texts.notifyUrgency);
   serverKind_->setCurrentIndex(static_cast<int>(texts.serverKind));
@@ -194,10 +194,10 @@ void GeneralSettingsDialog::reject() {}
 
 void GeneralSettingsDialog::confirm() {
   GeneralDialogTexts texts;
-  texts.startUrl = toShiftJis(startUrl_->text());
-  texts.frameUrl = toShiftJis(frameUrl_->text());
-  texts.cgiUrl = toShiftJis(cgiUrl_->text());
-  texts.interval = toShiftJis(interval_->text());
+  texts.startUrl = startUrl_->text().toStdString();
+  texts.frameUrl = frameUrl_->text().toStdString();
+  texts.cgiUrl = cgiUrl_->text().toStdString();
+  texts.interval = interval_->text().toStdString();
   texts.notifyDesktop = notifyDesktop_->isChecked();
   texts.notifyUrgency = notifyUrgency_->isChecked();
   texts.serverKind = static_cast<ServerKind>(std::max(0, serverKind_->currentIndex()));

@@ -72,7 +72,7 @@ class GeneralSettingsDialog : public QDialog {
 
  private:
   void confirm();
-  void showError(const char* shiftJisText);
+  void showError(const char* utf8Text);
 
   Client& c_;
   QLineEdit* startUrl_;

@@ -150,12 +150,8 @@ QString controlName(const Control& control) {
   return {};
 }
 
-// A path goes into a box only when the settings can hold it: at most 259
-// bytes in Shift_JIS, and every character representable there.
-bool fitsSoundPath(const QString& path) {
-  const std::string bytes = toShiftJis(path);
-  return bytes.size() <= kDialogTextLimit && fromShiftJis(bytes) == path;
-}
+// A path goes into a box only when the settings can hold it whole.
+bool fitsSoundPath(const QString& path) { return fitsDialogBox(path.toStdString()); }
 
 }  // namespace
 
@@ -221,7 +217,7 @@ SoundSettingsPage::SoundSettingsPage(int page, const Settings& settings, const S
         boxes_[field] = box;
         if (firstBox_ == nullptr) firstBox_ = box;
         auto it = values.texts.find(field);
-        if (it != values.texts.end()) box->setText(fromShiftJis(it->second));
+        if (it != values.texts.end()) box->setText(QString::fromStdString(it->second));
         box->setCursorPosition(0);  // show the text from its start
         // The label sits left of its box, its right edge two units before it.
         auto* label = new QLabel(QString::fromUtf8(control.text), this);
@@ -271,7 +267,7 @@ QPushButton* SoundSettingsPage::openButton(AlarmKind kind) const {
 
 SoundPageValues SoundSettingsPage::values() const {
   SoundPageValues values;
-  for (const auto& [field, edit] : boxes_) values.texts[field] = toShiftJis(edit->text());
+  for (const auto& [field, edit] : boxes_) values.texts[field] = edit->text().toStdString();
   for (const auto& [kind, check] : checks_) values.checks[SoundField{kind, AlarmField::loop}] = check->isChecked();
   return values;
 }

@@ -224,6 +224,7 @@ class FakeBrowser : public Browser {
   };
   std::vector<Navigation> navigations;
   std::vector<std::pair<std::string, std::string>> shown;  // html, base
+  std::string shownCharset;  // the charset the last page was shown in
   ScrollPosition scroll;
   std::vector<ScrollPosition> scrolledTo;
   int stops = 0;
@@ -233,7 +234,10 @@ class FakeBrowser : public Browser {
     navigations.push_back({url, true, std::string(body), std::string(headers)});
   }
   void stop() override { ++stops; }
-  void showHtml(std::string_view html, const std::string& base) override { shown.emplace_back(std::string(html), base); }
+  void showHtml(std::string_view html, std::string_view charset, const std::string& base) override {
+    shown.emplace_back(std::string(html), base);
+    shownCharset = std::string(charset);
+  }
   ScrollPosition scrollPosition() override { return scroll; }
   void scrollTo(int left, int top) override { scrolledTo.push_back({left, top}); }
   // The page's speech form as the next read finds it, and the drafts put

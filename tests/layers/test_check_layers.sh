@@ -50,4 +50,26 @@ out=$(bash "$check" "$tree") || status=$?
 [ "$status" -eq 1 ] || fail "exit status $status for a term of the old file outside its codec"
 [ "$out" = 'src/page/sound.cpp:1: uses "WaveAudio" outside the jinro.ini codec' ] || fail "unexpected report:
 $out"
+# Shift_JIS conversions: allowed in the page layer and the settings codec,
+# refused in the client, the dialogs, the platform interfaces and the Qt backend.
+rm -f "$tree/src/page/sound.cpp"
+printf 'int showCmd = 3;\n' > "$tree/src/settings/settings.cpp"
+printf 'std::string t = utf8ToShiftJis(s);\n' >> "$tree/src/settings/settings.cpp"
+printf 'std::string t = shiftJisToUtf8(s);\n' > "$tree/src/page/reading.cpp"
+mkdir -p "$tree/src/client" "$tree/src/ui" "$tree/src/platform" "$tree/src/backends/qt"
+printf '// the page'"'"'s text, Shift_JIS\nvoid f() { pageTextToUtf8(s); }\n' > "$tree/src/client/client.cpp"
+printf 'int a;\nQString t = fromShiftJis(s); // toShiftJis\n' > "$tree/src/ui/dialog.cpp"
+printf 'void showHtml(std::string_view shiftJisHtml);\n' > "$tree/src/platform/browser.h"
+printf 'QUrl u = urlFromShiftJis(url);\n' > "$tree/src/backends/qt/browser.cpp"
+status=0
+out=$(bash "$check" "$tree") || status=$?
+[ "$status" -eq 1 ] || fail "exit status $status for Shift_JIS conversions outside the page layer"
+expected='src/backends/qt/browser.cpp:1: uses "urlFromShiftJis" outside the page layer and the codecs
+src/platform/browser.h:1: uses "shiftJisHtml" outside the page layer and the codecs
+src/ui/dialog.cpp:2: uses "fromShiftJis" outside the page layer and the codecs
+src/ui/dialog.cpp:2: uses "toShiftJis" outside the page layer and the codecs'
+[ "$out" = "$expected" ] || fail "unexpected report:
+$out"
+rm -f "$tree/src/ui/dialog.cpp" "$tree/src/platform/browser.h" "$tree/src/backends/qt/browser.cpp"
+out=$(bash "$check" "$tree") || fail "conversions at the edges were refused: $out"
 echo "test_check_layers: ok"

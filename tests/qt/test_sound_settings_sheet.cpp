@@ -20,7 +20,8 @@
 #include "fakes/fakes.h"
 #include "support/fake_desktop.h"
 #include "settings/settings.h"
-#include "ui/dialog_units.h"  // fromShiftJis, toShiftJis
+#include "base/code_page.h"
+#include "ui/dialog_units.h"
 #include "ui/settings_dialogs.h"
 #include "ui/sound_settings_sheet.h"
 
@@ -29,7 +30,9 @@ using jinro::ui::SoundSettingsSheet;
 
 namespace {
 
-QString sj(const char* shiftJis) { return ui::fromShiftJis(shiftJis); }
+// The file's Shift_JIS bytes as the dialogs show them, and back.
+QString sj(const char* shiftJis) { return QString::fromStdString(shiftJisToUtf8(shiftJis)); }
+std::string toSj(const QString& text) { return utf8ToShiftJis(text.toStdString()); }
 
 using K = AlarmKind;
 using F = AlarmField;
@@ -268,9 +271,9 @@ class TestSoundSettingsSheet : public QObject {
     auto sheet = openSheet();
     showTab(*sheet, 2);
     QString typed = QStringLiteral("x");  // then 人: byte 259 ends a character
-    while (ui::toShiftJis(typed).size() < 300) typed += QChar(0x4EBA);
+    while (toSj(typed).size() < 300) typed += QChar(0x4EBA);
     QString even = QStringLiteral("xy");  // then 人: one would straddle bytes 259 and 260
-    while (ui::toShiftJis(even).size() < 300) even += QChar(0x4EBA);
+    while (toSj(even).size() < 300) even += QChar(0x4EBA);
     // Typed: ASCII by keys, the rest as an input method commits it.
     QLineEdit* box = sheet->page(2)->box(K::sonmintoroku, F::trigger);
     box->setFocus();
@@ -279,8 +282,8 @@ class TestSoundSettingsSheet : public QObject {
     box->insert(typed.mid(1));
     sheet->page(2)->box(K::nekomata, F::trigger)->setText(even);
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
-    QCOMPARE(valueOf("sonmintoroku_trigger_string"), ui::toShiftJis(typed).substr(0, 259));
-    QCOMPARE(valueOf("nekomata_trigger_string"), ui::toShiftJis(even).substr(0, 258));
+    QCOMPARE(valueOf("sonmintoroku_trigger_string"), toSj(typed).substr(0, 259));
+    QCOMPARE(valueOf("nekomata_trigger_string"), toSj(even).substr(0, 258));
   }
 
   void eachOpenButtonFillsItsOwnAlarmsSoundPathOnly() {

@@ -201,9 +201,12 @@ TEST(SoundFile, ReadingRefusesWhatIsNotAPlainFile) {
   soundgen::writeFile(dir + "/empty.wav", {});
   EXPECT_FALSE(passes(readFile(dir + "/empty.wav", 1 << 20), out, why));
 
-  // Settings hold Shift_JIS paths; the file system names files in UTF-8.
+  // Settings hold UTF-8 paths; a file named in Shift_JIS bytes is found too.
   soundgen::writeFile(dir + "/\xE9\xB3\xA5.wav", tone(0.1));  // 鳥.wav in UTF-8
-  EXPECT_TRUE(passes(readFile(dir + "/\x92\xB9.wav", 1 << 20), out, why)) << why;  // 鳥.wav in Shift_JIS
+  EXPECT_TRUE(passes(readFile(dir + "/\xE9\xB3\xA5.wav", 1 << 20), out, why)) << why;
+  soundgen::writeFile(dir + "/\x8B\x9B.wav", tone(0.1));  // 魚.wav in Shift_JIS
+  EXPECT_TRUE(passes(readFile(dir + "/\xE9\xAD\x9A.wav", 1 << 20), out, why)) << why;  // 魚.wav in UTF-8
+  EXPECT_FALSE(passes(readFile(dir + "/\xE9\xAD\x9A\xF0\x9F\x90\x9F.wav", 1 << 20), out, why));  // no Shift_JIS spelling
 
   fs::remove_all(dir);
 }

@@ -366,6 +366,7 @@ TEST_F(ClientTest, SpeechesAreCopiedAsShownAndReverseModeKeepsTheScroll) {
   ASSERT_EQ(d.browser.shown.size(), 1u);
   const std::string shown = d.browser.shown[0].first;
   EXPECT_EQ(d.browser.shown[0].second, kCgi);
+  EXPECT_EQ(d.browser.shownCharset, "Shift_JIS");  // the page's own bytes, shown as they came
   EXPECT_LT(shown.find("two"), shown.find("one"));
   EXPECT_NE(shown.find("action=\"" + kCgi), std::string::npos);
   // The rewritten page completing is only scrolled, not read again.
@@ -447,9 +448,30 @@ TEST_F(ClientTest, AnAlarmRepeatsOnAFinishedPlayOnlyWhenItsLoopFlagIsOne) {
   EXPECT_EQ(opened().back(), "owl.wav");
 }
 
+TEST_F(ClientTest, TriggerTextsOfTheFileAndOfTheSheetReadThePages) {
+  // jinro.ini holds the trigger in Shift_JIS, the settings in UTF-8; the page
+  // is matched in its own bytes.
+  start("[SOUND1]\nkodo_trigger_string=月影村の朝\nkodo_sound_path=kodo.wav\nkodo_sound_roop_check=0\n");
+  EXPECT_EQ(client->settings().alarm(AlarmKind::kodo).trigger, "月影村の朝");
+  complete(gamePage(false));
+  complete(gamePage(false, "月影村の朝"));
+  const std::string kodo = dir + "kodo.wav";
+  EXPECT_EQ(d.sound.played(), Texts{kodo});
+
+  // A trigger typed in the sheet reads the very next page: the same words
+  // now tell voting time.
+  SoundPageValues page = soundPageValuesFrom(client->settings(), 0);
+  page.texts[{AlarmKind::tohyo, AlarmField::trigger}] = "月影村の朝";
+  page.texts[{AlarmKind::tohyo, AlarmField::soundPath}] = "tohyo.wav";
+  ASSERT_TRUE(client->confirmSoundSheet({&page, nullptr, nullptr}));
+  complete(gamePage(false));
+  complete(gamePage(false, "月影村の朝"));
+  EXPECT_EQ(d.sound.played(), (Texts{kodo, dir + "tohyo.wav"}));
+}
+
 TEST_F(ClientTest, AnAlarmThatCannotSoundIsToldOnTheStatusLineAndStandardError) {
   start("[SOUND1]\nnight_sound_path=夜.wav\n");
-  const std::string owl = dir + sj("夜.wav");
+  const std::string owl = dir + "夜.wav";  // the sound device gets the path in UTF-8
   d.sound.failures[owl] = owl + ": the WAV file is truncated\x1b";  // shown as '?'
   d.sound.failures[dir + "se-037.wav"] = "no audio output";
   ::testing::internal::CaptureStderr();

@@ -29,7 +29,9 @@ const std::string kBody2004 = "COMMAND=&CMBPLAYER=&TXTMSG=&TXTPNO=1&VILLAGENO=1&
 class DialectTest : public ::testing::Test {
  protected:
   void SetUp() override { test_files::applyDefaultTriggers(settings); }
-  PageReading read(const std::string& page) { return readPage(settings, page, "http://s/jinro/cgi_jinro.cgi"); }
+  PageReading read(const std::string& page) {
+    return readPage(pageTriggersFrom(settings), page, "http://s/jinro/cgi_jinro.cgi");
+  }
   std::string status(const std::string& page) {
     const PageReading r = read(page);
     return gameStatusText(r);
@@ -93,7 +95,7 @@ TEST_F(DialectTest, The2004ScriptsPromptsAndVictoriesSoundTheirAlarms) {
     EXPECT_EQ(status(page), c.status);
   }
   // The player's own trigger texts hold on this dialect too.
-  settings.alarm(AlarmKind::kodo).trigger = sj("月影村");
+  settings.alarm(AlarmKind::kodo).trigger = "月影村";
   EXPECT_EQ(read(pages2004::page(Village{})).event, AlarmKind::kodo);
 }
 

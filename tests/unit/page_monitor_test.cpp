@@ -18,7 +18,7 @@ constexpr char kUrl[] = "http://s/jinro/cgi_jinro.cgi";
 class PageMonitorTest : public ::testing::Test {
  protected:
   PageMonitorTest() { test_files::applyDefaultTriggers(settings); }
-  PageReaction follow(const std::string& page) { return monitor.follow(readPage(settings, page, kUrl)); }
+  PageReaction follow(const std::string& page) { return monitor.follow(readPage(pageTriggersFrom(settings), page, kUrl)); }
 
   Settings settings;
   PageMonitor monitor{settings};

@@ -61,7 +61,9 @@ std::string gamePage(bool night, std::string_view body = "", bool actionButton =
 class PageReadingTest : public ::testing::Test {
  protected:
   void SetUp() override { test_files::applyDefaultTriggers(s); }
-  PageReading read(std::string_view page, std::string_view url = "u") const { return readPage(s, page, url); }
+  PageReading read(std::string_view page, std::string_view url = "u") const {
+    return readPage(pageTriggersFrom(s), page, url);
+  }
   Settings s;
 };
 
@@ -78,14 +80,18 @@ TEST_F(PageReadingTest, AnUntitledPageSaysNothing) {
 
 TEST_F(PageReadingTest, CaptionAndAddressAreCutOnACharacter) {
   EXPECT_EQ(show(read(sj("<HTML><TITLE>Mura ＡＢ 村</TITLE></HTML>"), "http://x/a")),
-            show(titledPage(sj("Mura ＡＢ 村"), "http://x/a")));
+            show(titledPage("Mura ＡＢ 村", "http://x/a")));
 
   std::string longTitle = "x";
   for (int i = 0; i < 200; ++i) longTitle += sj("あ");
-  EXPECT_EQ(read("<title>" + longTitle + "</title>").caption, longTitle.substr(0, 255));
-  EXPECT_EQ(read("<title>y" + longTitle + "</title>").caption.size(), 254u);  // never half a character
+  // The title is cut in the page's bytes, then told in UTF-8.
+  std::string kept;
+  for (int i = 0; i < 127; ++i) kept += "あ";
+  EXPECT_EQ(read("<title>" + longTitle + "</title>").caption, "x" + kept);
+  kept.resize(kept.size() - 3);
+  EXPECT_EQ(read("<title>y" + longTitle + "</title>").caption, "yx" + kept);  // never half a character
 
-  const std::string longUrl = std::string(1022, 'u') + sj("あ");
+  const std::string longUrl = std::string(1022, 'u') + "あ";
   EXPECT_EQ(read("<title>t</title>", longUrl).url, longUrl.substr(0, 1022));
   EXPECT_EQ(read("<title>t</title>", std::string(3000, 'u')).url.size(), 1023u);
 
@@ -127,7 +133,7 @@ TEST_F(PageReadingTest, PreDayPagesGiveTheLobbyCounts) {
 }
 
 TEST_F(PageReadingTest, GamePagesGiveTheLoginValuesAndTheRefreshBody) {
-  PageReading day = titledPage(sj("1日目 - テスト村"), "http://x/cgi_jinro.cgi");
+  PageReading day = titledPage("1日目 - テスト村", "http://x/cgi_jinro.cgi");
   day.gamePage = true;
   day.loginValues = {"3", "pw", "12", "1", "f9"};
   day.postBody = "COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pw&VILLAGENO=12&TXTLOGIN=1&FORMID=f9";
@@ -150,7 +156,7 @@ TEST_F(PageReadingTest, GamePagesGiveTheLoginValuesAndTheRefreshBody) {
 }
 
 TEST_F(PageReadingTest, OtherPagesTellOnlyWhetherRegistrationIsOpen) {
-  PageReading registration = titledPage(sj("登録"), "u");
+  PageReading registration = titledPage("登録", "u");
   registration.registrationOpen = true;
   EXPECT_EQ(show(read(sj("<html><title>登録</title><B>村民登録書</B></html>"))), show(registration));
   // Triggers, the night style and login controls count on game pages only.
@@ -272,22 +278,24 @@ TEST_F(PageReadingTest, FastAndReferenceReadingsAgree) {
       sj("投票</font>を行ってください。"), sj("「引き分け」です！</font>"), sj("<B>村民登録書</B>"),
       "\x82", "\x82\xA0", "\x81<", std::string(1, '\0'), "\x83" "a", std::string(300, 'w')};
   std::mt19937 rng(5150);
-  const Settings defaults = s;
+  const PageTriggers defaults = pageTriggersFrom(s);
   for (int round = 0; round < 3000; ++round) {
-    s = defaults;
-    if (round % 4 == 0) s.alarm(AlarmKind(rng() % kAlarmKindCount)).trigger = pieces[rng() % pieces.size()];
-    if (round % 7 == 0) s.alarm(AlarmKind::night).middleTrigger.clear();
+    // Triggers as the page is matched with them: the page's own bytes.
+    PageTriggers t = defaults;
+    if (round % 4 == 0)
+      t.triggers[rng() % kAlarmKindCount] = std::string(analysis::untilZero(pieces[rng() % pieces.size()]));
+    if (round % 7 == 0) t.nightMiddle.clear();
     std::string page;
     for (int i = 1 + static_cast<int>(rng() % 60); i > 0; --i) page += pieces[rng() % pieces.size()];
     const std::string url = round % 5 ? "http://x/" + std::to_string(round) : page;
-    ASSERT_EQ(show(readPage(s, page, url)),
-              show(analysis::readPageWith<reference::ReferenceTextOps>(s, page, url)))
+    ASSERT_EQ(show(readPage(t, page, url)),
+              show(analysis::readPageWith<reference::ReferenceTextOps>(t, page, url)))
         << ::testing::PrintToString(page);
   }
-  s = defaults;
   for (const std::string& page : {gamePage(false), gamePage(true, "「村　人」の勝利です！</font>"),
                                   sj("<title>前日</title>>事件前日<（定員：8人）[生存中 8人]")}) {
-    EXPECT_EQ(show(readPage(s, page, "u")), show(analysis::readPageWith<reference::ReferenceTextOps>(s, page, "u")));
+    EXPECT_EQ(show(readPage(defaults, page, "u")),
+              show(analysis::readPageWith<reference::ReferenceTextOps>(defaults, page, "u")));
   }
 }
 

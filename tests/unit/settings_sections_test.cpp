@@ -81,17 +81,29 @@ GeneralDialogTexts texts(std::string interval) {
 
 }  // namespace
 
-TEST(DialogBoxText, CutsTo259BytesWithoutSplittingACharacter) {
+TEST(DialogBoxText, CutsTo259BytesOfShiftJisWithoutSplittingACharacter) {
   EXPECT_EQ(dialogBoxText(std::string(300, 'a')), std::string(259, 'a'));
   // 258 ASCII bytes then "村" (0x91 0xBA): the character would need bytes 259 and 260.
-  const std::string split = std::string(258, 'a') + "\x91\xBA" + "zz";
+  const std::string split = std::string(258, 'a') + "村" + "zz";
   EXPECT_EQ(dialogBoxText(split), std::string(258, 'a'));
   // Double-byte characters whose second byte looks like ASCII ("ソ" 0x83 0x5C) stay whole.
-  std::string kana;
-  for (int i = 0; i < 150; ++i) kana += "\x83\x5C";
+  std::string kana, halfWidth;
+  for (int i = 0; i < 150; ++i) kana += "ソ";
   EXPECT_EQ(dialogBoxText(kana).size(), 258u);
+  EXPECT_EQ(dialogBoxText(kana).substr(0, 4), "\x83\x5C\x83\x5C");
   // Half-width katakana are single bytes: a full 259.
-  EXPECT_EQ(dialogBoxText(std::string(300, '\xB1')).size(), 259u);
+  for (int i = 0; i < 300; ++i) halfWidth += "ｱ";
+  EXPECT_EQ(dialogBoxText(halfWidth), std::string(259, '\xB1'));
+  // What Shift_JIS cannot hold is written as '?'.
+  EXPECT_EQ(dialogBoxText("a\xF0\x9F\x90\x9F"), "a?");
+}
+
+TEST(DialogBoxText, FitsOnlyWhatTheFileHoldsWhole) {
+  EXPECT_TRUE(fitsDialogBox(std::string(259, 'p')));
+  EXPECT_FALSE(fitsDialogBox(std::string(260, 'p')));
+  EXPECT_TRUE(fitsDialogBox(std::string(257, 'p') + "鳥"));   // 259 bytes in Shift_JIS
+  EXPECT_FALSE(fitsDialogBox(std::string(258, 'p') + "鳥"));  // 260
+  EXPECT_FALSE(fitsDialogBox("/snd/\xF0\x9F\x90\x9F.wav"));   // no Shift_JIS for it
 }
 
 TEST(DialogBoxText, KeepsOneLineOnly) {
@@ -99,7 +111,7 @@ TEST(DialogBoxText, KeepsOneLineOnly) {
   // the rest a line of its own.
   EXPECT_EQ(dialogBoxText("abc\r\n[ZENPAN]\r\nURL_frame=x"), "abc");
   EXPECT_EQ(dialogBoxText(std::string("ab\0cd", 5)), "ab");
-  EXPECT_EQ(dialogBoxText("\x94\x5C\n"), "\x94\x5C");
+  EXPECT_EQ(dialogBoxText("能\n"), "\x94\x5C");
 }
 
 TEST(RefreshInterval, ParsesOnlyNumbersFrom10To10000) {
@@ -185,7 +197,7 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
   writeFile(ini_, "[SOUND2]\r\nsonmin_trigger_string=keep\r\nstray=1\r\n[SOUND3]\r\nfull_alarm_check=0\r\n");
   reload();
   SoundPageValues page1 = soundPageValuesFrom(client_.settings(), 0);
-  page1.texts[{AlarmKind::tohyo, AlarmField::trigger}] = "\x93\x8A\x95\x5B";  // 投票
+  page1.texts[{AlarmKind::tohyo, AlarmField::trigger}] = "投票";
   page1.checks[{AlarmKind::night, AlarmField::loop}] = true;
   page1.texts[{AlarmKind::sonmin, AlarmField::trigger}] = "not on this page";
   ASSERT_TRUE(client_.confirmSoundSheet({&page1, nullptr, nullptr}));
@@ -198,7 +210,7 @@ TEST_F(SettingsFileTest, SoundOkWritesOnlyTheCreatedPagesSections) {
             "night_right_trigger_string=background-color\r\n");
   EXPECT_NE(s1.find("night_sound_roop_check=1\r\n"), std::string::npos);
   EXPECT_NE(s1.find("tohyo_trigger_string=\x93\x8A\x95\x5B\r\n"), std::string::npos);
-  EXPECT_EQ(client_.settings().alarm(AlarmKind::tohyo).trigger, "\x93\x8A\x95\x5B");
+  EXPECT_EQ(client_.settings().alarm(AlarmKind::tohyo).trigger, "投票");
   EXPECT_TRUE(client_.settings().alarm(AlarmKind::night).repeat);
   EXPECT_FALSE(client_.settings().alarm(AlarmKind::full_alarm).armed);
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/code_page.h"
 #include "unit/test_files.h"
 
 #include <filesystem>
@@ -69,23 +70,23 @@ TEST_F(SettingsTest, NoFileGivesEveryDefault) {
   EXPECT_FALSE(night.repeat);
   EXPECT_EQ(s.alarm(AlarmKind::daytime).soundPath, "bird.wav");
   EXPECT_FALSE(s.alarm(AlarmKind::daytime).repeat);
-  EXPECT_EQ(s.alarm(AlarmKind::tohyo).trigger, kTohyo);
+  EXPECT_EQ(s.alarm(AlarmKind::tohyo).trigger, shiftJisToUtf8(kTohyo));
   EXPECT_TRUE(s.alarm(AlarmKind::tohyo).repeat);
   EXPECT_TRUE(s.alarm(AlarmKind::kodo).repeat);
-  EXPECT_EQ(s.alarm(AlarmKind::sonmin).trigger, kSonmin);
-  EXPECT_EQ(s.alarm(AlarmKind::yoko).trigger, kYoko);
-  EXPECT_EQ(s.alarm(AlarmKind::sonmintoroku).trigger, kSonmintoroku);
+  EXPECT_EQ(s.alarm(AlarmKind::sonmin).trigger, shiftJisToUtf8(kSonmin));
+  EXPECT_EQ(s.alarm(AlarmKind::yoko).trigger, shiftJisToUtf8(kYoko));
+  EXPECT_EQ(s.alarm(AlarmKind::sonmintoroku).trigger, shiftJisToUtf8(kSonmintoroku));
   EXPECT_EQ(s.alarm(AlarmKind::sonmintoroku).soundPath, "tam-g07.mid");
   EXPECT_EQ(s.alarm(AlarmKind::full_alarm).soundPath, "bin100818210142001.wav");
   EXPECT_TRUE(s.alarm(AlarmKind::full_alarm).armed);
   EXPECT_TRUE(s.alarm(AlarmKind::daytime).trigger.empty());
 
-  // Every default round-trips through the conversion to Unicode and back,
-  // i.e. holds only whole Shift_JIS characters.
+  // Every default (UTF-8) round-trips through Shift_JIS, i.e. the file and
+  // the pages can hold every character of it.
   for (const SoundKey& k : soundKeys()) {
     const std::string text(k.defaultText);
-    EXPECT_EQ(utf16ToShiftJis(shiftJisToUtf16(text)), text) << k.key;
-    EXPECT_EQ(shiftJisToUtf16(text).find(u'\uFFFD'), std::u16string::npos) << k.key;
+    EXPECT_EQ(shiftJisToUtf8(utf8ToShiftJis(text)), text) << k.key;
+    EXPECT_EQ(utf8ToShiftJis(text).find('?'), std::string::npos) << k.key;
     EXPECT_TRUE(k.key.starts_with(keyPrefix(k.kind))) << k.key;
   }
 
@@ -139,8 +140,10 @@ TEST_F(SettingsTest, LongTextsAreCutToTheirFieldsOnCharacterBoundaries) {
   // split あ, so 1022 remain. Paths: 258 + あ.
   const std::string trigger = std::string(1022, 't') + "\x82\xA0";
   const std::string path = std::string(258, 'p') + "\x82\xA0";
+  const std::string whole = std::string(257, 'p') + "\x82\xA0";  // 259 bytes: kept, then in UTF-8
   const std::string url = std::string(2000, 'u');
   spit(path_, "[SOUND2]\r\njinro_trigger_string=" + trigger + "\r\njinro_sound_path=" + path +
+                  "\r\nyoko_sound_path=" + whole +
                   "\r\n[SOUND3]\r\nnekomata_trigger_string=" + std::string(1023, 'n') +
                   "\r\n[ZENPAN]\r\nURL_cgi=" + url + "\r\n");
   Settings s;
@@ -148,6 +151,7 @@ TEST_F(SettingsTest, LongTextsAreCutToTheirFieldsOnCharacterBoundaries) {
   loadGeneralSettings(s);
   EXPECT_EQ(s.alarm(AlarmKind::jinro).trigger, std::string(1022, 't'));
   EXPECT_EQ(s.alarm(AlarmKind::jinro).soundPath, std::string(258, 'p'));
+  EXPECT_EQ(s.alarm(AlarmKind::yoko).soundPath, std::string(257, 'p') + "あ");
   EXPECT_EQ(s.alarm(AlarmKind::nekomata).trigger, std::string(1023, 'n'));
   EXPECT_EQ(s.cgiUrl, std::string(1023, 'u'));
 }
@@ -256,7 +260,7 @@ TEST_F(SettingsTest, HostileFileLoadsWithoutHarm) {
   fs::create_directory(path_);
   Settings d;
   loadSoundSettings(d);
-  EXPECT_EQ(d.alarm(AlarmKind::tohyo).trigger, kTohyo);
+  EXPECT_EQ(d.alarm(AlarmKind::tohyo).trigger, shiftJisToUtf8(kTohyo));
   WindowPlacement p;
   EXPECT_FALSE(saveWindowPlacement(p));
   EXPECT_TRUE(fs::is_directory(path_));

@@ -24,7 +24,7 @@ namespace jinro::qt {
 
 namespace {
 
-QUrl urlFromShiftJis(const std::string& url) { return QUrl(fromShiftJis(url)); }
+QUrl urlFromUtf8(const std::string& url) { return QUrl(QString::fromStdString(url)); }
 
 // How long after the last key the typing counts as paused.
 constexpr int kTypingPauseMilliseconds = 3000;
@@ -161,17 +161,17 @@ void WebEngineBrowser::startOwnNavigation(const QUrl& target, std::function<void
 }
 
 void WebEngineBrowser::navigate(const std::string& url) {
-  const QUrl target = urlFromShiftJis(url);
+  const QUrl target = urlFromUtf8(url);
   startOwnNavigation(target, [this, target] { page_->load(target); });
 }
 
 void WebEngineBrowser::navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) {
-  const QUrl target = urlFromShiftJis(url);
+  const QUrl target = urlFromUtf8(url);
   QWebEngineHttpRequest request(target, QWebEngineHttpRequest::Post);
   request.setPostData(QByteArray(body.data(), static_cast<qsizetype>(body.size())));
   QByteArray referer;
   // "Name: value" lines separated by LF.
-  const QString text = fromShiftJis(headers);
+  const QString text = QString::fromUtf8(headers.data(), static_cast<qsizetype>(headers.size()));
   for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
     const qsizetype colon = line.indexOf(QLatin1Char(':'));
     if (colon <= 0) continue;
@@ -191,12 +191,14 @@ void WebEngineBrowser::stop() {
   if (screeningDepth_ == 0) page_->triggerAction(QWebEnginePage::Stop);
 }
 
-void WebEngineBrowser::showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) {
-  const QByteArray bytes(shiftJisHtml.data(), static_cast<qsizetype>(shiftJisHtml.size()));
-  const QUrl base = urlFromShiftJis(baseUrl);
-  whenOutsideScreening([this, bytes, base] {
+void WebEngineBrowser::showHtml(std::string_view html, std::string_view charset, const std::string& baseUrl) {
+  const QByteArray bytes(html.data(), static_cast<qsizetype>(html.size()));
+  const QString mimeType =
+      QStringLiteral("text/html;charset=") + QString::fromLatin1(charset.data(), static_cast<qsizetype>(charset.size()));
+  const QUrl base = urlFromUtf8(baseUrl);
+  whenOutsideScreening([this, bytes, mimeType, base] {
     ownContentPending_ = true;
-    page_->setContent(bytes, QStringLiteral("text/html;charset=Shift_JIS"), base);
+    page_->setContent(bytes, mimeType, base);
   });
 }
 

@@ -81,7 +81,7 @@ class WebEngineBrowser : public QObject, public Browser {
   void navigate(const std::string& url) override;
   void navigateWithPost(const std::string& url, std::string_view body, std::string_view headers) override;
   void stop() override;
-  void showHtml(std::string_view shiftJisHtml, const std::string& baseUrl) override;
+  void showHtml(std::string_view html, std::string_view charset, const std::string& baseUrl) override;
   ScrollPosition scrollPosition() override;
   void scrollTo(int left, int top) override;
   void readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) override;

@@ -19,8 +19,8 @@ std::optional<FileKey> fileKey(const std::string& path) {
   if (path.empty()) return std::nullopt;
   if (::stat(path.c_str(), &st) != 0) {
     if (errno != ENOENT) return std::nullopt;
-    const std::optional<std::string> utf8 = soundfile::shiftJisPathAsUtf8(path);
-    if (!utf8 || ::stat(utf8->c_str(), &st) != 0) return std::nullopt;
+    const std::optional<std::string> shiftJis = soundfile::utf8PathAsShiftJis(path);
+    if (!shiftJis || ::stat(shiftJis->c_str(), &st) != 0) return std::nullopt;
   }
   if (!S_ISREG(st.st_mode) || st.st_size <= 0 || uint64_t(st.st_size) > kMaxSoundFileBytes) return std::nullopt;
   FileKey key;

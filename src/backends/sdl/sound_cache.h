@@ -45,8 +45,8 @@ struct FileKey {
 
 // The file's identity as it is now; nothing when it is not a plain file that
 // open could read (open then reads it and says why). Follows
-// soundfile::readFile: a missing non-ASCII path is tried once more as
-// Shift_JIS converted to UTF-8.
+// soundfile::readFile: a missing non-ASCII path is tried once more in
+// Shift_JIS.
 std::optional<FileKey> fileKey(const std::string& path);
 
 class SoundCache {

@@ -197,21 +197,21 @@ Kind sniff(ByteSpan b) {
   return Kind::unknown;
 }
 
-std::optional<std::string> shiftJisPathAsUtf8(const std::string& path) {
+std::optional<std::string> utf8PathAsShiftJis(const std::string& path) {
   bool ascii = true;
   for (unsigned char c : path) ascii = ascii && c < 0x80;
   if (ascii) return std::nullopt;
-  std::string utf8 = shiftJisToUtf8(path);
-  if (utf8 == path) return std::nullopt;
-  return utf8;
+  std::string shiftJis = utf8ToShiftJis(path);
+  if (shiftJis == path || shiftJisToUtf8(shiftJis) != path) return std::nullopt;
+  return shiftJis;
 }
 
 Result<std::string> readFile(const std::string& path, size_t maxBytes) {
   if (path.empty()) return fail("no sound file is set");
   Result<std::string, FileReadError> content = readFileBounded(path, maxBytes);
   if (!content && content.error().fault == FileReadFault::missing) {
-    if (std::optional<std::string> utf8 = shiftJisPathAsUtf8(path)) {
-      content = readFileBounded(*utf8, maxBytes);
+    if (std::optional<std::string> shiftJis = utf8PathAsShiftJis(path)) {
+      content = readFileBounded(*shiftJis, maxBytes);
       // Told as the path the settings gave, which is the one missing.
       if (!content && (content.error().fault == FileReadFault::missing ||
                        content.error().fault == FileReadFault::cannotOpen))

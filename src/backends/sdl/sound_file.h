@@ -26,14 +26,15 @@ Kind sniff(ByteSpan bytes);
 
 // Reads a regular file of at most maxBytes bytes through readFileBounded
 // (base/bounded_file.h): never blocks on FIFOs or devices. A path that does
-// not exist as given and holds non-ASCII bytes is tried once more converted
-// from Shift_JIS to UTF-8 (settings hold Shift_JIS paths; the file system
-// names files in UTF-8). An empty path or an empty file is refused.
+// not exist as given and holds non-ASCII characters is tried once more in
+// Shift_JIS (settings hold UTF-8 paths, but a file copied from elsewhere may
+// be named in the bytes jinro.ini's encoding gives). An empty path or an
+// empty file is refused.
 Result<std::string> readFile(const std::string& path, size_t maxBytes);
 
-// The UTF-8 spelling of a path that holds non-ASCII bytes, taken as
-// Shift_JIS; nothing when the path is ASCII or reads the same.
-std::optional<std::string> shiftJisPathAsUtf8(const std::string& path);
+// The Shift_JIS spelling of a UTF-8 path that holds non-ASCII characters;
+// nothing when the path is ASCII, or Shift_JIS cannot spell it exactly.
+std::optional<std::string> utf8PathAsShiftJis(const std::string& path);
 
 // RIFF/WAVE: a "fmt " chunk of at least 16 bytes with channels, rate and
 // bits set, and a non-empty "data" chunk wholly inside the file.
