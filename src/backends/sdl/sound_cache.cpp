@@ -1,5 +1,6 @@
 #include "backends/sdl/sound_cache.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -148,8 +149,15 @@ void SoundCache::work(std::function<Result<void>()> startUp, std::promise<Result
     Result<std::shared_ptr<MixerSound>> sound = MixerSound::make(path, std::move(*file), loadSynth);
     if (!sound) continue;
     if (loadSynth) synthLoadedFor = batch;
-    std::lock_guard lock(workMutex_);
-    arrivals_.push_back(Kept{*key, std::move(*sound)});
+    bool batchBuilt = false;
+    {
+      std::lock_guard lock(workMutex_);
+      arrivals_.push_back(Kept{*key, std::move(*sound)});
+      batchBuilt = toLoad_.empty();
+    }
+    // What the decoders and the synthesiser's warm-up freed goes back to the
+    // system rather than staying in the arenas as the process's own memory.
+    if (batchBuilt) malloc_trim(0);
   }
   SDL_TLSCleanup();
 }
