@@ -1,7 +1,8 @@
 // The floor under the client: a bare QWebEngineView, shown, loading one URL.
-// It prints the wall-clock time (CLOCK_REALTIME, ns) at which the load
-// finished, so that a script can set it against the time it started the
-// program, as bench/measure_client.sh does for the client.
+// It prints the wall-clock and monotonic times (CLOCK_REALTIME and
+// CLOCK_MONOTONIC, ns) at which the load finished, so that a script can set
+// them against the time it started the program, as bench/measure_client.sh
+// does for the client.
 //   jinro_webengine_floor URL            quits once the page has loaded
 //   jinro_webengine_floor --stay URL     stays open (for a script to read its
 //                                        memory) until it is killed
@@ -56,9 +57,11 @@ int main(int argc, char** argv) {
   long loads = 0;
   QObject::connect(&view, &QWebEngineView::loadFinished, [&](bool ok) {
     if (++loads == 1) {
-      timespec now{};
+      timespec now{}, mono{};
       clock_gettime(CLOCK_REALTIME, &now);
-      std::printf("%s %lld\n", ok ? "loaded" : "failed", now.tv_sec * 1000000000LL + now.tv_nsec);
+      clock_gettime(CLOCK_MONOTONIC, &mono);
+      std::printf("%s %lld %lld\n", ok ? "loaded" : "failed", now.tv_sec * 1000000000LL + now.tv_nsec,
+                  mono.tv_sec * 1000000000LL + mono.tv_nsec);
     } else {
       std::printf("reloaded %ld\n", loads - 1);
     }
