@@ -12,7 +12,9 @@
 # in [ZENPAN]): the settings dialog takes 10 to 10000 seconds, but the
 # client's timer runs any interval of at least one second from the file.
 # Environment: ADVANCE_SECONDS (the game's step, default 5), VIEWER_SECONDS
-# (how long a log viewer stays open, default 10), KEEP_WORK=1 keeps the trace.
+# (how long a log viewer stays open, default 10), KEEP_WORK=1 keeps the trace,
+# CLIENT_WRAPPER runs the client under a command (for example
+# "heaptrack -o /tmp/soak" to see where its memory goes).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 minutes=${1:-}
@@ -101,8 +103,11 @@ MENU_HEIGHT=18
 trace="$work/trace.txt"
 HOME="$app/home" XDG_RUNTIME_DIR="$app/run" XDG_CONFIG_HOME="$app/home/.config" \
   QTWEBENGINE_DISABLE_SANDBOX=1 SDL_AUDIODRIVER=dummy JINRO_TRACE=1 \
-  "$app/jinro-client" --server-url "$url" >/dev/null 2>"$trace" &
+  ${CLIENT_WRAPPER:-} "$app/jinro-client" --server-url "$url" >/dev/null 2>"$trace" &
 client=$!
+if [ -n "${CLIENT_WRAPPER:-}" ]; then  # the client is the wrapper's child
+  for _ in $(seq 1 100); do p=$(pgrep -n -f "^$app/jinro-client") && { client=$p; break; }; sleep 0.1; done
+fi
 win=
 for _ in $(seq 1 400); do
   for w in $(xdotool search --pid "$client" 2>/dev/null); do
