@@ -1,32 +1,76 @@
-// The floor under the client's start: a bare QWebEngineView, shown, loading
-// one URL. It prints the wall-clock time (CLOCK_REALTIME, ns) at which the
-// load finished and quits, so that a script can set it against the time it
-// started the program, as bench/measure_client.sh does for the client.
+// The floor under the client: a bare QWebEngineView, shown, loading one URL.
+// It prints the wall-clock and monotonic times (CLOCK_REALTIME and
+// CLOCK_MONOTONIC, ns) at which the load finished, so that a script can set
+// them against the time it started the program, as bench/measure_client.sh
+// does for the client.
+//   jinro_webengine_floor URL            quits once the page has loaded
+//   jinro_webengine_floor --stay URL     stays open (for a script to read its
+//                                        memory) until it is killed
+//   jinro_webengine_floor --reload-every MS [--post BODY] URL
+//                                        stays open and loads the page again
+//                                        MS milliseconds after each load,
+//                                        printing "reloaded N" (bench/soak.sh's
+//                                        floor); with --post, every load posts
+//                                        BODY (a game page, as a refresh does)
 #include <QApplication>
+#include <QTimer>
 #include <QUrl>
+#include <QWebEngineHttpRequest>
 #include <QWebEngineView>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s URL\n", argv[0]);
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  bool stay = false;
+  int reloadMs = 0;
+  const char* post = nullptr;
+  int i = 1;
+  for (; i < argc - 1; ++i) {
+    if (std::strcmp(argv[i], "--stay") == 0) {
+      stay = true;
+    } else if (std::strcmp(argv[i], "--reload-every") == 0 && i + 2 < argc) {
+      reloadMs = std::atoi(argv[++i]);
+      stay = true;
+    } else if (std::strcmp(argv[i], "--post") == 0 && i + 2 < argc) {
+      post = argv[++i];
+    } else {
+      break;
+    }
+  }
+  if (i != argc - 1) {
+    std::fprintf(stderr, "usage: %s [--stay | --reload-every MS [--post BODY]] URL\n", argv[0]);
     return 2;
   }
+  QWebEngineHttpRequest request(QUrl(QString::fromLocal8Bit(argv[i])));
+  if (post) {
+    request.setMethod(QWebEngineHttpRequest::Post);
+    request.setHeader("Content-Type", "application/x-www-form-urlencoded");
+    request.setPostData(QByteArray(post));
+  }
   QWebEngineView view;
-  QObject::connect(&view, &QWebEngineView::loadFinished, [](bool ok) {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    std::printf("%s %lld\n", ok ? "loaded" : "failed", now.tv_sec * 1000000000LL + now.tv_nsec);
+  long loads = 0;
+  QObject::connect(&view, &QWebEngineView::loadFinished, [&](bool ok) {
+    if (++loads == 1) {
+      timespec now{}, mono{};
+      clock_gettime(CLOCK_REALTIME, &now);
+      clock_gettime(CLOCK_MONOTONIC, &mono);
+      std::printf("%s %lld %lld\n", ok ? "loaded" : "failed", now.tv_sec * 1000000000LL + now.tv_nsec,
+                  mono.tv_sec * 1000000000LL + mono.tv_nsec);
+    } else {
+      std::printf("reloaded %ld\n", loads - 1);
+    }
     std::fflush(stdout);
-    QCoreApplication::quit();
+    if (!stay) QCoreApplication::quit();
+    if (reloadMs > 0) QTimer::singleShot(reloadMs, &view, [&view, &request] { view.load(request); });
   });
   view.resize(900, 700);
-  view.load(QUrl(QString::fromLocal8Bit(argv[1])));
+  view.load(request);
   view.show();
   return app.exec();
 }

@@ -408,6 +408,33 @@ TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
   EXPECT_GT(loudnessOver(400ms), 0.01);
 }
 
+// Only one MIDI sound holds a synthesiser loaded ahead; the others load
+// theirs when played. Preloaded songs and songs played in turn, back and
+// forth, each sound from their start to their end, and a kept song whose
+// synthesiser went to another one plays again.
+TEST_F(SdlSoundDeviceTest, MidiSongsPlayedInTurnEachSoundToTheirEnd) {
+  const std::string a = writeShortSong(dir, "a.mid");
+  const std::string b = writeShortSong(dir, "b.mid");
+  const std::string c = writeShortSong(dir, "c.mid");
+  const std::string tone = writeTone(dir, "tone.wav", 1.0);
+  dev->prepare();
+  dev->preload({tone, a, b, c});
+  for (const std::string& song : {a, b, c, a, c, a}) {
+    SCOPED_TRACE(song);
+    const SoundId id = opened(dev->open(SoundKind::midi, song));
+    meter.reset();
+    dev->play(id, true);
+    ASSERT_TRUE(pumpUntil([&] { return count(PlayEnd::finished, id) == 1; }));
+    EXPECT_GT(meter.rms(), 0.01);
+    dev->close(id);
+  }
+  // The decoded WAV kept beside them still sounds as loud as it was written.
+  const SoundId id = opened(dev->open(SoundKind::wave, tone));
+  dev->play(id, false);
+  EXPECT_GT(loudnessOver(150ms), 0.2);
+  dev->close(id);
+}
+
 // SDL_AUDIODRIVER as the test found it, back when the test ends.
 class SavedDriver {
  public:

@@ -30,7 +30,7 @@ struct DeviceTable::Device {
   }
 };
 
-DeviceTable::DeviceTable(NoticeQueue& notices) : notices_(notices) {}
+DeviceTable::DeviceTable(NoticeQueue& notices, ReadySynth& ready) : notices_(notices), ready_(ready) {}
 
 DeviceTable::~DeviceTable() = default;
 
@@ -131,6 +131,7 @@ void DeviceTable::playMidi(SoundId id, Device& d, bool notify) {
     return;
   }
   sound.readyNext();
+  ready_.give(d.sound);
   musicOwner_ = id;
   {
     std::lock_guard lock(mutex_);

@@ -46,7 +46,8 @@ inline constexpr double kMidiEndGrace = 0.5;
 
 class DeviceTable {
  public:
-  explicit DeviceTable(NoticeQueue& notices);
+  // A MIDI play readies its sound's next synthesiser and tells `ready`.
+  DeviceTable(NoticeQueue& notices, ReadySynth& ready);
   ~DeviceTable();
   DeviceTable(const DeviceTable&) = delete;
   DeviceTable& operator=(const DeviceTable&) = delete;
@@ -95,6 +96,7 @@ class DeviceTable {
   void musicFinished();
 
   NoticeQueue& notices_;
+  ReadySynth& ready_;
 
   // Main thread.
   uint32_t nextId_ = 1;

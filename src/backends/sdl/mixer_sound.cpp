@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <chrono>
+
 namespace jinro {
 namespace {
 
@@ -68,7 +70,7 @@ MixerSound::~MixerSound() {
   if (chunk_) Mix_FreeChunk(chunk_);
 }
 
-size_t MixerSound::bytes() const { return midi_ ? smf_.size() + kReadySynthBytes : chunk_ ? size_t(chunk_->alen) : 0; }
+size_t MixerSound::bytes() const { return midi_ ? smf_.size() : chunk_ ? size_t(chunk_->alen) : 0; }
 
 Mix_Music* MixerSound::load(const std::vector<uint8_t>& smf) {
   return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
@@ -84,6 +86,19 @@ Result<Mix_Music*> MixerSound::takeStream() {
   return m;
 }
 
+Result<void> MixerSound::ensureSynth(const std::string& path) {
+  if (!midi_ || holdsSynth()) return {};
+  fresh_ = load(smf_);
+  if (!fresh_) return fail(path + ": the MIDI synthesiser cannot load it: " + Mix_GetError());
+  return {};
+}
+
+std::future<Mix_Music*> MixerSound::dropSynth() {
+  if (fresh_) Mix_FreeMusic(fresh_);
+  fresh_ = nullptr;
+  return std::move(loading_);
+}
+
 void MixerSound::readyNext() {
   if (fresh_ || loading_.valid()) return;
   const std::vector<uint8_t>* data = &smf_;  // not changed while the sound lives
@@ -94,20 +109,58 @@ void MixerSound::readyNext() {
   });
 }
 
-Result<std::shared_ptr<MixerSound>> MixerSound::make(const std::string& path, CheckedFile&& file) {
+Result<std::shared_ptr<MixerSound>> MixerSound::make(const std::string& path, CheckedFile&& file, bool loadSynth) {
   auto s = std::make_shared<MixerSound>();
   s->kind_ = file.kind;
   s->midi_ = isMidiKind(file.kind);
   if (s->midi_) {
     s->smf_ = std::move(file.smf);
     s->seconds_ = file.seconds;
-    s->fresh_ = load(s->smf_);
-    if (!s->fresh_) return fail(path + ": the MIDI synthesiser cannot load it: " + Mix_GetError());
+    if (loadSynth) {
+      if (Result<void> loaded = s->ensureSynth(path); !loaded) return fail(loaded.error());
+    }
   } else {
     s->chunk_ = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1);
     if (!s->chunk_) return fail(path + ": " + Mix_GetError());
+    // SDL converts into a buffer sized for the conversion's widest step
+    // (four to eight times a 22 kHz mono file's data); the sound needs only
+    // what came out.
+    if (s->chunk_->allocated && s->chunk_->alen > 0) {
+      if (void* fitted = SDL_realloc(s->chunk_->abuf, s->chunk_->alen)) s->chunk_->abuf = static_cast<Uint8*>(fitted);
+    }
   }
   return s;
+}
+
+void ReadySynth::give(const std::shared_ptr<MixerSound>& sound) {
+  freeLoaded(false);
+  const std::shared_ptr<MixerSound> before = holder_.lock();
+  if (before == sound) return;
+  if (before) {
+    std::future<Mix_Music*> loading = before->dropSynth();
+    if (loading.valid()) letGo_.push_back(std::move(loading));
+  }
+  holder_ = sound;
+}
+
+void ReadySynth::clear() {
+  if (const std::shared_ptr<MixerSound> held = holder_.lock()) {
+    std::future<Mix_Music*> loading = held->dropSynth();
+    if (loading.valid()) letGo_.push_back(std::move(loading));
+  }
+  holder_.reset();
+  freeLoaded(true);
+}
+
+void ReadySynth::freeLoaded(bool wait) {
+  for (auto it = letGo_.begin(); it != letGo_.end();) {
+    if (!wait && it->wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+      ++it;
+      continue;
+    }
+    if (Mix_Music* m = it->get()) Mix_FreeMusic(m);
+    it = letGo_.erase(it);
+  }
 }
 
 }  // namespace jinro

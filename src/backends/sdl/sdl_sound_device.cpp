@@ -14,7 +14,8 @@ SdlSoundDevice::~SdlSoundDevice() {
   preparing_ = {};
   if (!output_.isOpen()) return;
   Mix_SetPostMix(nullptr, nullptr);
-  // Every sound goes before the audio closes: devices, then the kept ones.
+  // Every sound goes before the audio closes: devices, then the kept ones
+  // and the synthesisers let go of.
   devices_.detach();
   cache_.clear();
   output_.close();
@@ -31,9 +32,20 @@ void SdlSoundDevice::prepare() {
     if (opened) warmUpSynthesiser();
     return opened;
   });
+  cache_.preload(waitingForPrepare_);
+  waitingForPrepare_.clear();
 }
 
-void SdlSoundDevice::preload(const std::vector<std::string>& paths) { cache_.preload(paths); }
+void SdlSoundDevice::preload(const std::vector<std::string>& paths) {
+  // Asked before prepare(): the files wait for it (the latest list only,
+  // as the settings name them now). After an open made the output without
+  // prepare(), nothing is built ahead.
+  if (!cache_.preloaderStarted() && !output_.isOpen()) {
+    waitingForPrepare_ = paths;
+    return;
+  }
+  cache_.preload(paths);
+}
 
 void SdlSoundDevice::waitForPreparation() const {
   if (preparing_.valid()) preparing_.wait();
@@ -77,15 +89,21 @@ Result<SoundId> SdlSoundDevice::open(SoundKind device, const std::string& path) 
   if (sound) {
     if (sound->midi() != wantMidi) return fail(wrongDevice(path, sound->kind(), device));
     if (Result<void> ready = ensureAudio(); !ready) return fail(ready.error());
+    // A kept MIDI file without a ready synthesiser (another one holds it)
+    // loads one now, as a file opened afresh does.
+    if (Result<void> synth = sound->ensureSynth(path); !synth) return fail(synth.error());
   } else {
     Result<CheckedFile> file = readChecked(path, device);
     if (!file) return fail(file.error());
     if (Result<void> ready = ensureAudio(); !ready) return fail(ready.error());
-    Result<std::shared_ptr<MixerSound>> made = MixerSound::make(path, std::move(*file));
+    // Opened to be played: a MIDI file's synthesiser is loaded now, so that
+    // a file it cannot play fails here with the reason.
+    Result<std::shared_ptr<MixerSound>> made = MixerSound::make(path, std::move(*file), true);
     if (!made) return fail(made.error());
     sound = std::move(*made);
     if (key) cache_.keep(*key, sound);
   }
+  if (sound->holdsSynth()) cache_.readySynth().give(sound);
   return devices_.add(std::move(sound));
 }
 

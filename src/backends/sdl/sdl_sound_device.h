@@ -43,9 +43,11 @@
 // the soundfont, SDL's signal handlers kept out) is audio_output.h's to say.
 //
 // Sounds are kept: what open builds from a file (the decoded WAV or MP3, or a
-// MIDI file with a synthesiser loaded and ready, which takes tens of
-// milliseconds) stays after its devices are closed, for the next open of the
-// same file while it is unchanged (sound_cache.h tells how much is kept).
+// MIDI file's data) stays after its devices are closed, for the next open of
+// the same file while it is unchanged (sound_cache.h tells how much is kept).
+// A MIDI file needs a synthesiser of its own for each play, which takes tens
+// of milliseconds to load and some 17 MiB: one is kept loaded ahead, for the
+// MIDI sound last opened, played or preloaded first (mixer_sound.h).
 // Devices open on one file share its decoded sound. preload() builds files in
 // the background before they are first opened.
 //
@@ -82,8 +84,9 @@ class SdlSoundDevice final : public SoundDevice {
   // Reads, checks and loads these files on prepare()'s thread, after the
   // audio output is open, so that their first open finds them ready (the
   // settings' sound files, say; any path naming the same file will do).
-  // Files that fail are simply not kept: open tells why. Does nothing
-  // without prepare() or when its attempt failed.
+  // Files that fail are simply not kept: open tells why. Asked before
+  // prepare(), the files wait for it; does nothing when its attempt failed,
+  // or when an open opened the output first.
   void preload(const std::vector<std::string>& paths) override;
 
   Result<SoundId> open(SoundKind device, const std::string& path) override;
@@ -128,12 +131,15 @@ class SdlSoundDevice final : public SoundDevice {
   AudioOutput output_;
   NoticeQueue notices_;
   SoundCache cache_;
-  DeviceTable devices_{notices_};
+  DeviceTable devices_{notices_, cache_.readySynth()};
 
   // prepare()'s attempt at the audio output, until an open takes its outcome.
   // While it is under way, the preloader's thread opens the output and sets
   // the output's and the devices' state.
   std::future<Result<void>> preparing_;
+
+  // preload()'s files asked for before prepare().
+  std::vector<std::string> waitingForPrepare_;
 
   std::mutex tapMutex_;
   MixTap tap_;

@@ -1,5 +1,6 @@
 #include "backends/sdl/sound_cache.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -63,6 +64,7 @@ void SoundCache::clear() {
     std::lock_guard lock(workMutex_);
     arrivals_.clear();
   }
+  ready_.clear();
   kept_.clear();
 }
 
@@ -72,7 +74,10 @@ void SoundCache::takeArrivals() {
     std::lock_guard lock(workMutex_);
     arrived.swap(arrivals_);
   }
-  for (Kept& k : arrived) keep(k.key, std::move(k.sound));
+  for (Kept& k : arrived) {
+    if (k.sound->holdsSynth()) ready_.give(k.sound);
+    keep(k.key, std::move(k.sound));
+  }
 }
 
 std::future<Result<void>> SoundCache::startPreloader(std::function<Result<void>()> startUp) {
@@ -110,7 +115,8 @@ void SoundCache::preload(const std::vector<std::string>& paths) {
   if (wanted.empty()) return;
   {
     std::lock_guard lock(workMutex_);
-    toLoad_.insert(toLoad_.end(), wanted.begin(), wanted.end());
+    ++batches_;
+    for (std::string& path : wanted) toLoad_.push_back(Wanted{std::move(path), batches_});
   }
   workWanted_.notify_one();
 }
@@ -122,23 +128,36 @@ void SoundCache::work(std::function<Result<void>()> startUp, std::promise<Result
   Result<void> started = startUp();
   const bool ok = bool(started);
   outcome.set_value(std::move(started));
+  uint64_t synthLoadedFor = 0;  // the batch whose MIDI file got a synthesiser
   while (ok) {
     std::string path;
+    uint64_t batch = 0;
     {
       std::unique_lock lock(workMutex_);
       workWanted_.wait(lock, [this] { return stopWork_ || !toLoad_.empty(); });
       if (stopWork_) break;
-      path = std::move(toLoad_.front());
+      path = std::move(toLoad_.front().path);
+      batch = toLoad_.front().batch;
       toLoad_.pop_front();
     }
     const std::optional<FileKey> key = fileKey(path);
     if (!key) continue;
     Result<CheckedFile> file = readChecked(path, std::nullopt);
     if (!file) continue;
-    Result<std::shared_ptr<MixerSound>> sound = MixerSound::make(path, std::move(*file));
+    const bool midi = !file->smf.empty();
+    const bool loadSynth = midi && batch != synthLoadedFor;
+    Result<std::shared_ptr<MixerSound>> sound = MixerSound::make(path, std::move(*file), loadSynth);
     if (!sound) continue;
-    std::lock_guard lock(workMutex_);
-    arrivals_.push_back(Kept{*key, std::move(*sound)});
+    if (loadSynth) synthLoadedFor = batch;
+    bool batchBuilt = false;
+    {
+      std::lock_guard lock(workMutex_);
+      arrivals_.push_back(Kept{*key, std::move(*sound)});
+      batchBuilt = toLoad_.empty();
+    }
+    // What the decoders and the synthesiser's warm-up freed goes back to the
+    // system rather than staying in the arenas as the process's own memory.
+    if (batchBuilt) malloc_trim(0);
   }
   SDL_TLSCleanup();
 }

@@ -11,7 +11,10 @@
 // The preloader is a thread of its own that first runs a start-up job (the
 // sound device opens the audio output there) and, only when that succeeded,
 // reads, checks and builds the files asked of it, one after another, at a low
-// priority. What it builds waits aside until the owner's thread looks a file
+// priority. Of each batch asked for, the first MIDI file it builds gets a
+// synthesiser loaded for its first play (the likely next MIDI alarm: the
+// settings name the game's ends first); the others load theirs when first
+// played. What it builds waits aside until the owner's thread looks a file
 // up, and joins the cache then. Files that fail are simply not kept.
 // Everything but the preloader's own thread runs on the owner's (main) thread.
 #include <condition_variable>
@@ -34,7 +37,9 @@
 namespace jinro {
 
 inline constexpr size_t kMaxKeptSounds = 16;
-inline constexpr size_t kKeptSoundBytes = 64u << 20;
+// The decoded data kept (WAV and MP3 files at the mixer's 44.1 kHz stereo,
+// 10 MB a minute); the one ready synthesiser comes on top.
+inline constexpr size_t kKeptSoundBytes = 16u << 20;
 
 // What tells one version of a file from another.
 struct FileKey {
@@ -62,8 +67,11 @@ class SoundCache {
   // Keeps a sound (unless its key is kept already), dropping the least
   // recently opened ones beyond the limits.
   void keep(const FileKey& key, std::shared_ptr<MixerSound> sound);
-  // Drops every sound, kept or waiting aside; before the audio output closes.
+  // Drops every sound, kept or waiting aside, and every synthesiser; before
+  // the audio output closes.
   void clear();
+  // Which sound holds the one ready synthesiser.
+  ReadySynth& readySynth() { return ready_; }
 
   // Starts the preloader with its start-up job and returns at once; the
   // future tells how the job went. An invalid future when no thread could be
@@ -84,12 +92,19 @@ class SoundCache {
   void work(std::function<Result<void>()> startUp, std::promise<Result<void>> outcome);
   void takeArrivals();
 
+  struct Wanted {
+    std::string path;
+    uint64_t batch = 0;  // which preload() asked for it
+  };
+
   std::list<Kept> kept_;  // least recently opened first
+  ReadySynth ready_;
 
   std::thread worker_;
   std::mutex workMutex_;
   std::condition_variable workWanted_;
-  std::deque<std::string> toLoad_;  // guarded by workMutex_
+  std::deque<Wanted> toLoad_;       // guarded by workMutex_
+  uint64_t batches_ = 0;            // guarded by workMutex_
   std::vector<Kept> arrivals_;      // guarded by workMutex_
   bool stopWork_ = false;           // guarded by workMutex_
 };
