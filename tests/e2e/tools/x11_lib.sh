@@ -33,6 +33,13 @@ wait_for() {
   done
 }
 
+# await SECONDS WHAT CMD...: wait_for, and the test fails naming WHAT when
+# CMD has not succeeded by then.
+await() {
+  local seconds=$1 what=$2; shift 2
+  wait_for "$seconds" "$@" || e2e_fail "waited $seconds s for $what"
+}
+
 is_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # The class and instance parts of a window's WM_CLASS.
@@ -90,13 +97,56 @@ frame_of() {
   return 1
 }
 
-# Selects all of a window's text and copies it; prints the clipboard.
+# The clipboard's text (empty when nothing owns it).
+clipboard_text() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
+# Puts a text of our own on the clipboard, so that a copy can be told by the
+# clipboard changing. (xclip stays behind to serve it: its output goes
+# nowhere, or a $(...) around the caller would wait for it.)
+mark_clipboard() {
+  CLIPBOARD_MARK="clipboard-mark-$$-$RANDOM"
+  printf '%s' "$CLIPBOARD_MARK" | timeout 5 xclip -selection clipboard >/dev/null 2>&1
+}
+clipboard_changed() { [ "$(clipboard_text)" != "$CLIPBOARD_MARK" ]; }
+
+# The window that has the keyboard (the X input focus), in decimal.
+focus_window() { timeout 5 xdotool getwindowfocus -f 2>/dev/null; }
+has_focus() { [ "$(focus_window)" = "$(($1))" ]; }
+# Gives a window the keyboard and waits until it has it.
+focus_on() {  # WINDOW
+  timeout 5 xdotool windowfocus "$1" >/dev/null 2>&1
+  await 5 "the keyboard focus on window $1" has_focus "$1"
+}
+
+# Selects all of a window's text and copies it; prints the clipboard. Keys
+# that come before the window has the keyboard are lost: they are pressed
+# again until the copy lands.
 copy_text_of() {
-  timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || timeout 5 xdotool windowfocus "$1"
-  sleep 0.2
-  timeout 5 xdotool key --clearmodifiers ctrl+a ctrl+c
-  sleep 0.3
-  timeout 5 xclip -o -selection clipboard 2>/dev/null
+  mark_clipboard
+  focus_on "$1"
+  local deadline=$(($(date +%s) + 10)) _
+  while :; do
+    timeout 5 xdotool key --clearmodifiers ctrl+a ctrl+c
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      clipboard_changed && { clipboard_text; return 0; }
+      sleep 0.1
+    done
+    [ "$(date +%s)" -lt "$deadline" ] || { echo "FAIL: waited 10 s for the text of window $1 on the clipboard" >&2; return 1; }
+  done
+}
+
+# A menu of process PID is open: a shown window of it whose type is a menu.
+menu_open() {  # [PID]
+  local w
+  for w in $(timeout 5 xdotool search --onlyvisible --pid "${1:-$CLIENT_PID}" 2>/dev/null); do
+    timeout 5 xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_MENU' && return 0
+  done
+  return 1
+}
+# Opens the client's menu by its key (alt+KEY) and waits until it is shown,
+# so that the next key goes to the menu and not to the page.
+open_menu() {  # KEY
+  timeout 5 xdotool key --clearmodifiers "alt+$1"
+  await 5 "the menu of alt+$1 to open" menu_open
 }
 
 # Starts openbox and waits until it manages the screen; OPENBOX_PID.
