@@ -165,11 +165,17 @@ wait_title() { wait_for "${2:-15}" sh -c "xprop -id $CLIENT_WIN -notype _NET_WM_
 
 # Clicks at a point of the client window's inside (its top-left is 0, 0).
 # The pointer rests on the spot a moment before the press, as a hand's does
-# (the page sees it arrive before the button goes down). What the click
-# brings about, the caller waits for.
+# (the page sees it arrive before the button goes down). The click makes the
+# window take the keyboard; keys typed before it has would be lost, so that
+# is waited for. Inside the page the click moves the page's own focus, in the
+# browser's page process: nothing outside shows when that is done, and keys
+# that come before it go astray (a page just loaded takes a moment), so the
+# click is given 0.3 s. What else the click brings about, the caller waits for.
 click_in() {  # X Y [BUTTON]
   xdotool windowraise "$CLIENT_WIN" 2>/dev/null
   xdotool mousemove --window "$CLIENT_WIN" "$1" "$2" sleep 0.1 click "${3:-1}"
+  wait_for 5 has_focus "$CLIENT_WIN"
+  sleep 0.3
 }
 # The toolbar buttons: centres of the five buttons in the band under the menu.
 toolbar_y() { echo $((MENU_HEIGHT + 15)); }

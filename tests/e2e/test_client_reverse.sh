@@ -30,18 +30,22 @@ copy_speeches() {
   wait_for 10 clipboard_changed  # (a copy that brings nothing is told by the checks after it)
 }
 # The page area of the window, as an image, once the page shows still: the
-# same picture twice in a row.
+# same picture three times in a row (but for a blinking caret), so that a
+# scroll that is still under way is not taken for its end.
 grab() { import -window "$CLIENT_WIN" -crop "860x560+0+$((MENU_HEIGHT + 40))" +repage "$1"; }
 shot() {  # FILE
   xdotool mousemove --window "$CLIENT_WIN" 800 "$((MENU_HEIGHT + 10))"
   grab "$1"
+  STILL=0
   await 10 "the page to show still" still_shot "$1"
 }
-still_shot() {  # FILE: grabs again; true when nothing changed since the last grab
-  grab "$1.next"
-  local d; d=$(differing "$1" "$1.next")
-  mv "$1.next" "$1"
-  [ "$d" = 0 ]
+still_shot() {  # FILE: grabs again; true when the picture has not changed over the last three grabs
+  local next="${1%.png}.next.png" d
+  grab "$next"
+  d=$(differing "$1" "$next")
+  mv "$next" "$1"
+  if [ "$d" -lt 200 ] 2>/dev/null; then STILL=$((STILL + 1)); else STILL=0; fi
+  [ "$STILL" -ge 2 ]
 }
 differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
 # The document of each page shown newest-first is two: the server's and its rewriting.

@@ -12,6 +12,7 @@ client_setup
 make_test_sounds
 write_ini $(sound_lines) "[ZENPAN]" "jidokosin_kankaku=2" $(placement_lines)
 village_start full-lobby-22 --dialect 2004
+login_seq=$(last_request_seq)
 client_start
 
 # The alarms the client started, in order (the trace's play-called marks).
@@ -30,7 +31,6 @@ step_to() {  # PATTERN WHAT: the village moves on; automatic refresh brings the 
 
 # The entry form of the script, filled in for the player (no. 3): Tab to the
 # password and press Enter, once the client has read the page.
-login_seq=$(last_request_seq)
 wait_request_after "$login_seq" 'GET.*index2.html' 20 || e2e_fail "the start page was not requested"
 wait_for 20 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -ge 1 ]" || e2e_fail "the start page was not read"
 click_in $PAGE_X "$(page_y 200)"

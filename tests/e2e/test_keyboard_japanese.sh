@@ -47,8 +47,11 @@ wait_gone '再生したい音声ファイルを選択'
 # it here); one stop back is its box; Enter there is OK.
 focus_on "$(shown '音声の設定')"
 keys shift+Tab
+n=$(pages_read)
 keys Return
 wait_gone '音声の設定'
+# OK asks for the page again; the window takes keys again once it is read.
+wait_page_after "$n" || e2e_fail "the page was not read again after OK"
 ini_text | grep -qx "night_sound_path=$APP/t_day.wav" || e2e_fail "the chosen file was not written: $(ini_text | grep night_sound)"
 e2e_pass "Enter on 開く opens the chooser; the chosen file is written by OK"
 

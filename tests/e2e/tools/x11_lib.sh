@@ -134,19 +134,26 @@ copy_text_of() {
   done
 }
 
-# A menu of process PID is open: a shown window of it whose type is a menu.
+# A menu of process PID is open: a shown window of it that no window manager
+# manages (override-redirect, as popups are). Its type is no sign: a menu
+# shown a second time carries the type of a normal window.
 menu_open() {  # [PID]
   local w
   for w in $(timeout 5 xdotool search --onlyvisible --pid "${1:-$CLIENT_PID}" 2>/dev/null); do
-    timeout 5 xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_MENU' && return 0
+    timeout 5 xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
   done
   return 1
 }
 # Opens the client's menu by its key (alt+KEY) and waits until it is shown,
-# so that the next key goes to the menu and not to the page.
+# so that the next key goes to the menu and not to the page. A key that comes
+# while the window is still taking the keyboard back (from a dialog just
+# closed) is lost: it is pressed once more if the menu has not shown after
+# two seconds.
 open_menu() {  # KEY
   timeout 5 xdotool key --clearmodifiers "alt+$1"
-  await 5 "the menu of alt+$1 to open" menu_open
+  wait_for 2 menu_open && return 0
+  timeout 5 xdotool key --clearmodifiers "alt+$1"
+  await 3 "the menu of alt+$1 to open" menu_open
 }
 
 # Starts openbox and waits until it manages the screen; OPENBOX_PID.
