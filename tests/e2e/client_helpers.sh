@@ -234,6 +234,23 @@ refresh_and_read() {  # WHAT
   wait_page_after "$n" || e2e_fail "${1:-the refreshed page} was not read"
 }
 
+# --- the page's picture -------------------------------------------------------------
+# A page just read may not take clicks until the browser has painted it; the
+# picture of the page area tells when it has: it differs from the picture of
+# the page before and has stopped changing.
+page_picture() { import -window "$CLIENT_WIN" -crop "860x400+0+$((MENU_HEIGHT + 40))" +repage "$1" 2>/dev/null; }  # FILE
+pictures_differ() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+new_page_painted() {  # OLD: the picture differs from OLD and did not change over the last grab
+  page_picture "$WORK/painted.png" || return 1
+  local d; d=$(pictures_differ "$1" "$WORK/painted.png")
+  if [ "$d" -gt 1000 ] 2>/dev/null && [ -e "$WORK/painted.last.png" ] &&
+    [ "$(pictures_differ "$WORK/painted.last.png" "$WORK/painted.png")" -lt 200 ] 2>/dev/null; then
+    rm -f "$WORK/painted.last.png"; return 0
+  fi
+  mv "$WORK/painted.png" "$WORK/painted.last.png"; return 1
+}
+wait_new_page_painted() { rm -f "$WORK/painted.last.png"; await 15 "the new page painted" new_page_painted "$1"; }  # OLD
+
 # --- the sound ----------------------------------------------------------------
 audio_bytes() { stat -c %s "$WORK/audio.raw" 2>/dev/null || echo 0; }
 # Loudness in the disk writer's output from byte FROM on, in tenths of a

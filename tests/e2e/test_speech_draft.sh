@@ -15,8 +15,10 @@ village_start day-night
 client_start
 login
 village_advance   # voting time: the command select offers 投票
+page_picture "$WORK/day_page.png"
 press_button manual_refresh
 wait_status status_game '投票時間' 10 || e2e_fail "no vote page: $(status_of status_game)"
+wait_new_page_painted "$WORK/day_page.png"
 
 refresh_body="COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pass&VILLAGENO=123&TXTLOGIN=1&FORMID="
 # Every POST after SEQ is a refresh with the body as it always was.

@@ -23,8 +23,10 @@ wait_status status_load '^最終読込 [0-9]{2}:[0-9]{2}:[0-9]{2}$' 5 || e2e_fai
 [ -z "$(status_of status_countdown)" ] || e2e_fail "a countdown while automatic refresh is off: $(status_of status_countdown)"
 village_advance; refresh_page
 game_is '^1日目 投票時間$' "vote page"
+page_picture "$WORK/vote_page.png"
 village_advance; refresh_page
 game_is '^1日目 行動決定時間$' "night page of the seer, who has yet to act"
+wait_new_page_painted "$WORK/vote_page.png"
 # The seer acts through the form (command, target, the submit button): a
 # night with nothing left to do.
 click_in $PAGE_X "$(page_y 12)"
