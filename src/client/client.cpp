@@ -62,11 +62,15 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
   refresh_.beforePost([this](std::function<void()> post) {
     if (closed_) return;
     crashes_.refreshing();
-    desktop_.browser.readSpeechDraft([this, post](std::optional<SpeechDraft> draft) {
+    desktop_.browser.readScrollPosition([this, post](std::optional<ScrollPosition> scroll) {
       if (closed_) return;
-      drafts_.refreshLeaving(draft);
-      ownNavigation_ = true;
-      post();
+      if (scroll) speech_.noteScroll(*scroll);
+      desktop_.browser.readSpeechDraft([this, post](std::optional<SpeechDraft> draft) {
+        if (closed_) return;
+        drafts_.refreshLeaving(draft);
+        ownNavigation_ = true;
+        post();
+      });
     });
   });
   desktop_.sound.setEndHandler([this](SoundId sound, PlayEnd end) { soundEnded(sound, end); });

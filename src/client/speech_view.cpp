@@ -1,6 +1,7 @@
 #include "client/speech_view.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "page/row_reversal.h"
 #include "page/page_text.h"
@@ -13,7 +14,8 @@ SpeechView::SpeechView(PageLoader& loader, Clipboard& clipboard) : loader_(loade
 void SpeechView::leavingPage() {
   restoreScroll_ = false;
   setCopyAvailable(false);
-  if (!skipScrollSave_) saved_ = loader_.scrollPosition();
+  if (!skipScrollSave_) saved_ = std::exchange(noted_, std::nullopt).value_or(loader_.scrollPosition());
+  noted_.reset();
   skipScrollSave_ = false;
 }
 

@@ -3,6 +3,7 @@
 // rewritten and shown from memory), the scroll position kept over refreshes,
 // and the speeches copied to the clipboard.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "client/page_loader.h"
@@ -24,6 +25,9 @@ class SpeechView {
   // Another page is about to load: the one being left keeps its scroll
   // position for the next, unless the scroll was reset.
   void leavingPage();
+  // The offsets the page itself gave just before the client's own refresh:
+  // the next page leaving keeps these rather than the view's (late) report.
+  void noteScroll(ScrollPosition position) { noted_ = position; }
   // Back to the top of the next page, as a new window starts.
   void resetScroll();
 
@@ -53,6 +57,7 @@ class SpeechView {
   bool restoreScroll_ = false;
   bool skipScrollSave_ = true;
   ScrollPosition saved_;
+  std::optional<ScrollPosition> noted_;
   std::string pageText_;  // the last page from the server, Shift_JIS
 };
 

@@ -68,8 +68,12 @@ class Browser {
   // own, so the page renders as it came), without a request; relative links
   // resolve against baseUrl. A completed document follows.
   virtual void showHtml(std::string_view html, std::string_view charset, const std::string& baseUrl) = 0;
-  // Scroll offsets of the page shown now, and scrolling it.
+  // Scroll offsets of the page shown now as the view last heard of them
+  // (a scroll just made may not be in yet), and scrolling it.
   virtual ScrollPosition scrollPosition() = 0;
+  // The offsets as the page knows them now; nullopt when it did not answer.
+  // `done` is called once, as readSpeechDraft's.
+  virtual void readScrollPosition(std::function<void(std::optional<ScrollPosition>)> done) = 0;
   virtual void scrollTo(int left, int top) = 0;
   // Reads the speech form of the page shown now: nullopt when it has no
   // TXTMSG box. `done` is always called once, at the latest about a second

@@ -239,6 +239,11 @@ class FakeBrowser : public Browser {
     shownCharset = std::string(charset);
   }
   ScrollPosition scrollPosition() override { return scroll; }
+  // What the page itself says of its offsets (the view's report may lag).
+  std::optional<ScrollPosition> pageScroll;
+  void readScrollPosition(std::function<void(std::optional<ScrollPosition>)> done) override {
+    answerWith([done, p = pageScroll] { done(p); });
+  }
   void scrollTo(int left, int top) override { scrolledTo.push_back({left, top}); }
   // The page's speech form as the next read finds it, and the drafts put
   // back; answers come at once unless `holdAnswers` keeps them for the test

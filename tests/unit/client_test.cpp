@@ -378,6 +378,15 @@ TEST_F(ClientTest, SpeechesAreCopiedAsShownAndReverseModeKeepsTheScroll) {
   for (size_t i : {1, 2}) EXPECT_TRUE(d.browser.scrolledTo[i].left == 3 && d.browser.scrolledTo[i].top == 1234);
   client->copySpeeches();
   EXPECT_LT(d.clipboard.text.find("two"), d.clipboard.text.find("one"));
+
+  // The view's report of a scroll just made can lag; a refresh asks the page.
+  d.browser.scroll = {0, 0};
+  d.browser.pageScroll = ScrollPosition{0, 777};
+  client->refresh();
+  navigate(kCgi);
+  complete(gamePage(false));
+  client->documentComplete(shiftJisToUtf16(kCgi), shiftJisToUtf16(d.browser.shown.back().first));
+  EXPECT_EQ(d.browser.scrolledTo.back().top, 777);
 }
 
 TEST_F(ClientTest, SoundOffStopsTheAlarmAndSilencesEverythingButTheCapacityAlarm) {

@@ -17,8 +17,9 @@ constexpr std::array kPaths = {
     ":/page_scripts/read_root_html.js",      ":/page_scripts/speech_box.js",
     ":/page_scripts/read_speech_draft.js",   ":/page_scripts/restore_speech_draft.js",
     ":/page_scripts/scroll_to.js",           ":/page_scripts/row_at.js",
+    ":/page_scripts/scroll_position.js",
 };
-static_assert(kPaths.size() == static_cast<size_t>(PageScript::RowAt) + 1);
+static_assert(kPaths.size() == static_cast<size_t>(PageScript::ScrollPosition) + 1);
 
 QString load(const char* path) {
   QFile file(QString::fromLatin1(path));

@@ -15,6 +15,7 @@ enum class PageScript {
   RestoreSpeechDraft,  // (speechBox, draft) -> whether the box took the draft
   ScrollTo,            // (left, top)
   RowAt,               // (x, y) -> the outer HTML of the table row there, or null
+  ScrollPosition,      // () -> [left, top]
 };
 
 // The script as an expression whose value is its function; read from the

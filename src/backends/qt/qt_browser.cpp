@@ -228,6 +228,14 @@ void WebEngineBrowser::runScript(const QString& script, std::function<void(const
   page_->runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer](const QVariant& v) { answer(v); });
 }
 
+void WebEngineBrowser::readScrollPosition(std::function<void(std::optional<ScrollPosition>)> done) {
+  runScript(pageScriptCall(PageScript::ScrollPosition), [done](const QVariant& result) {
+    const QVariantList offsets = result.toList();
+    if (offsets.size() != 2) return done(std::nullopt);
+    done(ScrollPosition{offsets[0].toInt(), offsets[1].toInt()});
+  });
+}
+
 void WebEngineBrowser::readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) {
   runScript(pageScriptCall(PageScript::ReadSpeechDraft, {pageScript(PageScript::SpeechBox)}),
             [done](const QVariant& result) { done(speechDraftFromScript(result)); });

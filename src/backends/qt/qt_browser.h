@@ -84,6 +84,7 @@ class WebEngineBrowser : public QObject, public Browser {
   void showHtml(std::string_view html, std::string_view charset, const std::string& baseUrl) override;
   ScrollPosition scrollPosition() override;
   void scrollTo(int left, int top) override;
+  void readScrollPosition(std::function<void(std::optional<ScrollPosition>)> done) override;
   void readSpeechDraft(std::function<void(std::optional<SpeechDraft>)> done) override;
   void restoreSpeechDraft(const SpeechDraft& draft, std::function<void(bool restored)> done) override;
 
