@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 
 #include "base/code_page.h"  // utf16ToUtf8
@@ -62,15 +63,20 @@ Client::Client(const Desktop& desktop, ProgramPaths paths)
   refresh_.beforePost([this](std::function<void()> post) {
     if (closed_) return;
     crashes_.refreshing();
-    desktop_.browser.readScrollPosition([this, post](std::optional<ScrollPosition> scroll) {
-      if (closed_) return;
-      if (scroll) speech_.noteScroll(*scroll);
-      desktop_.browser.readSpeechDraft([this, post](std::optional<SpeechDraft> draft) {
-        if (closed_) return;
-        drafts_.refreshLeaving(draft);
-        ownNavigation_ = true;
-        post();
-      });
+    // Both asked at once: the refresh waits for one round trip, not two.
+    auto answers = std::make_shared<int>(2);
+    auto both = [this, post, answers] {
+      if (--*answers > 0 || closed_) return;
+      ownNavigation_ = true;
+      post();
+    };
+    desktop_.browser.readScrollPosition([this, both](std::optional<ScrollPosition> scroll) {
+      if (scroll && !closed_) speech_.noteScroll(*scroll);
+      both();
+    });
+    desktop_.browser.readSpeechDraft([this, both](std::optional<SpeechDraft> draft) {
+      if (!closed_) drafts_.refreshLeaving(draft);
+      both();
     });
   });
   desktop_.sound.setEndHandler([this](SoundId sound, PlayEnd end) { soundEnded(sound, end); });
