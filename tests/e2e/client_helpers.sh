@@ -53,15 +53,32 @@ client_setup() {
   trap 'client_teardown' EXIT
 }
 
+# On a failure: the top-level windows on the display, and the program's last
+# trace marks.
+e2e_diagnose() {
+  local w
+  echo "--- windows (id, pid, geometry, name):"
+  for w in $(timeout 5 xdotool search --onlyvisible --name '' 2>/dev/null); do
+    echo "  $w $(xdotool getwindowpid "$w" 2>/dev/null) $(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/^ *\(Position\|Geometry\): //p' | tr '\n' ' ')$(title_of "$w")"
+  done
+  if [ -s "${WORK:-/nonexistent}/client.log" ]; then
+    echo "--- the client's last lines:"
+    tail -n 25 "$WORK/client.log" | cut -c1-200
+  fi
+}
+
+# Ends the viewers the client started from this folder (detached from it).
+stop_viewers() {
+  local exe
+  for exe in /proc/[0-9]*/exe; do
+    case "$(readlink "$exe" 2>/dev/null)" in "$APP/quill_pane"*) exe=${exe#/proc/}; kill "${exe%/exe}" 2>/dev/null ;; esac
+  done
+}
+
 client_teardown() {
   [ -n "${VILLAGE_PID:-}" ] && village_stop
   e2e_cleanup
-  # The viewers the client started from this folder (detached from it).
-  local w pid
-  for w in $(xdotool search --class "^$VIEWER_CLASS\$" 2>/dev/null); do
-    pid=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
-    case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in "$APP/quill_pane"*) kill "$pid" 2>/dev/null ;; esac
-  done
+  stop_viewers
   [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
 }
 

@@ -126,7 +126,7 @@ viewer_titled() {  # TITLE
   return 1
 }
 # The viewers the nightfalls opened go first.
-for w in $(xdotool search --class "^$VIEWER_CLASS\$" 2>/dev/null); do xdotool windowclose "$w" 2>/dev/null; done
+stop_viewers
 wait_for 10 sh -c "! xdotool search --class '^$VIEWER_CLASS\$' >/dev/null 2>&1" || true
 open_archive() {
   click_in 300 "$((MENU_HEIGHT + 15))"
@@ -134,6 +134,9 @@ open_archive() {
   sleep 0.5
   xdotool key p
   wait_for 10 sh -c "xdotool search --name '^過去の記録\$' >/dev/null 2>&1" || e2e_fail "過去の記録 did not open"
+  # No window manager here gives the dialog the keyboard: the keys go to it.
+  xdotool windowfocus --sync "$(xdotool search --name '^過去の記録$' | head -n 1)" 2>/dev/null
+  sleep 0.3
 }
 open_archive
 xdotool key --clearmodifiers Return

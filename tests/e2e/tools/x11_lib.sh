@@ -5,7 +5,12 @@
 E2E_PIDS=()
 E2E_TOOLS="${JINRO_BIN_DIR:?JINRO_BIN_DIR names the bin folder of the build}/../e2e-tools"
 
-e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  # What the display and the program were doing: CI keeps only this output.
+  declare -F e2e_diagnose >/dev/null && e2e_diagnose >&2
+  exit 1
+}
 e2e_pass() { echo "ok: $*"; }
 
 # e2e_start VAR CMD...: starts CMD in the background, stores its pid in VAR
