@@ -44,6 +44,10 @@ client_setup() {
   export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" XDG_CONFIG_HOME="$WORK/home/.config"
   unset XDG_CURRENT_DESKTOP DESKTOP_SESSION DEFAULT_BROWSER
   export QTWEBENGINE_DISABLE_SANDBOX=1
+  # The tests wait on what the client tells: its trace marks (in client.log)
+  # and its status bar (status.txt).
+  export JINRO_TRACE=1
+  status_file_on
   # The desktop's browser and file opener, standing in: they write down what
   # they were asked to open.
   mkdir -p "$WORK/bin"
@@ -121,7 +125,8 @@ sound_lines() {
 # --- the village --------------------------------------------------------------
 village_start() {  # SCENARIO [more options]
   local scenario=$1; shift
-  curl -s -m 2 "http://$BASE_HOSTPORT/__control/shutdown" >/dev/null 2>&1 && sleep 0.5
+  curl -s -m 2 "http://$BASE_HOSTPORT/__control/shutdown" >/dev/null 2>&1 &&
+    await 5 "the old village on $BASE_HOSTPORT to stop" sh -c "! curl -s -m 1 -o /dev/null 'http://$BASE_HOSTPORT/__control/state'"
   e2e_start VILLAGE_PID "$JINRO_BIN_DIR/jinro-village" --url "$BASE_URL" --scenario "$scenario" --manual \
     --port-file "$WORK/village.port" "$@"
   wait_for 10 test -s "$WORK/village.port" || e2e_fail "the village did not start"
@@ -176,9 +181,17 @@ client_title() { title_of "$CLIENT_WIN"; }
 wait_title() { wait_for "${2:-15}" sh -c "xprop -id $CLIENT_WIN -notype _NET_WM_NAME | grep -q -- '$1'"; }  # PATTERN
 
 # Clicks at a point of the client window's inside (its top-left is 0, 0).
+# The pointer rests on the spot a moment before the press, as a hand's does
+# (the page sees it arrive before the button goes down). The click makes the
+# window take the keyboard; keys typed before it has would be lost, so that
+# is waited for. Inside the page the click moves the page's own focus, in the
+# browser's page process: nothing outside shows when that is done, and keys
+# that come before it go astray (a page just loaded takes a moment), so the
+# click is given 0.3 s. What else the click brings about, the caller waits for.
 click_in() {  # X Y [BUTTON]
   xdotool windowraise "$CLIENT_WIN" 2>/dev/null
   xdotool mousemove --window "$CLIENT_WIN" "$1" "$2" sleep 0.1 click "${3:-1}"
+  wait_for 5 has_focus "$CLIENT_WIN"
   sleep 0.3
 }
 # The toolbar buttons: centres of the five buttons in the band under the menu.
@@ -192,12 +205,11 @@ press_button() { click_in "$(button_x "$1")" "$(toolbar_y)"; }
 # with MESSAGE when it does not appear within SECONDS.
 version_box_round() {  # SECONDS MESSAGE
   click_in 300 "$((MENU_HEIGHT + 15))"
-  xdotool key --clearmodifiers alt+h
-  sleep 0.5
+  open_menu h
   xdotool key v
   wait_for "$1" sh -c "xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報\$'" || e2e_fail "$2"
   local box; box=$(xdotool search --name '^ﾊﾞｰｼﾞｮﾝ情報$' | head -n 1)
-  xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
+  focus_on "$box"
   xdotool key --clearmodifiers Return
 }
 # A point inside the page: below the band, left margin.
@@ -208,15 +220,53 @@ MENU_HEIGHT=${MENU_HEIGHT:-18}
 # Logs in from the entry page: the form has the player's number and password
 # filled in; focus the password box and press Enter.
 login() {
-  local seq; seq=$(last_request_seq)
+  local seq n; seq=$(last_request_seq)
   wait_title '入口' 20 || e2e_fail "the entry page did not open (title: $(client_title)); last requests:
 $(requests | tail -n 4 | cut -f1-4 | cut -c1-160)"
   # The form's text boxes: click into the page, then Tab to the password box.
   click_in $PAGE_X "$(page_y 200)"
+  n=$(pages_read)
   xdotool key --clearmodifiers Tab Tab Tab Return
   wait_request_after "$seq" 'COMMAND=LOGIN' 10 || e2e_fail "no login post"
   wait_title '第' 15 || e2e_fail "no game page after login (title: $(client_title))"
+  wait_page_after "$n" || e2e_fail "the game page after the login was not read"
 }
+
+# --- the trace ------------------------------------------------------------------
+# The client's trace marks in client.log (JINRO_TRACE=1): "jinro-trace STAGE
+# NANOSECONDS [DETAIL]". "analysed": a page the client read; "html-received":
+# a document the browser finished (a page newest-first is two: the server's
+# and its rewriting); "draft-restored": a speech draft put back;
+# "play-called KIND": an alarm started.
+trace_count() { grep -ac "jinro-trace $1 " "$WORK/client.log"; }  # STAGE
+wait_trace() {  # STAGE COUNT [SECONDS]: until there are COUNT marks of STAGE
+  wait_for "${3:-15}" sh -c "[ \$(grep -ac 'jinro-trace $1 ' '$WORK/client.log') -ge $2 ]"
+}
+pages_read() { trace_count analysed; }
+wait_page_after() { wait_trace analysed $(($1 + 1)) "${2:-15}"; }  # N [SECONDS]: a page read after N
+# Refreshes by the 手 button and waits until the page that came is read.
+refresh_and_read() {  # WHAT
+  local n; n=$(pages_read)
+  press_button manual_refresh
+  wait_page_after "$n" || e2e_fail "${1:-the refreshed page} was not read"
+}
+
+# --- the page's picture -------------------------------------------------------------
+# A page just read may not take clicks until the browser has painted it; the
+# picture of the page area tells when it has: it differs from the picture of
+# the page before and has stopped changing.
+page_picture() { import -window "$CLIENT_WIN" -crop "860x400+0+$((MENU_HEIGHT + 40))" +repage "$1" 2>/dev/null; }  # FILE
+pictures_differ() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+new_page_painted() {  # OLD: the picture differs from OLD and did not change over the last grab
+  page_picture "$WORK/painted.png" || return 1
+  local d; d=$(pictures_differ "$1" "$WORK/painted.png")
+  if [ "$d" -gt 1000 ] 2>/dev/null && [ -e "$WORK/painted.last.png" ] &&
+    [ "$(pictures_differ "$WORK/painted.last.png" "$WORK/painted.png")" -lt 200 ] 2>/dev/null; then
+    rm -f "$WORK/painted.last.png"; return 0
+  fi
+  mv "$WORK/painted.png" "$WORK/painted.last.png"; return 1
+}
+wait_new_page_painted() { rm -f "$WORK/painted.last.png"; await 15 "the new page painted" new_page_painted "$1"; }  # OLD
 
 # --- the sound ----------------------------------------------------------------
 audio_bytes() { stat -c %s "$WORK/audio.raw" 2>/dev/null || echo 0; }
@@ -235,6 +285,23 @@ sound_runs() {  # FROM
       }
       if (on) printf "%.1f %.1f %d\n", t0 + s / 10, t0 + (last + 1) / 10, m }'
 }
+# The disk writer has written SECONDS of sound after byte FROM (it writes at
+# the pace of a real sound card).
+audio_past() {  # FROM SECONDS (a fraction too)
+  [ "$(audio_bytes)" -gt "$(awk -v f="$1" -v s="$2" -v r=$BYTES_PER_SECOND 'BEGIN { printf "%d", f + r * s }')" ]
+}
+wait_audio_past() { await "${3:-20}" "$2 s of sound after byte $1" audio_past "$1" "$2"; }  # FROM SECONDS [BOUND]
+# The last three tenths of a second the disk writer wrote are silent.
+audio_quiet_now() {
+  local n=$((BYTES_PER_SECOND * 3 / 10))
+  [ "$(audio_bytes)" -ge "$n" ] || return 1
+  tail -c "$n" "$WORK/audio.raw" | od -An -v -td2 -w2 | awk '{ a = $1 < 0 ? -$1 : $1; if (a > 200) exit 1 }'
+}
+# Something sounded after byte FROM and has ended: silence follows it.
+sound_over() {  # FROM
+  audio_quiet_now && [ -n "$(sound_runs "$1")" ]
+}
+
 # The peak of one of our sound files, as a sample value.
 peak_of() { sox "$APP/$1" -n stat 2>&1 | awk '/Maximum amplitude/ { printf "%d", $3 * 32768 }'; }
 # Number of stretches whose peak is within 5% of the file's.
@@ -253,7 +320,7 @@ seconds_of_tone() {  # FROM FILE
 # in its environment the client appends a line "<field>\t<text>" (UTF-8) for
 # every change of a field of its status bar (status_game: the game's state,
 # status_countdown: the countdown to the next automatic refresh, status_load:
-# the last page load). status_file_on before client_start turns it on.
+# the last page load). client_setup turns it on (status_file_on).
 status_file_on() { export JINRO_STATUS_FILE="$WORK/status.txt"; : >"$JINRO_STATUS_FILE"; }
 status_of() { grep -a "^$1"$'\t' "$WORK/status.txt" 2>/dev/null | tail -n 1 | cut -f2-; }  # FIELD
 status_lines() { grep -ac '' "$WORK/status.txt" 2>/dev/null || echo 0; }

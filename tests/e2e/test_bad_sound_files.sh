@@ -18,7 +18,6 @@ write_ini $(sound_lines | sed 's/^daytime_sound_path=.*/daytime_sound_path=t_cut
 village_start day-night
 client_start
 login
-sleep 1
 
 # refresh_and_listen: a refresh, then two seconds of what the sound card got.
 refresh_and_listen() {

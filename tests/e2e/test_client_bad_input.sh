@@ -59,30 +59,36 @@ e2e_pass "window.open goes to the desktop's browser ($(wc -l <"$WORK/opened.txt"
 # plain game again: a refresh replaces the page that navigates itself, and
 # once it is quiet the return to the start page and a new login.
 control "scenario?name=self-navigate" >/dev/null
+seq=$(last_request_seq)
 press_button manual_refresh
-sleep 4
+# The page at work: it has gone to itself a few times.
+await 30 "the page to navigate itself" sh -c "$(declare -f requests control requests_after); BASE_HOSTPORT=$BASE_HOSTPORT; [ \$(requests_after $seq | grep -c 'COMMAND=VIEW') -ge 5 ]"
 still_playing "self-navigate"
 control 'scenario?name=day-night' >/dev/null
 press_button manual_refresh
-for _ in $(seq 1 30); do   # until the page has stopped navigating
+for _ in $(seq 1 30); do   # until the page has stopped navigating: no request for 1.5 s
   a=$(last_request_seq); sleep 1.5; [ "$(last_request_seq)" = "$a" ] && break
 done
 press_button return_top
 login
 e2e_pass "self-navigate: still running; back to a normal game afterwards"
 
+# CMD... asks for the scenario's page; waits until the village has been asked.
+hostile_refresh() {
+  local seq; seq=$(last_request_seq)
+  "$@"
+  wait_for 90 sh -c "$(declare -f requests control requests_after game_post_after); BASE_HOSTPORT=$BASE_HOSTPORT; game_post_after $seq" ||
+    e2e_fail "$scenario: the page was not asked for"
+}
 # 4.-7. Huge pages, in normal (and for the 5 MB page also in reverse-row) mode.
 for scenario in huge random-bytes rows-100000 nested-10000; do
   control "scenario?name=$scenario" >/dev/null
-  press_button manual_refresh
-  sleep 4
+  hostile_refresh press_button manual_refresh
   still_playing "$scenario"
   case $scenario in huge)
-    press_button reverse   # reverse-row mode on
-    sleep 4
+    hostile_refresh press_button reverse   # reverse-row mode on
     still_playing "$scenario (reverse rows)"
-    press_button reverse
-    sleep 1 ;;
+    hostile_refresh press_button reverse ;;
   esac
   e2e_pass "$scenario: still running, still refreshing"
 done

@@ -15,8 +15,10 @@ login
 viewers() { xdotool search --class "^$VIEWER_CLASS\$" 2>/dev/null | while read -r w; do
   [ "$(wm_class "$w")" = "$VIEWER_CLASS" ] && echo "$w"; done; }
 
-# The first game page is classified silently.
-sleep 1.5
+# The first game page is classified silently: read (the login waits for
+# that), and nothing sounds during a second and a half of the sound card's
+# time after it.
+wait_audio_past "$(audio_bytes)" 1.5 20
 [ "$(sound_runs 0 | wc -l)" -eq 0 ] || e2e_fail "a sound on the first game page: $(sound_runs 0)"
 [ -z "$(viewers)" ] || e2e_fail "a viewer opened on the first game page"
 
@@ -67,9 +69,10 @@ e2e_pass "daytime alarm"
 for enc in utf8 eucjp; do
   control "scenario?name=$enc" >/dev/null
   seq=$(last_request_seq)
+  n=$(pages_read)
   press_button manual_refresh
   wait_request_after "$seq" 'POST' 10 || e2e_fail "no refresh ($enc)"
-  sleep 1.5
+  wait_page_after "$n" || e2e_fail "the $enc page was not read"
   client_alive || e2e_fail "the client died on a $enc page"
 done
 e2e_pass "pages in other encodings: still running"

@@ -23,8 +23,7 @@ e2e_pass "window class, icon and start page"
 
 # ﾍﾙﾌﾟ(&H): the read-me goes to the desktop's opener, the version box opens.
 click_in 300 "$((MENU_HEIGHT + 15))"
-xdotool key --clearmodifiers alt+h
-sleep 0.5
+open_menu h
 xdotool key r
 wait_for 5 grep -q "$APP/readme.txt" "$WORK/opened.txt" || e2e_fail "readme.txt not opened: $(cat "$WORK/opened.txt" 2>/dev/null)"
 version_box_round 5 "no version box"
@@ -53,8 +52,7 @@ wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no post after the 手 bu
 check_refresh_post "$(requests_after "$seq" | grep POST | head -n 1)"
 seq=$(last_request_seq)
 click_in $PAGE_X "$(page_y 300)"   # the page has the focus
-xdotool key --clearmodifiers alt+f
-sleep 0.5
+open_menu f
 xdotool key h
 wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no post after ﾌｧｲﾙ(&F) 手動更新(&H) typed in the page"
 e2e_pass "manual refresh: exact body and headers; menu mnemonics work with the page focused"
@@ -62,7 +60,7 @@ e2e_pass "manual refresh: exact body and headers; menu mnemonics work with the p
 # 4. Automatic refresh on (自): posts every 2 s without a click.
 seq=$(last_request_seq)
 press_button auto_refresh
-sleep 5.5
+sleep 5.5  # the number of posts in this time is what is tested
 n=$(requests_after "$seq" | grep -c $'\tPOST\t')
 [ "$n" -ge 2 ] && [ "$n" -le 4 ] || e2e_fail "automatic refresh posted $n times in 5.5 s"
 while IFS= read -r line; do check_refresh_post "$line"; done < <(requests_after "$seq" | grep $'\tPOST\t')
@@ -71,14 +69,15 @@ e2e_pass "automatic refresh: $n posts in 5.5 s, each exact"
 # 5. The return to the start page (戻) posts to the start page and switches
 # automatic refresh off: nothing more is posted afterwards.
 seq=$(last_request_seq)
+n=$(pages_read)
 press_button return_top
 wait_request_after "$seq" "POST.${BASE_PATH}index2.html" 10 || e2e_fail "no post to the start page"
 line=$(requests_after "$seq" | grep $'\tPOST\t'"${BASE_PATH}index2.html" | head -n 1)
 echo "$line" | grep -q "Referer: ${BASE_URL}cgi_jinro.cgi" || e2e_fail "return to top headers: $line"
 wait_title '入口' 10 || e2e_fail "not on the start page: $(client_title)"
-sleep 1
+wait_page_after "$n" || e2e_fail "the start page was not read"
 seq=$(last_request_seq)
-sleep 4.5
+sleep 4.5  # that nothing is posted in this time is what is tested
 n=$(requests_after "$seq" | grep -c $'\tPOST\t')
 [ "$n" -eq 0 ] || e2e_fail "automatic refresh still posted $n times after the start page"
 e2e_pass "return to top posts to the start page and ends automatic refresh"
@@ -96,7 +95,7 @@ e2e_pass "the Referer is the built-in address"
 login
 village_stop
 press_button manual_refresh
-sleep 2
+wait_status status_load '^接続できません' 10 || e2e_fail "the failed load was not shown: '$(status_of status_load)'"
 client_alive || e2e_fail "the client died when the village stopped"
 village_start day-night
 press_button return_top
@@ -105,8 +104,7 @@ client_alive || e2e_fail "the client died"
 e2e_pass "village stopped mid-game: the client kept running"
 
 # 7. ﾌｧｲﾙ(&F) 終了(&Q) closes it.
-xdotool key --clearmodifiers alt+f
-sleep 0.5
+open_menu f
 xdotool key q
 wait_for 10 is_gone "$CLIENT_PID" || e2e_fail "the client did not close on 終了"
 e2e_pass "closed from the menu"
@@ -116,7 +114,7 @@ e2e_pass "closed from the menu"
 e2e_start BROKEN_PID env QTWEBENGINEPROCESS_PATH=/nonexistent "$APP/jinro-client" >>"$WORK/client.log" 2>&1
 wait_for 20 sh -c "xdotool search --name '^ごめりんこ\$'" || e2e_fail "no failure box"
 box=$(xdotool search --name '^ごめりんこ$' | head -n 1)
-xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
+focus_on "$box"
 xdotool key --clearmodifiers Return
 wait_for 10 is_gone "$BROKEN_PID" || e2e_fail "the program did not end after the failure box"
 e2e_pass "a browser that cannot be created: the failure box, then the end"

@@ -19,23 +19,25 @@ start_viewers() {
   wait_for 10 window_of_pid "$V1" || e2e_fail "viewer one did not open"
   wait_for 10 window_of_pid "$V2" || e2e_fail "viewer two did not open"
   W1=$(window_of_pid "$V1"); W2=$(window_of_pid "$V2")
+  local g1 g2; g1=$(geometry "$W1"); g2=$(geometry "$W2")
   xdotool windowmove "$W1" 500 400 windowmove "$W2" 600 450
-  sleep 0.5
+  await 10 "the viewers to move" sh -c "$(declare -f geometry); [ \"\$(geometry $W1)\" != '$g1' ] && [ \"\$(geometry $W2)\" != '$g2' ]"
 }
 e2e_start O1 "$E2E_TOOLS/x11-test-window" Other other Other 200x150+900+100 >/dev/null
 e2e_start O2 "$E2E_TOOLS/x11-test-window" quillpaneclass_9gdfzb other lower 200x150+900+400 >/dev/null
 wait_for 10 window_of_pid "$O1" && wait_for 10 window_of_pid "$O2" || e2e_fail "test windows"
 OW1=$(window_of_pid "$O1"); OW2=$(window_of_pid "$O2")
 
-menu() {  # KEY of the ｳｨﾝﾄﾞｳ(&W) menu
+menu() {  # KEY of the ｳｨﾝﾄﾞｳ(&W) menu; what it does, the caller waits for
   click_in 400 "$((MENU_HEIGHT + 15))"
-  xdotool key --clearmodifiers alt+w
-  sleep 0.5
+  open_menu w
   xdotool key "$1"
-  sleep 1.5
+  await 5 "the menu to close" sh -c "$(declare -f menu_open); CLIENT_PID=$CLIENT_PID; ! menu_open"
 }
 size_of() { geometry "$1" | cut -d' ' -f3-; }
 corner_of() { geometry "$(frame_of "$1")" | cut -d' ' -f1-2; }
+all_at_corner() { [ "$(corner_of "$W1")" = "0 0" ] && [ "$(corner_of "$W2")" = "0 0" ] && [ "$(corner_of "$CLIENT_WIN")" = "0 0" ]; }
+all_iconic() { [ "$(wm_state "$W1")" = Iconic ] && [ "$(wm_state "$W2")" = Iconic ] && [ "$(wm_state "$CLIENT_WIN")" = Iconic ]; }
 
 run_sweeps() {  # LABEL WM(yes/no)
   local label=$1 wm=$2 s1 s2 o1 o2
@@ -45,6 +47,7 @@ run_sweeps() {  # LABEL WM(yes/no)
   s1=$(size_of "$W1"); s2=$(size_of "$W2"); o1=$(geometry "$OW1"); o2=$(geometry "$OW2")
 
   menu t   # 全ｳｨﾝﾄﾞｳを左上へ移動(&T)
+  wait_for 10 all_at_corner
   [ "$(corner_of "$W1")" = "0 0" ] && [ "$(corner_of "$W2")" = "0 0" ] ||
     e2e_fail "$label: viewers not at the top-left: $(corner_of "$W1") / $(corner_of "$W2")"
   [ "$(size_of "$W1")" = "$s1" ] && [ "$(size_of "$W2")" = "$s2" ] || e2e_fail "$label: viewer sizes changed"
@@ -54,14 +57,21 @@ run_sweeps() {  # LABEL WM(yes/no)
 
   menu l   # 全ｳｨﾝﾄﾞｳを最小化(&L)
   if [ "$wm" = yes ]; then
+    wait_for 10 all_iconic
     [ "$(wm_state "$W1")" = Iconic ] && [ "$(wm_state "$W2")" = Iconic ] || e2e_fail "$label: viewers not minimised"
     [ "$(wm_state "$CLIENT_WIN")" = Iconic ] || e2e_fail "$label: the client not minimised"
     [ "$(wm_state "$OW1")" != Iconic ] && [ "$(wm_state "$OW2")" != Iconic ] || e2e_fail "$label: others minimised"
     xdotool windowactivate "$CLIENT_WIN" 2>/dev/null || xdotool windowmap "$CLIENT_WIN"
+    await 10 "the client's window back on the screen" sh -c "[ \"\$(xwininfo -id $CLIENT_WIN | sed -n 's/^  Map State: //p')\" = IsViewable ]"
+    # Openbox hands the keyboard round once more after bringing a window
+    # back, in its own time; nothing shows when it is done: a second.
     sleep 1
     e2e_pass "$label: minimised all"
   else
-    # Nothing can iconify a window without a window manager: all stay as they are.
+    # Nothing can iconify a window without a window manager: all stay as they
+    # are. No sign shows that the sweep is done but its having done nothing:
+    # it is given a second and a half.
+    sleep 1.5
     [ "$(map_state "$W1")" = IsViewable ] && [ "$(map_state "$CLIENT_WIN")" = IsViewable ] ||
       e2e_fail "$label: a window vanished"
     e2e_pass "$label: minimise all leaves the windows as they are (no window manager)"

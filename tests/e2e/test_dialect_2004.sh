@@ -12,8 +12,7 @@ client_setup
 make_test_sounds
 write_ini $(sound_lines) "[ZENPAN]" "jidokosin_kankaku=2" $(placement_lines)
 village_start full-lobby-22 --dialect 2004
-status_file_on
-export JINRO_TRACE=1
+login_seq=$(last_request_seq)
 client_start
 
 # The alarms the client started, in order (the trace's play-called marks).
@@ -32,7 +31,6 @@ step_to() {  # PATTERN WHAT: the village moves on; automatic refresh brings the 
 
 # The entry form of the script, filled in for the player (no. 3): Tab to the
 # password and press Enter, once the client has read the page.
-login_seq=$(last_request_seq)
 wait_request_after "$login_seq" 'GET.*index2.html' 20 || e2e_fail "the start page was not requested"
 wait_for 20 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -ge 1 ]" || e2e_fail "the start page was not read"
 click_in $PAGE_X "$(page_y 200)"
@@ -41,7 +39,7 @@ wait_request_after "$login_seq" 'COMMAND=LOGIN' 10 || e2e_fail "no login post"
 game_is '^事件前日$' "the lobby"
 wait_for 10 sh -c "$(declare -f notices); [ -n \"\$(notices)\" ]" || e2e_fail "no capacity notice on the lobby page"
 box=$(notices | head -n 1)
-xdotool windowfocus "$box" 2>/dev/null; sleep 0.3
+focus_on "$box"
 xdotool key --clearmodifiers Return
 wait_for 5 sh -c "$(declare -f notices); [ -z \"\$(notices)\" ]" || e2e_fail "the notice did not close"
 e2e_pass "logged in; the lobby and its capacity notice"
@@ -84,13 +82,14 @@ e2e_pass "the game followed to its end: $(status_of status_game)"
 
 # The alarms, in order: the lobby's, then each change of phase and each
 # prompt once, then the victory.
-sleep 1
+wait_for 10 sh -c "grep -aEq 'play-called [0-9]+ jinro$' '$WORK/client.log'"
 played=$(alarms_played)
 [ "$played" = "full_alarm$(printf ' night kodo daytime tohyo%.0s' 1 2 3) jinro" ] || e2e_fail "alarms: $played"
 e2e_pass "alarms in order: $played"
 
 # The day's logs: one at each nightfall and one at the end, titled by day.
-sleep 2
+all_logs_open() { local t; for t in 事件前日 2日目の記録 3日目の記録 4日目の記録; do echo " $(viewer_titles) " | grep -q " $t " || return 1; done; }
+wait_for 10 all_logs_open
 titles=$(viewer_titles)
 for t in 事件前日 2日目の記録 3日目の記録 4日目の記録; do
   echo " $titles " | grep -q " $t " || e2e_fail "no viewer titled $t: $titles"

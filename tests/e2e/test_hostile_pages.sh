@@ -40,7 +40,7 @@ kept_pss() {
   for n in 1 2 3 4 5 6 7 8 9 10; do
     m=$(tree_memory); m=${m% *}
     { [ -z "$least" ] || [ "$m" -lt "$least" ]; } && least=$m
-    sleep 0.5
+    sleep 0.5  # the samples are spread over the five seconds that are measured
   done
   echo "$least"
 }
@@ -70,7 +70,7 @@ settle() {  # MAX MIN
   local last now quiet=0 busy=0
   last=$(tree_ticks)
   while [ "$(date +%s)" -lt $((start + $1)) ]; do
-    sleep 1
+    sleep 1  # the CPU time used in each second tells busy from idle
     check_memory "$scenario (loading)" quiet
     now=$(tree_ticks)
     if [ $((now - last)) -le 5 ]; then quiet=$((quiet + 1)); else quiet=0; fi
@@ -114,7 +114,7 @@ engine_alive() {  # SECONDS
   while [ "$(date +%s)" -lt "$deadline" ]; do
     check_memory "$scenario (busy)" quiet
     [ "$(view_count)" -ge $((before + 5)) ] && return 0
-    sleep 1
+    sleep 1  # each round also reads the memory of the whole process tree
   done
   return 1
 }
@@ -159,7 +159,6 @@ done
 
 # The windows the page opened: none of the client's own; the desktop's
 # browser (the stand-in) was asked, or at least nothing else happened.
-sleep 1
 windows_after=$(client_windows)
 [ "$windows_after" = "$windows_before" ] ||
   e2e_fail "the client has new windows: $(for w in $windows_after; do echo "$w $(title_of "$w")"; done)"

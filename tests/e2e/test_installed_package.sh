@@ -15,8 +15,7 @@ wait_start_page || e2e_fail "the start page was not asked for: $(village_request
 e2e_pass "the installed client's window opened on the start page"
 
 xdotool mousemove --window "$CLIENT_WIN" 300 10 click 1
-xdotool key --clearmodifiers alt+h
-sleep 0.5
+open_menu h
 xdotool key r
 wait_for 5 grep -q "^\(file://\)\?$ROOT/usr/share/doc/jinro-client/readme.txt\$" "$WORK/opened.txt" ||
   e2e_fail "readme not opened: $(cat "$WORK/opened.txt" 2>/dev/null)"

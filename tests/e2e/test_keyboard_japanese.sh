@@ -17,9 +17,13 @@ wait_title '入口' 20 || e2e_fail "the entry page did not open"
 
 ini_text() { iconv -f CP932 -t UTF-8 "$APP/jinro.ini" | tr -d '\r'; }
 shown() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-wait_shown() { wait_for 10 sh -c "xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "no window '$1'"; sleep 0.5; }
+# Until the window is shown and has the keyboard (the keys typed next are its).
+wait_shown() {
+  wait_for 10 sh -c "xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "no window '$1'"
+  await 10 "the keyboard in '$1'" sh -c "$(declare -f focus_window); [ \"\$(focus_window)\" = \"\$(xdotool search --onlyvisible --name '^$1\$' | head -n 1)\" ]"
+}
 wait_gone() { wait_for 10 sh -c "! xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "'$1' still open"; }
-keys() { xdotool key --clearmodifiers "$@"; sleep 0.2; }
+keys() { xdotool key --clearmodifiers "$@"; }
 
 # 1. Qt's Japanese catalogue is loaded whatever the locale (LANG is C here).
 grep -q '/qtbase_ja\.qm$' "/proc/$CLIENT_PID/maps" || e2e_fail "Qt's Japanese texts are not loaded"
@@ -28,7 +32,7 @@ e2e_pass "Qt's Japanese catalogue loaded"
 # 2. 設定 → 音声の設定; the first box has the focus, "開く" of the night's
 # sound is four stops further. Enter opens the chooser, not OK.
 click_in $PAGE_X "$(page_y 300)"
-keys alt+c
+open_menu c
 keys s
 wait_shown '音声の設定'
 keys Tab Tab Tab Tab
@@ -41,11 +45,13 @@ keys Return
 wait_gone '再生したい音声ファイルを選択'
 # Back on "開く" (the sheet given the keyboard again: no window manager does
 # it here); one stop back is its box; Enter there is OK.
-xdotool windowfocus --sync "$(shown '音声の設定')" 2>/dev/null
-sleep 0.3
+focus_on "$(shown '音声の設定')"
 keys shift+Tab
+n=$(pages_read)
 keys Return
 wait_gone '音声の設定'
+# OK asks for the page again; the window takes keys again once it is read.
+wait_page_after "$n" || e2e_fail "the page was not read again after OK"
 ini_text | grep -qx "night_sound_path=$APP/t_day.wav" || e2e_fail "the chosen file was not written: $(ini_text | grep night_sound)"
 e2e_pass "Enter on 開く opens the chooser; the chosen file is written by OK"
 
@@ -54,7 +60,7 @@ e2e_pass "Enter on 開く opens the chooser; the chosen file is written by OK"
 # nothing written.
 before=$(ini_text)
 click_in $PAGE_X "$(page_y 300)"
-keys alt+c
+open_menu c
 keys g
 wait_shown '全般の設定'
 keys ctrl+a
@@ -67,17 +73,16 @@ e2e_pass "Enter on a focused ｷｬﾝｾﾙ cancels"
 
 # 4. ﾍﾙﾌﾟ → ﾊﾞｰｼﾞｮﾝ情報: its text, copied as a player copies it (a click
 # into the text, Ctrl+A, Ctrl+C).
-printf 'none' | xclip -selection clipboard
+mark_clipboard
 click_in $PAGE_X "$(page_y 300)"
-keys alt+h
+open_menu h
 keys v
 wait_shown 'ﾊﾞｰｼﾞｮﾝ情報'
 box=$(shown 'ﾊﾞｰｼﾞｮﾝ情報')
 xdotool mousemove --window "$box" 200 20 click 1
-sleep 0.3
 keys ctrl+a ctrl+c
-sleep 0.3
-text=$(xclip -o -selection clipboard 2>/dev/null)
+await 10 "the version box's text on the clipboard" clipboard_changed
+text=$(clipboard_text)
 echo "$text" | grep -q '人狼クライアント バージョン 1\.0\.0' || e2e_fail "the version box says: $text"
 echo "$text" | grep -q 'デスクトップで遊ぶ' || e2e_fail "the version box is not in Japanese: $text"
 keys Return

@@ -38,7 +38,7 @@ xdotool windowactivate --sync "$CLIENT_WIN" 2>/dev/null
 from=$(audio_bytes)
 village_advance
 wait_sound "$from" || e2e_fail "no vote alarm"
-sleep 1
+sleep 1  # no notification comes: nothing shows that but its absence, a second after the alarm
 [ "$(notes)" -eq 0 ] || e2e_fail "a notification while the window was active: $(cat "$NOTES")"
 wants_attention && e2e_fail "the active window asks for attention"
 e2e_pass "an alarm at the window: no notification, no attention asked"
@@ -57,11 +57,13 @@ from=$(audio_bytes)
 village_advance
 wait_for 15 sh -c "[ \$(wc -l <'$NOTES') -ge 2 ]" || e2e_fail "no notification of nightfall: $(cat "$NOTES")"
 wait_for 5 wants_attention || e2e_fail "the window did not ask for attention: $(xprop -id "$CLIENT_WIN" _NET_WM_STATE WM_HINTS)"
-sleep 5  # more refreshes of the same night page
+n=$(pages_read)
+wait_page_after $((n + 1)) || e2e_fail "the night page was not refreshed twice more"  # two more reads of the same night page
 [ "$(notes)" -eq 2 ] || e2e_fail "the night told $(notes) times: $(cat "$NOTES")"
 village_advance
 wait_for 15 sh -c "[ \$(wc -l <'$NOTES') -ge 3 ]" || e2e_fail "no notification of the morning"
-sleep 3
+n=$(pages_read)
+wait_page_after $((n + 1)) || e2e_fail "the morning page was not refreshed twice more"  # nothing more told on them
 line() { printf '%s\t%s\t%s\t%s\t%s\n' 人狼クライアント jinro-client 人狼クライアント "$1" 48x48; }
 expected=$(line 夜に変わった時; line 行動決定時間中; line 昼に変わった時)
 [ "$(cat "$NOTES")" = "$expected" ] || e2e_fail "notifications: $(cat "$NOTES")"
@@ -88,7 +90,8 @@ from=$(audio_bytes)
 village_advance
 wait_sound "$from" || e2e_fail "no alarm without a session bus"
 wait_for 5 wants_attention || e2e_fail "no attention asked without a session bus"
-sleep 1
+n=$(pages_read)
+wait_page_after "$n" || e2e_fail "no refresh read after the alarm without a session bus"  # the client went on, no box in its way
 client_alive || e2e_fail "the client died without a session bus"
 windows=$(xdotool search --onlyvisible --pid "$CLIENT_PID" 2>/dev/null | wc -l)
 [ "$windows" -eq 1 ] || e2e_fail "$windows windows shown without a session bus (a message box?)"

@@ -43,8 +43,7 @@ take_box() {
   [ -n "$w" ] || return 1
   SEEN=$((SEEN + 1))
   [ "$SEEN" -eq 1 ] || e2e_fail "a second message box"
-  sleep 0.3
-  xdotool windowfocus "$w" 2>/dev/null
+  focus_on "$w"
   xdotool key --clearmodifiers Return
   wait_for 5 sh -c "! xdotool search --onlyvisible --name '^$BOX_TITLE\$'" || e2e_fail "the box did not close"
 }
@@ -58,8 +57,7 @@ login
 client_alive || e2e_fail "the client died"
 
 # Close it from the menu: the placement cannot be saved.
-xdotool key --clearmodifiers alt+f
-sleep 0.5
+open_menu f
 xdotool key q
 wait_for 10 sh -c "xdotool search --onlyvisible --name '^$BOX_TITLE\$' || ! kill -0 $CLIENT_PID" ||
   e2e_fail "the client neither closed nor said why"

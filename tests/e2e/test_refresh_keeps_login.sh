@@ -12,8 +12,6 @@ client_setup
 make_test_sounds
 write_ini $(sound_lines) "[ZENPAN]" "jidokosin_kankaku=2" $(placement_lines)
 village_start registration
-status_file_on
-export JINRO_TRACE=1
 client_start
 
 cgi_posts_after() {  # SEQ: the bodies of the posts to the bare script address
@@ -30,7 +28,7 @@ error_then_game() {  # BODY_PATTERN STATUS_PATTERN
   fail_next 1
   wait_for 10 sh -c "$(declare -f control fails_left); BASE_HOSTPORT=$BASE_HOSTPORT; [ \"\$(fails_left)\" = 0 ]" ||
     e2e_fail "no post met the error"
-  sleep 0.5
+  wait_for 10 sh -c "$(declare -f status_since); WORK='$WORK'; status_since status_game $from | grep -qx ''"
   wait_status status_game "$2" 10 || e2e_fail "the game did not come back: '$(status_of status_game)'"
   status_since status_game "$from" | grep -qx '' || e2e_fail "the error page was not shown"
   local bodies; bodies=$(cgi_posts_after "$seq")
@@ -47,9 +45,10 @@ xdotool key --clearmodifiers Tab Tab Tab Tab Tab Return
 wait_status status_game '^登録受付中$' 15 || e2e_fail "no registration form: '$(status_of status_game)'"
 wait_for 10 sh -c "grep -aEq 'play-called [0-9]+ sonmintoroku$' '$WORK/client.log'" || e2e_fail "no registration alarm"
 seq=$(last_request_seq)
+n=$(pages_read)
 press_button auto_refresh
 wait_request_after "$seq" 'POST' 10 || e2e_fail "no refresh of the registration form"
-sleep 2.5
+wait_page_after "$n" || e2e_fail "the refreshed registration form was not read"
 line=$(requests_after "$seq" | awk -F'\t' '$2 == "POST"' | head -n 1)
 target=$(printf '%s\n' "$line" | cut -f3)
 body=$(printf '%s\n' "$line" | cut -f4)
@@ -66,10 +65,6 @@ press_button auto_refresh
 error_then_game '^COMMAND=MSG&CMBPLAYER=&TXTMSG=&TXTPNO=3&TXTPASS=pass&VILLAGENO=123&TXTLOGIN=1&FORMID=[0-9]+$' \
   '^1日目 昼$'
 e2e_pass "our dialect: the refresh after an error page posted the game's form"
-
-# A page read by the client after N pages before it (its trace's marks).
-pages_read() { grep -ac 'jinro-trace analysed' "$WORK/client.log"; }
-wait_page_after() { wait_for 15 sh -c "[ \$(grep -ac 'jinro-trace analysed' '$WORK/client.log') -gt $1 ]"; }  # N
 
 # 3. The 2004 dialect. A wrong password, with no game page before it:
 # automatic refresh pauses until the player brings another page.
@@ -89,7 +84,7 @@ press_button auto_refresh
 wait_status status_countdown '^自動更新を一時停止 — ゲーム画面ではありません$' 10 ||
   e2e_fail "no pause: '$(status_of status_countdown)'"
 seq=$(last_request_seq)
-sleep 5
+sleep 5  # that nothing is posted in this time is what is tested
 [ -z "$(requests_after "$seq" | awk -F'\t' '$2 == "POST"')" ] || e2e_fail "a paused refresh posted"
 e2e_pass "a wrong password: automatic refresh paused"
 

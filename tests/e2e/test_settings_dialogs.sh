@@ -19,12 +19,12 @@ login
 
 ini_text() { iconv -f CP932 -t UTF-8 "$APP/jinro.ini" | tr -d '\r'; }
 dialog_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-wait_dialog() {  # TITLE
+wait_dialog() {  # TITLE: until it is shown and has the keyboard (the keys typed next are its)
   wait_for 10 sh -c "xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "no window '$1'"
-  sleep 0.5
+  await 10 "the keyboard in '$1'" sh -c "$(declare -f focus_window); [ \"\$(focus_window)\" = \"\$(xdotool search --onlyvisible --name '^$1\$' | head -n 1)\" ]"
 }
 wait_dialog_gone() { wait_for 10 sh -c "! xdotool search --onlyvisible --name '^$1\$'" || e2e_fail "'$1' still open"; }
-keys() { xdotool key --clearmodifiers "$@"; sleep 0.2; }
+keys() { xdotool key --clearmodifiers "$@"; }
 # The level of what sounded from byte FROM on: the median loudness of the
 # samples that are not silent (a square tone's plateau; the peak may ring
 # above it where the sound card resamples); 0 for silence.
@@ -40,16 +40,19 @@ is_tone() {  # LEVEL VOLUME: within 5% of the tone of sox volume VOLUME
 village_advance
 from=$(audio_bytes)
 seq=$(last_request_seq)
+n=$(pages_read)
 press_button manual_refresh
 wait_request_after "$seq" 'COMMAND=MSG' 10 || e2e_fail "no refresh"
-sleep 2.5
+wait_page_after "$n" || e2e_fail "the vote page was not read"
+# Nothing sounds: a second and a half of the sound card's time after the page was read.
+wait_audio_past "$(audio_bytes)" 1.5 20
 [ "$(sound_level "$from")" -eq 0 ] || e2e_fail "a sound with the vote trigger spoiled: $(sound_runs "$from")"
 e2e_pass "no vote alarm while its trigger is spoiled"
 
 # 2. 設定(&C) 音声の設定(&S): the first page's first box has the focus; the
 # vote trigger box is nine stops further. Drop the three letters, OK.
 click_in $PAGE_X "$(page_y 300)"
-keys alt+c
+open_menu c
 keys s
 wait_dialog '音声の設定'
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab
@@ -71,8 +74,8 @@ e2e_pass "sound sheet: trigger mended, page requested again once, vote alarm sou
 
 # 3. Automatic refresh on at 30 s, then 設定(&C) 全般の設定(&G).
 press_button auto_refresh
-sleep 1
-keys alt+c
+wait_status status_countdown '^次の更新まで' 10 || e2e_fail "automatic refresh did not start: '$(status_of status_countdown)'"
+open_menu c
 keys g
 wait_dialog '全般の設定'
 # Interval box: the fourth box from the focused first one.
@@ -80,20 +83,21 @@ keys Tab Tab Tab ctrl+a
 xdotool type --delay 50 9
 keys Return
 wait_for 5 sh -c "xdotool search --onlyvisible --name '^ｴﾗｰ\$'" || e2e_fail "no message for 9 seconds"
+focus_on "$(dialog_window 'ｴﾗｰ')"
 keys Return
-sleep 0.5
+await 10 "the message to close" sh -c "! xdotool search --onlyvisible --name '^ｴﾗｰ\$'"
 [ -n "$(dialog_window '全般の設定')" ] || e2e_fail "the dialog closed on a refused interval"
 ini_text | grep -qx 'jidokosin_kankaku=30' || e2e_fail "a refused interval was written"
 e2e_pass "interval 9 refused with its message; the dialog stays"
 
 # Escape leaves it open too.
 keys Escape
-sleep 0.5
+sleep 0.5  # the dialog stays: no sign of that but its staying, half a second after the key
 [ -n "$(dialog_window '全般の設定')" ] || e2e_fail "Escape closed the dialog"
 
 win=$(dialog_window '全般の設定')
 xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-sleep 0.3
+await 10 "the keyboard in the dialog" has_focus "$win"
 keys ctrl+a
 xdotool type --delay 50 010
 keys Return

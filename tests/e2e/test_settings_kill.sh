@@ -43,6 +43,9 @@ run_once() {  # X Y [DELAY_US]
   xdotool windowmove "$CLIENT_WIN" "$1" "$2"
   wait_for 5 sh -c "xwininfo -id $CLIENT_WIN | grep -q 'Absolute upper-left X:  *$1\$'" ||
     e2e_fail "the window did not move to $1, $2: $(geometry "$CLIENT_WIN")"
+  # The client learns of the move from the window system in its own time and
+  # nothing of it shows outside; the close is a signal, not a window event
+  # behind the move, so the move is given this moment to arrive.
   sleep 0.3
   local pids; pids=$(tree_pids "$CLIENT_PID")
   T0=${EPOCHREALTIME/./}

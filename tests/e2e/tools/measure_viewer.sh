@@ -23,7 +23,7 @@ if [ -z "$log" ]; then
 fi
 echo "log: $log ($(stat -c %s "$log") bytes)"
 e2e_start keeper "$E2E_TOOLS/x11-test-window" keep keep keep 10x10+0+0 >/dev/null
-sleep 0.5
+wait_for 10 window_of_pid "$keeper"
 
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }

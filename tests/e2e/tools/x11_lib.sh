@@ -38,6 +38,13 @@ wait_for() {
   done
 }
 
+# await SECONDS WHAT CMD...: wait_for, and the test fails naming WHAT when
+# CMD has not succeeded by then.
+await() {
+  local seconds=$1 what=$2; shift 2
+  wait_for "$seconds" "$@" || e2e_fail "waited $seconds s for $what"
+}
+
 is_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # The class and instance parts of a window's WM_CLASS.
@@ -95,13 +102,63 @@ frame_of() {
   return 1
 }
 
-# Selects all of a window's text and copies it; prints the clipboard.
+# The clipboard's text (empty when nothing owns it).
+clipboard_text() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
+# Puts a text of our own on the clipboard, so that a copy can be told by the
+# clipboard changing. (xclip stays behind to serve it: its output goes
+# nowhere, or a $(...) around the caller would wait for it.)
+mark_clipboard() {
+  CLIPBOARD_MARK="clipboard-mark-$$-$RANDOM"
+  printf '%s' "$CLIPBOARD_MARK" | timeout 5 xclip -selection clipboard >/dev/null 2>&1
+}
+clipboard_changed() { [ "$(clipboard_text)" != "$CLIPBOARD_MARK" ]; }
+
+# The window that has the keyboard (the X input focus), in decimal.
+focus_window() { timeout 5 xdotool getwindowfocus -f 2>/dev/null; }
+has_focus() { [ "$(focus_window)" = "$(($1))" ]; }
+# Gives a window the keyboard and waits until it has it.
+focus_on() {  # WINDOW
+  timeout 5 xdotool windowfocus "$1" >/dev/null 2>&1
+  await 5 "the keyboard focus on window $1" has_focus "$1"
+}
+
+# Selects all of a window's text and copies it; prints the clipboard. Keys
+# that come before the window has the keyboard are lost: they are pressed
+# again until the copy lands.
 copy_text_of() {
-  timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || timeout 5 xdotool windowfocus "$1"
-  sleep 0.2
-  timeout 5 xdotool key --clearmodifiers ctrl+a ctrl+c
-  sleep 0.3
-  timeout 5 xclip -o -selection clipboard 2>/dev/null
+  mark_clipboard
+  focus_on "$1"
+  local deadline=$(($(date +%s) + 10)) _
+  while :; do
+    timeout 5 xdotool key --clearmodifiers ctrl+a ctrl+c
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      clipboard_changed && { clipboard_text; return 0; }
+      sleep 0.1
+    done
+    [ "$(date +%s)" -lt "$deadline" ] || { echo "FAIL: waited 10 s for the text of window $1 on the clipboard" >&2; return 1; }
+  done
+}
+
+# A menu of process PID is open: a shown window of it that no window manager
+# manages (override-redirect, as popups are). Its type is no sign: a menu
+# shown a second time carries the type of a normal window.
+menu_open() {  # [PID]
+  local w
+  for w in $(timeout 5 xdotool search --onlyvisible --pid "${1:-$CLIENT_PID}" 2>/dev/null); do
+    timeout 5 xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+# Opens the client's menu by its key (alt+KEY) and waits until it is shown,
+# so that the next key goes to the menu and not to the page. A key that comes
+# while the window is still taking the keyboard back (from a dialog just
+# closed) is lost: it is pressed once more if the menu has not shown after
+# two seconds.
+open_menu() {  # KEY
+  timeout 5 xdotool key --clearmodifiers "alt+$1"
+  wait_for 2 menu_open && return 0
+  timeout 5 xdotool key --clearmodifiers "alt+$1"
+  await 3 "the menu of alt+$1 to open" menu_open
 }
 
 # Starts openbox and waits until it manages the screen; OPENBOX_PID.
