@@ -9,10 +9,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 dir=$(mktemp -d "${TMPDIR:-/tmp}/with-display.XXXXXX") || exit 1
 # Xvfb writes the number on this file descriptor once it accepts clients.
-# -noreset: by default the server resets when its last client leaves, and a
-# program that connects during the reset is turned away; between two tests
-# that is the moment the next one starts its first window.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 1 200); do
   [ -s "$dir/display" ] && grep -q '^[0-9][0-9]*$' "$dir/display" && break
