@@ -151,9 +151,12 @@ next_sample=$start next_advance=$((start + advance_every))
 declare -A viewer_seen
 viewers=0 games=0
 printf '%6s %9s %16s %10s %9s %16s %10s\n' minute refreshes "client priv.dirty" "client PSS" reloads "floor priv.dirty" "floor PSS"
+# The client tree's private dirty memory at each sample (KiB), for the growth.
+dirty=()
 sample() {
   local m f
   m=$(tree_memory "$client") f=$(tree_memory "$floor")
+  dirty+=("${m% *}")
   printf '%6d %9d %12.1f MiB %6.1f MiB %9d %12.1f MiB %6.1f MiB\n' $((($(date +%s) - start) / 60)) $(($(ticks) - ticks0)) \
     "$(awk -v k="${m% *}" 'BEGIN { print k / 1024 }')" "$(awk -v k="${m#* }" 'BEGIN { print k / 1024 }')" \
     $(($(grep -c '^reloaded' "$work/floor.out") - floor0)) \
@@ -192,5 +195,12 @@ echo "$minutes minutes: $refreshes automatic refreshes, $games games ended, $vie
 awk -v c="$cpu" -v n="$refreshes" -v f="$fcpu" -v r="$reloads" -v hz="$hz" 'BEGIN {
   printf "client CPU: %.1f s, %.3f s per refresh\n", c / hz, n ? c / hz / n : 0
   printf "bare view CPU: %.1f s over %d loads, %.3f s per load\n", f / hz, r, r ? f / hz / r : 0 }'
+# Growth from the first minute's sample (the first pages read and the sound
+# prepared by then), and from the start.
+if [ "${#dirty[@]}" -ge 3 ]; then
+  awk -v a="${dirty[0]}" -v b="${dirty[1]}" -v z="${dirty[${#dirty[@]} - 1]}" 'BEGIN {
+    printf "client private dirty: %.1f MiB after a minute, %.1f MiB at the end: %+.1f%% (%+.1f%% from the start, %.1f MiB)\n",
+      b / 1024, z / 1024, (z - b) * 100 / b, (z - a) * 100 / a, a / 1024 }'
+fi
 [ -n "${KEEP_WORK:-}" ] && cp "$trace" "$work/client-trace.txt"
 exit 0
