@@ -1,7 +1,6 @@
 #include "backends/sdl/audio_output.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "backends/sdl/sdl_library.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -23,11 +22,11 @@ bool environmentSets(const char* name) {
 }
 
 Result<void> tryOpen(const char* driver) {
-  if (driver) SDL_SetHint(SDL_HINT_AUDIODRIVER, driver);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(SDL_GetError());
-  if (Mix_OpenAudio(kMixRate, AUDIO_S16SYS, 2, kMixChunk) != 0) {
-    Result<void> failed = fail(Mix_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (driver) sdl().SDL_SetHint(SDL_HINT_AUDIODRIVER, driver);
+  if (sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(sdl().SDL_GetError());
+  if (sdl().Mix_OpenAudio(kMixRate, AUDIO_S16SYS, 2, kMixChunk) != 0) {
+    Result<void> failed = fail(sdl().SDL_GetError());
+    sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return failed;
   }
   return {};
@@ -38,7 +37,7 @@ void chooseSoundFont() {
   for (const char* f : kSoundFontCandidates) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(f, ec)) {
-      Mix_SetSoundFonts(f);
+      sdl().Mix_SetSoundFonts(f);
       return;
     }
   }
@@ -50,12 +49,14 @@ AudioOutput::~AudioOutput() { close(); }
 
 Result<void> AudioOutput::open() {
   if (open_) return {};
+  if (Result<const SdlLibrary*> library = loadSdlLibrary(); !library)
+    return fail("no audio output: " + library.error());
   const AudioOutput* none = nullptr;
   if (!gHolder.compare_exchange_strong(none, this))
     return fail("no audio output: another sound device of this program holds it");
   // Audio brings SDL's event part along, which would take SIGINT and SIGTERM
   // for itself (unless the environment says otherwise).
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   Result<void> opened = tryOpen(nullptr);
   if (!opened && !environmentSets("SDL_AUDIODRIVER")) {
     const Result<void> dummy = tryOpen("dummy");
@@ -67,11 +68,11 @@ Result<void> AudioOutput::open() {
     return fail("no audio output: " + opened.error());
   }
   open_ = true;
-  Mix_Init(MIX_INIT_MID | MIX_INIT_MP3);
+  sdl().Mix_Init(MIX_INIT_MID | MIX_INIT_MP3);
   chooseSoundFont();
   int rate = 0, channels = 0;
   Uint16 format = 0;
-  if (Mix_QuerySpec(&rate, &format, &channels) && rate > 0 && channels > 0) {
+  if (sdl().Mix_QuerySpec(&rate, &format, &channels) && rate > 0 && channels > 0) {
     rate_ = rate;
     channels_ = channels;
   }
@@ -80,16 +81,16 @@ Result<void> AudioOutput::open() {
 
 void AudioOutput::close() {
   if (!open_) return;
-  Mix_CloseAudio();
-  Mix_Quit();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  sdl().Mix_CloseAudio();
+  sdl().Mix_Quit();
+  sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
   open_ = false;
   gHolder.store(nullptr);
 }
 
 std::string AudioOutput::driver() const {
   if (!open_) return {};
-  const char* d = SDL_GetCurrentAudioDriver();
+  const char* d = sdl().SDL_GetCurrentAudioDriver();
   return d ? d : "";
 }
 

@@ -1,7 +1,6 @@
 #include "backends/sdl/device_table.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "backends/sdl/sdl_library.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,7 +25,7 @@ struct DeviceTable::Device {
   Mix_Music* played = nullptr;  // the stream last handed to the mixer
 
   ~Device() {
-    if (played) Mix_FreeMusic(played);
+    if (played) sdl().Mix_FreeMusic(played);
   }
 };
 
@@ -36,7 +35,7 @@ DeviceTable::~DeviceTable() = default;
 
 void DeviceTable::attach(int mixRate) {
   mixRate_ = mixRate;
-  allocatedChannels_ = Mix_AllocateChannels(kFirstChannels);
+  allocatedChannels_ = sdl().Mix_AllocateChannels(kFirstChannels);
   {
     std::lock_guard lock(mutex_);
     channelPlaying_.assign(size_t(allocatedChannels_), Slot{});
@@ -44,16 +43,16 @@ void DeviceTable::attach(int mixRate) {
   freeChannels_.clear();
   for (int ch = allocatedChannels_ - 1; ch >= 0; --ch) freeChannels_.push_back(ch);
   gAttached.store(this);
-  Mix_ChannelFinished(&DeviceTable::onChannelFinished);
-  Mix_HookMusicFinished(&DeviceTable::onMusicFinished);
+  sdl().Mix_ChannelFinished(&DeviceTable::onChannelFinished);
+  sdl().Mix_HookMusicFinished(&DeviceTable::onMusicFinished);
 }
 
 void DeviceTable::detach() {
-  Mix_ChannelFinished(nullptr);
-  Mix_HookMusicFinished(nullptr);
+  sdl().Mix_ChannelFinished(nullptr);
+  sdl().Mix_HookMusicFinished(nullptr);
   gAttached.store(nullptr);
-  Mix_HaltChannel(-1);
-  Mix_HaltMusic();
+  sdl().Mix_HaltChannel(-1);
+  sdl().Mix_HaltMusic();
   devices_.clear();
 }
 
@@ -74,7 +73,7 @@ Result<SoundId> DeviceTable::add(std::shared_ptr<MixerSound> sound) {
         std::lock_guard lock(mutex_);
         channelPlaying_.resize(size_t(more));
       }
-      Mix_AllocateChannels(more);
+      sdl().Mix_AllocateChannels(more);
       for (int ch = more - 1; ch >= allocatedChannels_; --ch) freeChannels_.push_back(ch);
       allocatedChannels_ = more;
     }
@@ -113,7 +112,7 @@ void DeviceTable::playWave(SoundId id, Device& d, bool notify) {
     std::lock_guard lock(mutex_);
     channelPlaying_[size_t(d.channel)] = Playing{id, notify};
   }
-  if (Mix_PlayChannel(d.channel, d.sound->chunk(), 0) < 0) failPlay(id, notify);
+  if (sdl().Mix_PlayChannel(d.channel, d.sound->chunk(), 0) < 0) failPlay(id, notify);
 }
 
 void DeviceTable::playMidi(SoundId id, Device& d, bool notify) {
@@ -122,7 +121,7 @@ void DeviceTable::playMidi(SoundId id, Device& d, bool notify) {
   haltMusic();
   MixerSound& sound = *d.sound;
   const Result<Mix_Music*> next = sound.takeStream();
-  if (d.played) Mix_FreeMusic(d.played);  // halted above, if it was sounding
+  if (d.played) sdl().Mix_FreeMusic(d.played);  // halted above, if it was sounding
   d.played = next ? *next : nullptr;
   if (!next) {
     // A play tells nothing but its end: the reason goes to the trace only.
@@ -140,7 +139,7 @@ void DeviceTable::playMidi(SoundId id, Device& d, bool notify) {
     const double due = std::min(sound.seconds() + kMidiEndGrace, 86400.0);
     musicEndFrame_ = uint64_t(due * mixRate_);
   }
-  if (Mix_PlayMusic(d.played, 1) != 0) {
+  if (sdl().Mix_PlayMusic(d.played, 1) != 0) {
     {
       std::lock_guard lock(mutex_);
       if (musicPlaying_ && musicPlaying_->device == id) musicPlaying_.reset();
@@ -170,7 +169,7 @@ void DeviceTable::haltChannel(int channel) {
   }
   NoticeQueue::run(wake);
   // Its finished hook now finds nothing playing there and reports nothing.
-  Mix_HaltChannel(channel);
+  sdl().Mix_HaltChannel(channel);
 }
 
 void DeviceTable::haltMusic() {
@@ -181,7 +180,7 @@ void DeviceTable::haltMusic() {
   }
   NoticeQueue::run(wake);
   if (musicOwner_) {
-    Mix_HaltMusic();
+    sdl().Mix_HaltMusic();
     musicOwner_.reset();
   }
 }

@@ -1,7 +1,6 @@
 #include "backends/sdl/mixer_sound.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "backends/sdl/sdl_library.h"
 
 #include <chrono>
 
@@ -58,22 +57,22 @@ Result<CheckedFile> readChecked(const std::string& path, std::optional<SoundKind
 }
 
 void warmUpSynthesiser() {
-  if (Mix_Music* m = Mix_LoadMUSType_RW(SDL_RWFromConstMem(kSilentSong, int(sizeof kSilentSong)), MUS_MID, 1))
-    Mix_FreeMusic(m);
+  if (Mix_Music* m = sdl().Mix_LoadMUSType_RW(sdl().SDL_RWFromConstMem(kSilentSong, int(sizeof kSilentSong)), MUS_MID, 1))
+    sdl().Mix_FreeMusic(m);
 }
 
 MixerSound::~MixerSound() {
   if (loading_.valid()) {
-    if (Mix_Music* m = loading_.get()) Mix_FreeMusic(m);
+    if (Mix_Music* m = loading_.get()) sdl().Mix_FreeMusic(m);
   }
-  if (fresh_) Mix_FreeMusic(fresh_);
-  if (chunk_) Mix_FreeChunk(chunk_);
+  if (fresh_) sdl().Mix_FreeMusic(fresh_);
+  if (chunk_) sdl().Mix_FreeChunk(chunk_);
 }
 
 size_t MixerSound::bytes() const { return midi_ ? smf_.size() : chunk_ ? size_t(chunk_->alen) : 0; }
 
 Mix_Music* MixerSound::load(const std::vector<uint8_t>& smf) {
-  return Mix_LoadMUSType_RW(SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
+  return sdl().Mix_LoadMUSType_RW(sdl().SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
 }
 
 Result<Mix_Music*> MixerSound::takeStream() {
@@ -82,19 +81,19 @@ Result<Mix_Music*> MixerSound::takeStream() {
   if (!m && loading_.valid()) m = loading_.get();
   // The background load failed: try once more here, so that Mix_GetError tells why.
   if (!m) m = load(smf_);
-  if (!m) return fail(std::string("the MIDI synthesiser cannot load the song: ") + Mix_GetError());
+  if (!m) return fail(std::string("the MIDI synthesiser cannot load the song: ") + sdl().SDL_GetError());
   return m;
 }
 
 Result<void> MixerSound::ensureSynth(const std::string& path) {
   if (!midi_ || holdsSynth()) return {};
   fresh_ = load(smf_);
-  if (!fresh_) return fail(path + ": the MIDI synthesiser cannot load it: " + Mix_GetError());
+  if (!fresh_) return fail(path + ": the MIDI synthesiser cannot load it: " + sdl().SDL_GetError());
   return {};
 }
 
 std::future<Mix_Music*> MixerSound::dropSynth() {
-  if (fresh_) Mix_FreeMusic(fresh_);
+  if (fresh_) sdl().Mix_FreeMusic(fresh_);
   fresh_ = nullptr;
   return std::move(loading_);
 }
@@ -104,7 +103,7 @@ void MixerSound::readyNext() {
   const std::vector<uint8_t>* data = &smf_;  // not changed while the sound lives
   loading_ = std::async(std::launch::async, [data] {
     Mix_Music* m = load(*data);
-    SDL_TLSCleanup();  // SDL's per-thread error text, allocated by the load
+    sdl().SDL_TLSCleanup();  // SDL's per-thread error text, allocated by the load
     return m;
   });
 }
@@ -120,13 +119,13 @@ Result<std::shared_ptr<MixerSound>> MixerSound::make(const std::string& path, Ch
       if (Result<void> loaded = s->ensureSynth(path); !loaded) return fail(loaded.error());
     }
   } else {
-    s->chunk_ = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1);
-    if (!s->chunk_) return fail(path + ": " + Mix_GetError());
+    s->chunk_ = sdl().Mix_LoadWAV_RW(sdl().SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1);
+    if (!s->chunk_) return fail(path + ": " + sdl().SDL_GetError());
     // SDL converts into a buffer sized for the conversion's widest step
     // (four to eight times a 22 kHz mono file's data); the sound needs only
     // what came out.
     if (s->chunk_->allocated && s->chunk_->alen > 0) {
-      if (void* fitted = SDL_realloc(s->chunk_->abuf, s->chunk_->alen)) s->chunk_->abuf = static_cast<Uint8*>(fitted);
+      if (void* fitted = sdl().SDL_realloc(s->chunk_->abuf, s->chunk_->alen)) s->chunk_->abuf = static_cast<Uint8*>(fitted);
     }
   }
   return s;
@@ -158,7 +157,7 @@ void ReadySynth::freeLoaded(bool wait) {
       ++it;
       continue;
     }
-    if (Mix_Music* m = it->get()) Mix_FreeMusic(m);
+    if (Mix_Music* m = it->get()) sdl().Mix_FreeMusic(m);
     it = letGo_.erase(it);
   }
 }

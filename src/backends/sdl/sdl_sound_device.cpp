@@ -1,7 +1,6 @@
 #include "backends/sdl/sdl_sound_device.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "backends/sdl/sdl_library.h"
 
 #include "base/trace.h"
 
@@ -13,7 +12,7 @@ SdlSoundDevice::~SdlSoundDevice() {
   cache_.stopPreloader();
   preparing_ = {};
   if (!output_.isOpen()) return;
-  Mix_SetPostMix(nullptr, nullptr);
+  sdl().Mix_SetPostMix(nullptr, nullptr);
   // Every sound goes before the audio closes: devices, then the kept ones
   // and the synthesisers let go of.
   devices_.detach();
@@ -65,7 +64,7 @@ Result<void> SdlSoundDevice::openAudio() {
   if (output_.isOpen()) return {};
   if (Result<void> opened = output_.open(); !opened) return opened;
   devices_.attach(output_.rate());
-  Mix_SetPostMix(&SdlSoundDevice::onPostMix, this);
+  sdl().Mix_SetPostMix(&SdlSoundDevice::onPostMix, this);
   return {};
 }
 

@@ -6,11 +6,10 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <SDL.h>
-
 #include <cerrno>
 #include <system_error>
 
+#include "backends/sdl/sdl_library.h"
 #include "backends/sdl/sound_file.h"
 
 namespace jinro {
@@ -159,7 +158,7 @@ void SoundCache::work(std::function<Result<void>()> startUp, std::promise<Result
     // system rather than staying in the arenas as the process's own memory.
     if (batchBuilt) malloc_trim(0);
   }
-  SDL_TLSCleanup();
+  releaseSdlThreadState();
 }
 
 }  // namespace jinro
