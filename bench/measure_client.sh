@@ -3,8 +3,9 @@
 # (jinro_webengine_floor) on the same page, started in turn in the same run so
 # that both see the same load on the machine: the time from the start to the
 # first page shown (the client: the start page analysed, its title in the
-# window's caption; the bare view: its load finished), the stages of the
-# client's start from its trace, and the memory of each process tree (the
+# window's caption; the bare view: its load finished, the title in its
+# caption), both seen alike from outside and by the programs' own clocks, the
+# stages of both starts from their traces, and the memory of each process tree (the
 # program and its browser processes) on that page: PSS and private dirty
 # memory (the sum of Private_Dirty in /proc/<pid>/smaps_rollup). Then the
 # client's memory on a day game page of the demo village, and the work on one
@@ -29,16 +30,16 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   --manual >/dev/null 2>&1 &
 village=$!
 client=
-cleanup() { [ -n "$client" ] && kill "$client" 2>/dev/null; [ -n "${floor:-}" ] && kill "$floor" 2>/dev/null; sleep 1; kill "$village" 2>/dev/null; rm -rf "$work"; }
+cleanup() { [ -n "$client" ] && kill "$client" 2>/dev/null; [ -n "${floor:-}" ] && kill "$floor" 2>/dev/null; sleep 1; kill "$village" 2>/dev/null; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"; }
 trap cleanup EXIT
 for _ in $(seq 1 100); do [ -s "$work/village.port" ] && break; sleep 0.1; done
 [ -s "$work/village.port" ] || { echo "the village did not start" >&2; exit 1; }
 hostport=127.0.0.1:$(cat "$work/village.port")
 url="http://$hostport/jinro/"
 
-caption() {
+caption() {  # [PID]: the captions of that program's windows (the client's by default)
   local w
-  for w in $(xdotool search --pid "$client" 2>/dev/null); do
+  for w in $(xdotool search --pid "${1:-$client}" 2>/dev/null); do
     xprop -id "$w" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
   done
 }
@@ -79,6 +80,19 @@ mark_ms() {  # FILE FROM TO: milliseconds between two trace marks
     END { if (ta && tb) printf "%.0f\n", (tb - ta) / 1e6 }' "$1"
 }
 
+stages_since_launch() {  # TRACE LAST: "<stage> <ms since the one before>" up to LAST
+  awk -v last="$2" '$1 == "jinro-trace" && !seen[$2]++ { if (prev) printf "%s %.1f\n", $2, ($3 - prev) / 1e6; prev = $3 }
+       $2 == last { exit }' "$1"
+}
+print_stage_medians() {  # FILE of stage lines from several starts
+  awk '{ v[$1] = v[$1] " " $2; if (!($1 in o)) { o[$1] = ++n; name[n] = $1 } }
+       END { for (k = 1; k <= n; k++) print name[k], v[name[k]] }' "$1" |
+    while read -r stage values; do
+      # shellcheck disable=SC2086
+      printf '  %-22s %7s ms\n' "$stage" "$(printf '%s\n' $values | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')"
+    done
+}
+
 # start_client: starts the client and waits for its first page; sets elapsed
 # to the milliseconds from the start to the start page's title in the caption.
 start_client() {
@@ -95,19 +109,31 @@ start_client() {
 }
 stop_client() { kill "$client" 2>/dev/null; wait "$client" 2>/dev/null; client=; }
 
-# start_floor: the bare view on the same page, left open; sets floor_elapsed.
+# The client turns the browser's GPU process off on Xvfb (it gives pages that
+# never report their scroll position there); the bare view gets the same, so
+# that both start the same set of processes.
+floor_flags=${QTWEBENGINE_CHROMIUM_FLAGS:-}
+display_number=${DISPLAY#*:} display_number=${display_number%%.*}
+if [ "$(cat "/proc/$(cat "/tmp/.X$display_number-lock" 2>/dev/null | tr -d ' ')/comm" 2>/dev/null)" = Xvfb ] &&
+  [[ $floor_flags != *--disable-gpu* ]]; then
+  floor_flags="${floor_flags:+$floor_flags }--disable-gpu"
+fi
+
+# start_floor: the bare view on the same page, left open; sets floor_elapsed
+# (polled as the client's is: the bare view puts the page's title in its
+# caption when the load has finished) and floor_own (its own clock).
 start_floor() {
-  local t0 done_ns=
+  local t0 t1
   : >"$work/floor.out"
   t0=$(date +%s%N)
-  "${launch[@]}" "$bin/jinro_webengine_floor" --stay "${url}index2.html" >"$work/floor.out" 2>"$work/floor.err" &
+  JINRO_TRACE=1 QTWEBENGINE_CHROMIUM_FLAGS=$floor_flags "${launch[@]}" "$bin/jinro_webengine_floor" --stay "${url}index2.html" >"$work/floor.out" 2>"$work/floor.err" &
   floor=$!
-  until [ -n "$done_ns" ]; do
-    done_ns=$(awk '$1 == "loaded" { print $2 }' "$work/floor.out")
+  until caption "$floor" | grep -q '入口'; do
     [ $(( ($(date +%s%N) - t0) / 1000000 )) -gt 60000 ] && { echo "the bare view loaded nothing within 60 s" >&2; exit 1; }
     sleep 0.02
   done
-  floor_elapsed=$(( (done_ns - t0) / 1000000 ))
+  t1=$(date +%s%N)
+  floor_elapsed=$(( (t1 - t0) / 1000000 ))
   floor_own=$(awk '$1 == "jinro-trace" && $2 == "launch" { print $3 }' "$work/floor.err" |
     awk -v done="$(awk '$1 == "loaded" { print $3 }' "$work/floor.out")" '{ printf "%.0f\n", (done - $1) / 1e6 }')
 }
@@ -118,7 +144,7 @@ stop_floor() { kill "$floor" 2>/dev/null; wait "$floor" 2>/dev/null; floor=; }
 # jinro.ini, as a new player's does. Memory is read 3 s after the first page.
 runs=${RUNS:-5}
 times=() floor_times=() own=() floor_owns=() c_pss=() c_pd=() f_pss=() f_pd=() p_pss=() p_pd=() p_anon=()
-: >"$work/stages.txt"
+: >"$work/stages.txt" && : >"$work/floor-stages.txt"
 have_floor=; [ -x "$bin/jinro_webengine_floor" ] && have_floor=1
 for i in $(seq 1 "$runs"); do
   start_client
@@ -130,13 +156,13 @@ for i in $(seq 1 "$runs"); do
   read -r a b c <<<"$(process_memory "$client")"
   p_pss+=("$a") p_pd+=("$b") p_anon+=("$c")
   # Each stage of this start since the one before, from the client's own trace.
-  awk '$1 == "jinro-trace" && !seen[$2]++ { if (prev) printf "%s %.1f\n", $2, ($3 - prev) / 1e6; prev = $3 }
-       $2 == "caption-set" { exit }' "$work/trace.txt" >>"$work/stages.txt"
+  stages_since_launch "$work/trace.txt" caption-set >>"$work/stages.txt"
   [ "$i" -lt "$runs" ] && stop_client
   if [ -n "$have_floor" ]; then
     start_floor
     floor_times+=("$floor_elapsed")
     floor_owns+=("$floor_own")
+    stages_since_launch "$work/floor.err" load-finished >>"$work/floor-stages.txt"
     sleep 3
     read -r pss pd n <<<"$(tree_memory "$floor")"
     f_pss+=("$pss") f_pd+=("$pd") f_n=$n
@@ -148,11 +174,7 @@ com=$(printf '%s\n' "${own[@]}" | median)
 echo "start to first page shown: median $cm ms (${times[*]}), seen from outside (caption polled every 20 ms)"
 echo "  by the client's own clock, launch to caption-set: median $com ms (${own[*]})"
 echo "stages of the client's starts (medians, each since the one before):"
-awk '{ v[$1] = v[$1] " " $2; if (!($1 in o)) { o[$1] = ++n; name[n] = $1 } }
-     END { for (k = 1; k <= n; k++) print name[k], v[name[k]] }' "$work/stages.txt" |
-  while read -r stage values; do
-    printf '  %-22s %7s ms\n' "$stage" "$(printf '%s\n' $values | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')"
-  done
+print_stage_medians "$work/stages.txt"
 cpss=$(printf '%s\n' "${c_pss[@]}" | median) cpd=$(printf '%s\n' "${c_pd[@]}" | median)
 echo "client on the start page ($c_n processes): PSS $(mib "$cpss") MiB, private dirty $(mib "$cpd") MiB (medians)"
 echo "  the client process alone: PSS $(mib "$(printf '%s\n' "${p_pss[@]}" | median)") MiB," \
@@ -162,8 +184,10 @@ if [ -n "$have_floor" ]; then
   fm=$(printf '%s\n' "${floor_times[@]}" | median)
   fpss=$(printf '%s\n' "${f_pss[@]}" | median) fpd=$(printf '%s\n' "${f_pd[@]}" | median)
   fom=$(printf '%s\n' "${floor_owns[@]}" | median)
-  echo "bare WebEngine view, start to the same page loaded: median $fm ms (${floor_times[*]})"
+  echo "bare WebEngine view, start to the same page loaded: median $fm ms (${floor_times[*]}), seen from outside (caption polled)"
   echo "  by its own clock, launch to loadFinished: median $fom ms (${floor_owns[*]})"
+  echo "stages of the bare view's starts (medians, each since the one before):"
+  print_stage_medians "$work/floor-stages.txt"
   echo "bare view on the same page ($f_n processes): PSS $(mib "$fpss") MiB, private dirty $(mib "$fpd") MiB (medians)"
   awk -v c="$cm" -v f="$fm" -v cp="$cpss" -v fp="$fpss" -v cd="$cpd" -v fd="$fpd" 'BEGIN {
     printf "client / bare view: start-up %.2fx, PSS %.2fx; private dirty %+.1f MiB\n", c / f, cp / fp, (cd - fd) / 1024 }'

@@ -22,11 +22,27 @@
 #include <ctime>
 #include <unistd.h>
 
+namespace {
+
+// With JINRO_TRACE=1, the same stage lines as the client's trace, so that
+// bench/measure_client.sh can set the two starts side by side.
+void mark(const char* stage) {
+  static const bool on = qgetenv("JINRO_TRACE") == "1";
+  if (!on) return;
+  timespec mono{};
+  clock_gettime(CLOCK_MONOTONIC, &mono);
+  std::fprintf(stderr, "jinro-trace %s %lld\n", stage, mono.tv_sec * 1000000000LL + mono.tv_nsec);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  mark("process-start");
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
+  mark("application-ready");
   bool stay = false;
   int reloadMs = 0;
   const char* post = nullptr;
@@ -54,14 +70,19 @@ int main(int argc, char** argv) {
     request.setPostData(QByteArray(post));
   }
   QWebEngineView view;
+  mark("browser-created");
   long loads = 0;
   QObject::connect(&view, &QWebEngineView::loadFinished, [&](bool ok) {
     if (++loads == 1) {
+      mark("load-finished");
       timespec now{}, mono{};
       clock_gettime(CLOCK_REALTIME, &now);
       clock_gettime(CLOCK_MONOTONIC, &mono);
       std::printf("%s %lld %lld\n", ok ? "loaded" : "failed", now.tv_sec * 1000000000LL + now.tv_nsec,
                   mono.tv_sec * 1000000000LL + mono.tv_nsec);
+      // As the client shows the title of a page it has read: for a script
+      // that watches both captions alike.
+      view.setWindowTitle(view.title());
     } else {
       std::printf("reloaded %ld\n", loads - 1);
     }
@@ -71,6 +92,8 @@ int main(int argc, char** argv) {
   });
   view.resize(900, 700);
   view.load(request);
+  mark("start-page-requested");
   view.show();
+  mark("window-shown");
   return app.exec();
 }
