@@ -135,8 +135,7 @@ open_archive() {
   xdotool key p
   wait_for 10 sh -c "xdotool search --name '^過去の記録\$' >/dev/null 2>&1" || e2e_fail "過去の記録 did not open"
   # No window manager here gives the dialog the keyboard: the keys go to it.
-  xdotool windowfocus --sync "$(xdotool search --name '^過去の記録$' | head -n 1)" 2>/dev/null
-  sleep 0.3
+  focus_on "$(xdotool search --name '^過去の記録$' | head -n 1)"
 }
 open_archive
 xdotool key --clearmodifiers Return
