@@ -109,15 +109,16 @@ void ClientApplication::start() {
   // Every page is converted with a table that takes a moment to build: built
   // beside the start-up rather than on the first page.
   tableBuilder_ = std::thread(prepareUtf16ToShiftJis);
-  // The audio output, the soundfont and the alarms' files (asked for by the
-  // client's start) are prepared once the first page has loaded: on a machine
-  // of few cores they would otherwise take CPU from the browser's start, and
-  // no alarm can come before a game page. A first page that never loads
-  // holds them back for a few seconds at most.
+  // The sound libraries, the audio output, the soundfont and the alarms'
+  // files (asked for by the client's start) are prepared once the first page
+  // has been read: on a machine of few cores they would otherwise take CPU
+  // from the browser's start and from reading the page back, and no alarm can
+  // come before a game page. A first page that never loads holds them back
+  // for a few seconds at most.
   auto prepareSound = [self = QPointer<ClientApplication>(this)] {
     if (self && self->sound_) self->sound_->prepare();  // a second call does nothing
   };
-  QObject::connect(browser_->view(), &QWebEngineView::loadFinished, this, prepareSound, Qt::SingleShotConnection);
+  QObject::connect(browser_, &qt::WebEngineBrowser::documentRead, this, prepareSound, Qt::SingleShotConnection);
   QTimer::singleShot(kSoundPreparationLatest, this, prepareSound);
   client_->start();
   traceMark("start-page-requested");

@@ -304,6 +304,7 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
                          traceMark("html-received");
                          const QString html = result.toString();
                          self->sink_->documentComplete(toUtf16(url.toString()), toUtf16(html));
+                         if (self) emit self->documentRead();
                        });
 }
 

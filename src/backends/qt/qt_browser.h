@@ -91,6 +91,10 @@ class WebEngineBrowser : public QObject, public Browser {
   // Counts of what happened, for the diagnostics line of the test builds.
   uint64_t generation() const { return generation_; }
 
+ signals:
+  // A completed document's HTML has been handed to the client.
+  void documentRead();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
