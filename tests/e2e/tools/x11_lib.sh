@@ -176,8 +176,8 @@ stop_openbox() {
 # A window manager that has gone leaves its marks on the root window (the
 # check window, the active window, the work area). A program started after
 # would take them for a window manager's and wait on it for what it does
-# itself without one (moves, the keyboard). Xvfb resets only when its last
-# client leaves, and with-display.sh reuses a display that is already up.
+# itself without one (moves, the keyboard). The display outlives the test:
+# with-display.sh keeps its Xvfb from resetting, or reuses one already up.
 forget_window_manager() {
   local p
   for p in $(timeout 5 xprop -root 2>/dev/null | sed -n 's/^\(_NET_[A-Z_]*\|_OB_[A-Z_]*\)(.*/\1/p'); do
