@@ -106,6 +106,16 @@ start_client() {
   done
   t1=$(date +%s%N)
   elapsed=$(( (t1 - t0) / 1000000 ))
+  # The bare view is given the size of the client's whole window (its page
+  # has a little less, beside the menus and bars), so that it paints no more.
+  if [ -z "${client_size:-}" ]; then
+    local w
+    for w in $(xdotool search --pid "$client" 2>/dev/null); do
+      xprop -id "$w" WM_CLASS 2>/dev/null | grep -q CLS_ZAZOR_AVOVEZ_32v1 || continue
+      client_size=$(xdotool getwindowgeometry "$w" | sed -n 's/^ *Geometry: \([0-9]*x[0-9]*\)$/\1/p')
+    done
+    client_size=${client_size:-600x400}
+  fi
 }
 stop_client() { kill "$client" 2>/dev/null; wait "$client" 2>/dev/null; client=; }
 
@@ -126,7 +136,8 @@ start_floor() {
   local t0 t1
   : >"$work/floor.out"
   t0=$(date +%s%N)
-  JINRO_TRACE=1 QTWEBENGINE_CHROMIUM_FLAGS=$floor_flags "${launch[@]}" "$bin/jinro_webengine_floor" --stay "${url}index2.html" >"$work/floor.out" 2>"$work/floor.err" &
+  JINRO_TRACE=1 QTWEBENGINE_CHROMIUM_FLAGS=$floor_flags "${launch[@]}" "$bin/jinro_webengine_floor" --stay \
+    --size "$client_size" "${url}index2.html" >"$work/floor.out" 2>"$work/floor.err" &
   floor=$!
   until caption "$floor" | grep -q '入口'; do
     [ $(( ($(date +%s%N) - t0) / 1000000 )) -gt 60000 ] && { echo "the bare view loaded nothing within 60 s" >&2; exit 1; }
@@ -184,7 +195,7 @@ if [ -n "$have_floor" ]; then
   fm=$(printf '%s\n' "${floor_times[@]}" | median)
   fpss=$(printf '%s\n' "${f_pss[@]}" | median) fpd=$(printf '%s\n' "${f_pd[@]}" | median)
   fom=$(printf '%s\n' "${floor_owns[@]}" | median)
-  echo "bare WebEngine view, start to the same page loaded: median $fm ms (${floor_times[*]}), seen from outside (caption polled)"
+  echo "bare WebEngine view ($client_size), start to the same page loaded: median $fm ms (${floor_times[*]}), seen from outside (caption polled)"
   echo "  by its own clock, launch to loadFinished: median $fom ms (${floor_owns[*]})"
   echo "stages of the bare view's starts (medians, each since the one before):"
   print_stage_medians "$work/floor-stages.txt"

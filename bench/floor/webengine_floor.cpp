@@ -6,6 +6,9 @@
 //   jinro_webengine_floor URL            quits once the page has loaded
 //   jinro_webengine_floor --stay URL     stays open (for a script to read its
 //                                        memory) until it is killed
+//   jinro_webengine_floor --size WxH ... the view's size (default 900x700):
+//                                        the client's window's, so that both
+//                                        paint as much
 //   jinro_webengine_floor --reload-every MS [--post BODY] URL
 //                                        stays open and loads the page again
 //                                        MS milliseconds after each load,
@@ -46,6 +49,7 @@ int main(int argc, char** argv) {
   bool stay = false;
   int reloadMs = 0;
   const char* post = nullptr;
+  int width = 900, height = 700;
   int i = 1;
   for (; i < argc - 1; ++i) {
     if (std::strcmp(argv[i], "--stay") == 0) {
@@ -55,12 +59,15 @@ int main(int argc, char** argv) {
       stay = true;
     } else if (std::strcmp(argv[i], "--post") == 0 && i + 2 < argc) {
       post = argv[++i];
+    } else if (std::strcmp(argv[i], "--size") == 0 && i + 2 < argc &&
+               std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2 && width > 0 && height > 0) {
+      ++i;
     } else {
       break;
     }
   }
   if (i != argc - 1) {
-    std::fprintf(stderr, "usage: %s [--stay | --reload-every MS [--post BODY]] URL\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--size WxH] [--stay | --reload-every MS [--post BODY]] URL\n", argv[0]);
     return 2;
   }
   QWebEngineHttpRequest request(QUrl(QString::fromLocal8Bit(argv[i])));
@@ -90,7 +97,7 @@ int main(int argc, char** argv) {
     if (!stay) QCoreApplication::quit();
     if (reloadMs > 0) QTimer::singleShot(reloadMs, &view, [&view, &request] { view.load(request); });
   });
-  view.resize(900, 700);
+  view.resize(width, height);
   view.load(request);
   mark("start-page-requested");
   view.show();
