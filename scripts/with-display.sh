@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command with an X display: the one in DISPLAY if it answers, else a
-# private Xvfb that is stopped afterwards and does not reset meanwhile. Xvfb picks the display number
-# itself (-displayfd), so runs that start at the same moment never take the
-# same one.
+# private Xvfb that is stopped afterwards and does not reset meanwhile. Xvfb
+# picks the display number itself (-displayfd), so runs that start at the
+# same moment never take the same one.
 set -u
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$@"
