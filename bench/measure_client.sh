@@ -14,6 +14,7 @@
 # Environment: RUNS (rounds of one start each, default 5).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/bench/processes.sh"
 build=${1:-$root/build}
 bin="$build/bin"
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
@@ -42,14 +43,6 @@ caption() {  # [PID]: the captions of that program's windows (the client's by de
   for w in $(xdotool search --pid "${1:-$client}" 2>/dev/null); do
     xprop -id "$w" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
   done
-}
-tree_pids() {  # the process and all its descendants
-  local pids=("$1") i=0 p
-  while [ $i -lt ${#pids[@]} ]; do
-    for p in $(pgrep -P "${pids[$i]}"); do pids+=("$p"); done
-    i=$((i + 1))
-  done
-  echo "${pids[@]}"
 }
 # tree_memory PID: "<PSS KiB> <Private_Dirty KiB> <processes>" of the tree,
 # from smaps_rollup (private dirty: the memory the tree alone has written,

@@ -17,6 +17,7 @@
 # keeps the scratch folder with the raw traces.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/bench/processes.sh"
 build=$(cd "${1:-$root/build}" 2>/dev/null && pwd) || { echo "no build folder ${1:-$root/build}" >&2; exit 2; }
 bin="$build/bin"
 for f in jinro-client quill_pane jinro-village; do
@@ -40,30 +41,16 @@ url="http://127.0.0.1:0/jinro/"
 
 work=$(mktemp -d /tmp/jinro-page-to-sound.XXXXXX)
 village= client= app=
-own_viewers() {  # the log viewers the client started from our copy
-  local p
-  for p in $(pgrep -x quill_pane 2>/dev/null); do
-    [ "$(readlink "/proc/$p/exe" 2>/dev/null)" = "$app/quill_pane" ] && echo "$p"
-  done
-}
 stop_client() {
   [ -n "$client" ] || return 0
-  kill "$client" 2>/dev/null
-  for _ in $(seq 1 50); do kill -0 "$client" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$client" 2>/dev/null
-  wait "$client" 2>/dev/null
+  stop_pid "$client"
   client=
   local p
-  for p in $(own_viewers); do kill "$p" 2>/dev/null; done
+  for p in $(own_viewers "$app"); do kill "$p" 2>/dev/null; done
 }
 cleanup() {
   stop_client
-  if [ -n "$village" ]; then
-    kill "$village" 2>/dev/null
-    for _ in $(seq 1 50); do kill -0 "$village" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$village" 2>/dev/null
-    wait "$village" 2>/dev/null
-  fi
+  stop_pid "$village"
   if [ -n "${KEEP_WORK:-}" ]; then echo "traces kept in $work" >&2; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
@@ -198,7 +185,7 @@ run_case() {
     # The log viewer that nightfall and the game's end start is closed, and
     # given time to go, so that it does not share the CPU with the next page.
     sleep 0.5
-    for p in $(own_viewers); do kill "$p" 2>/dev/null && viewers=$((viewers + 1)); done
+    for p in $(own_viewers "$app"); do kill "$p" 2>/dev/null && viewers=$((viewers + 1)); done
     sleep 0.3
     kill -0 "$client" 2>/dev/null || { echo "$name: the client ended" >&2; return 1; }
   done

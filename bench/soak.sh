@@ -17,6 +17,7 @@
 # "heaptrack -o /tmp/soak" to see where its memory goes).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/bench/processes.sh"
 minutes=${1:-}
 case "$minutes" in ''|*[!0-9]*) echo "usage: bash bench/soak.sh MINUTES [BUILD_DIR]" >&2; exit 2 ;; esac
 build=$(cd "${2:-$root/build}" 2>/dev/null && pwd) || { echo "no build folder ${2:-$root/build}" >&2; exit 2; }
@@ -41,23 +42,10 @@ cp "$bin"/*.wav "$bin"/*.mid "$app/" 2>/dev/null
 printf '[ZENPAN]\r\njidokosin_kankaku=1\r\n' >"$app/jinro.ini"
 
 village= client= floor=
-own_viewers() {
-  local p
-  for p in $(pgrep -x quill_pane 2>/dev/null); do
-    [ "$(readlink "/proc/$p/exe" 2>/dev/null)" = "$app/quill_pane" ] && echo "$p"
-  done
-}
-stop_pid() {
-  [ -n "$1" ] || return 0
-  kill "$1" 2>/dev/null
-  for _ in $(seq 1 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-}
 cleanup() {
   stop_pid "$client"; stop_pid "$floor"
   local p
-  for p in $(own_viewers); do kill "$p" 2>/dev/null; done
+  for p in $(own_viewers "$app"); do kill "$p" 2>/dev/null; done
   stop_pid "$village"
   if [ -n "${KEEP_WORK:-}" ]; then echo "kept in $work" >&2; else rm -rf "$work"; fi
 }
@@ -75,14 +63,6 @@ control() { curl -s -m 5 "http://$hostport/__control/$1"; }
 phase() { control state | sed -n 's/.*"phase":"\([a-z]*\)".*/\1/p'; }
 
 # --- memory and CPU of a process tree ----------------------------------------
-tree_pids() {
-  local pids=("$1") i=0 p
-  while [ $i -lt ${#pids[@]} ]; do
-    for p in $(pgrep -P "${pids[$i]}"); do pids+=("$p"); done
-    i=$((i + 1))
-  done
-  echo "${pids[@]}"
-}
 tree_memory() {  # PID: "<private dirty KiB> <PSS KiB>"
   local p files=()
   for p in $(tree_pids "$1"); do files+=("/proc/$p/smaps_rollup"); done
@@ -177,7 +157,7 @@ while :; do
     next_advance=$((now + advance_every))
   fi
   # A log viewer is read for a while, then closed.
-  for p in $(own_viewers); do
+  for p in $(own_viewers "$app"); do
     if [ -z "${viewer_seen[$p]:-}" ]; then
       viewer_seen[$p]=$now viewers=$((viewers + 1))
     elif [ $((now - viewer_seen[$p])) -ge "$viewer_seconds" ]; then
