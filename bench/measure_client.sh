@@ -5,8 +5,8 @@
 # first page shown (the client: the start page analysed, its title in the
 # window's caption; the bare view: its load finished, the title in its
 # caption), both seen alike from outside and by the programs' own clocks, the
-# stages of both starts from their traces, and the memory of each process tree (the
-# program and its browser processes) on that page: PSS and private dirty
+# stages of both starts from their traces, and the memory of each process
+# tree (the program and its browser processes) on that page: PSS and private dirty
 # memory (the sum of Private_Dirty in /proc/<pid>/smaps_rollup). Then the
 # client's memory on a day game page of the demo village, and the work on one
 # completed page (the jinro_bench benchmarks of the event sink).
@@ -86,6 +86,14 @@ print_stage_medians() {  # FILE of stage lines from several starts
     done
 }
 
+client_window() {  # the client's main window (its class), else its last window
+  local w
+  for w in $(xdotool search --pid "$client" 2>/dev/null); do
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q CLS_ZAZOR_AVOVEZ_32v1 && break
+  done
+  echo "$w"
+}
+
 # start_client: starts the client and waits for its first page; sets elapsed
 # to the milliseconds from the start to the start page's title in the caption.
 start_client() {
@@ -102,11 +110,7 @@ start_client() {
   # The bare view is given the size of the client's whole window (its page
   # has a little less, beside the menus and bars), so that it paints no more.
   if [ -z "${client_size:-}" ]; then
-    local w
-    for w in $(xdotool search --pid "$client" 2>/dev/null); do
-      xprop -id "$w" WM_CLASS 2>/dev/null | grep -q CLS_ZAZOR_AVOVEZ_32v1 || continue
-      client_size=$(xdotool getwindowgeometry "$w" | sed -n 's/^ *Geometry: \([0-9]*x[0-9]*\)$/\1/p')
-    done
+    client_size=$(xdotool getwindowgeometry "$(client_window)" | sed -n 's/^ *Geometry: \([0-9]*x[0-9]*\)$/\1/p')
     client_size=${client_size:-600x400}
   fi
 }
@@ -199,10 +203,7 @@ if [ -n "$have_floor" ]; then
 fi
 
 # Log in with the page's form and measure on a day page.
-w=$(xdotool search --pid "$client" | tail -n 1)
-for w in $(xdotool search --pid "$client"); do
-  xprop -id "$w" WM_CLASS 2>/dev/null | grep -q CLS_ZAZOR_AVOVEZ_32v1 && break
-done
+w=$(client_window)
 curl -s "http://$hostport/__control/state" >/dev/null
 xdotool mousemove --window "$w" 400 260 click 1
 xdotool key --clearmodifiers Tab Tab Tab Return

@@ -42,33 +42,8 @@ Result<SdlLibrary> openSdlLibrary(const char* sdlName, const char* mixerName) {
     function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
     if (!function && missing.empty()) missing = name;
   };
-#define JINRO_FIND(library, name) find(library, #name, l.name)
-  JINRO_FIND(base, SDL_SetHint);
-  JINRO_FIND(base, SDL_InitSubSystem);
-  JINRO_FIND(base, SDL_QuitSubSystem);
-  JINRO_FIND(base, SDL_GetError);
-  JINRO_FIND(base, SDL_GetCurrentAudioDriver);
-  JINRO_FIND(base, SDL_RWFromConstMem);
-  JINRO_FIND(base, SDL_realloc);
-  JINRO_FIND(base, SDL_TLSCleanup);
-  JINRO_FIND(mixer, Mix_Init);
-  JINRO_FIND(mixer, Mix_Quit);
-  JINRO_FIND(mixer, Mix_OpenAudio);
-  JINRO_FIND(mixer, Mix_CloseAudio);
-  JINRO_FIND(mixer, Mix_QuerySpec);
-  JINRO_FIND(mixer, Mix_SetSoundFonts);
-  JINRO_FIND(mixer, Mix_AllocateChannels);
-  JINRO_FIND(mixer, Mix_ChannelFinished);
-  JINRO_FIND(mixer, Mix_HookMusicFinished);
-  JINRO_FIND(mixer, Mix_SetPostMix);
-  JINRO_FIND(mixer, Mix_LoadWAV_RW);
-  JINRO_FIND(mixer, Mix_LoadMUSType_RW);
-  JINRO_FIND(mixer, Mix_FreeChunk);
-  JINRO_FIND(mixer, Mix_FreeMusic);
-  JINRO_FIND(mixer, Mix_PlayChannel);
-  JINRO_FIND(mixer, Mix_PlayMusic);
-  JINRO_FIND(mixer, Mix_HaltChannel);
-  JINRO_FIND(mixer, Mix_HaltMusic);
+#define JINRO_FIND(library, name) find(library, #name, l.name);
+  JINRO_SDL_FUNCTIONS(JINRO_FIND)
 #undef JINRO_FIND
   if (!missing.empty()) {
     dlclose(mixer);

@@ -16,33 +16,22 @@
 
 namespace jinro {
 
+// Every SDL function the backend calls, with the library that has it: one
+// list for the table below and for its lookup.
+#define JINRO_SDL_FUNCTIONS(X)                                                                    \
+  X(base, SDL_SetHint) X(base, SDL_InitSubSystem) X(base, SDL_QuitSubSystem) X(base, SDL_GetError) \
+  X(base, SDL_GetCurrentAudioDriver) X(base, SDL_RWFromConstMem) X(base, SDL_realloc)             \
+  X(base, SDL_TLSCleanup) X(mixer, Mix_Init) X(mixer, Mix_Quit) X(mixer, Mix_OpenAudio)           \
+  X(mixer, Mix_CloseAudio) X(mixer, Mix_QuerySpec) X(mixer, Mix_SetSoundFonts)                    \
+  X(mixer, Mix_AllocateChannels) X(mixer, Mix_ChannelFinished) X(mixer, Mix_HookMusicFinished)    \
+  X(mixer, Mix_SetPostMix) X(mixer, Mix_LoadWAV_RW) X(mixer, Mix_LoadMUSType_RW)                  \
+  X(mixer, Mix_FreeChunk) X(mixer, Mix_FreeMusic) X(mixer, Mix_PlayChannel) X(mixer, Mix_PlayMusic) \
+  X(mixer, Mix_HaltChannel) X(mixer, Mix_HaltMusic)
+
 struct SdlLibrary {
-  decltype(&::SDL_SetHint) SDL_SetHint;
-  decltype(&::SDL_InitSubSystem) SDL_InitSubSystem;
-  decltype(&::SDL_QuitSubSystem) SDL_QuitSubSystem;
-  decltype(&::SDL_GetError) SDL_GetError;
-  decltype(&::SDL_GetCurrentAudioDriver) SDL_GetCurrentAudioDriver;
-  decltype(&::SDL_RWFromConstMem) SDL_RWFromConstMem;
-  decltype(&::SDL_realloc) SDL_realloc;
-  decltype(&::SDL_TLSCleanup) SDL_TLSCleanup;
-  decltype(&::Mix_Init) Mix_Init;
-  decltype(&::Mix_Quit) Mix_Quit;
-  decltype(&::Mix_OpenAudio) Mix_OpenAudio;
-  decltype(&::Mix_CloseAudio) Mix_CloseAudio;
-  decltype(&::Mix_QuerySpec) Mix_QuerySpec;
-  decltype(&::Mix_SetSoundFonts) Mix_SetSoundFonts;
-  decltype(&::Mix_AllocateChannels) Mix_AllocateChannels;
-  decltype(&::Mix_ChannelFinished) Mix_ChannelFinished;
-  decltype(&::Mix_HookMusicFinished) Mix_HookMusicFinished;
-  decltype(&::Mix_SetPostMix) Mix_SetPostMix;
-  decltype(&::Mix_LoadWAV_RW) Mix_LoadWAV_RW;
-  decltype(&::Mix_LoadMUSType_RW) Mix_LoadMUSType_RW;
-  decltype(&::Mix_FreeChunk) Mix_FreeChunk;
-  decltype(&::Mix_FreeMusic) Mix_FreeMusic;
-  decltype(&::Mix_PlayChannel) Mix_PlayChannel;
-  decltype(&::Mix_PlayMusic) Mix_PlayMusic;
-  decltype(&::Mix_HaltChannel) Mix_HaltChannel;
-  decltype(&::Mix_HaltMusic) Mix_HaltMusic;
+#define JINRO_SDL_MEMBER(library, name) decltype(&::name) name = nullptr;
+  JINRO_SDL_FUNCTIONS(JINRO_SDL_MEMBER)
+#undef JINRO_SDL_MEMBER
 };
 
 // The libraries as the system's loader finds them by these names.
