@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "base/trace.h"
 
@@ -70,6 +71,22 @@ void AlarmPlayer::preloadAlarmSounds() {
     if (!alarm.soundPath.empty()) paths.push_back(resolved(alarm.soundPath));
   }
   device_.preload(paths);
+  if (gamePageSeen_) readyFirstSong();
+}
+
+void AlarmPlayer::gamePageRead() {
+  if (std::exchange(gamePageSeen_, true)) return;
+  readyFirstSong();
+}
+
+void AlarmPlayer::readyFirstSong() {
+  for (int k = 0; k < kAlarmKindCount; ++k) {
+    const AlarmKind kind = static_cast<AlarmKind>(k);
+    const std::string& soundPath = settings_.alarm(kind).soundPath;
+    if (soundKindOf(kind) != SoundKind::midi || soundPath.empty()) continue;
+    device_.readySong(resolved(soundPath));
+    return;
+  }
 }
 
 void AlarmPlayer::closeSounding() {

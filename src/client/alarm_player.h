@@ -33,6 +33,11 @@ class AlarmPlayer {
   void stopCapacityAlarm();
   // The sound files of every kind handed to the device to read ahead.
   void preloadAlarmSounds();
+  // A game page was read: from now on a game may end, and the first of the
+  // songs that tell its end (the settings name the villagers' win first) is
+  // readied on the device, here and after every preload. Its synthesiser
+  // weighs more than all the files, and no game ends on the lobby pages.
+  void gamePageRead();
 
   bool isCurrent(AlarmKind kind) const { return current_ == kind; }
   void forgetCurrent() { current_.reset(); }
@@ -50,6 +55,7 @@ class AlarmPlayer {
   std::string resolved(const std::string& soundPath) const;
   void noteOpen(AlarmKind kind, const std::string& path, const Result<SoundId>& opened);
   void closeSounding();
+  void readyFirstSong();
 
   SoundDevice& device_;
   const Settings& settings_;
@@ -64,6 +70,7 @@ class AlarmPlayer {
   std::optional<Sounding> sounding_;
   std::optional<AlarmKind> current_;
   bool soundOn_ = true;
+  bool gamePageSeen_ = false;
   AlarmProblems problems_;
   std::function<void(const std::string&)> problemsChanged_;
 };

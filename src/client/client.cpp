@@ -270,7 +270,10 @@ void Client::documentComplete(std::u16string_view url, std::u16string_view html)
   const std::string pageUrl = utf16ToUtf8(url);
   const PageReading reading = readPage(triggers_, pageText_, pageUrl);
   traceMark("analysed");
-  if (reading.gamePage) notebook_.pageOfVillage(reading.url, reading.village);
+  if (reading.gamePage) {
+    notebook_.pageOfVillage(reading.url, reading.village);
+    alarms_.gamePageRead();
+  }
   const PageReaction reaction = monitor_.follow(reading);
   apply(reaction);
   speech_.show(pageText_, pageUrl, reaction.keepScroll, reaction.speechCopy, reaction.gameOver, settings_.serverKind);

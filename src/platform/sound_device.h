@@ -49,6 +49,9 @@ class SoundDevice {
   // The files the alarms will play, so that a device may read them ahead of
   // time; open() alone must still work for any file.
   virtual void preload(const std::vector<std::string>& paths) { (void)paths; }
+  // The song (a MIDI file) likely to play next, so that a device may load
+  // what playing it takes ahead of time.
+  virtual void readySong(const std::string& path) { (void)path; }
 };
 
 }  // namespace jinro

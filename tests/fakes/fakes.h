@@ -84,6 +84,8 @@ class FakeSoundDevice : public SoundDevice {
     sounds.erase(it);
   }
   void setEndHandler(EndHandler h) override { handler = std::move(h); }
+  void readySong(const std::string& path) override { readied.push_back(path); }
+  std::vector<std::string> readied;  // readySong's paths, in order
 
   // The sound plays to its end (when it is playing); then every notice
   // waiting, this one last, goes to the handler.

@@ -411,16 +411,21 @@ TEST_F(SdlSoundDeviceTest, MidiOpenedOverAndOverPlaysEachTime) {
 // Only one MIDI sound holds a synthesiser loaded ahead; the others load
 // theirs when played. Preloaded songs and songs played in turn, back and
 // forth, each sound from their start to their end, and a kept song whose
-// synthesiser went to another one plays again.
+// synthesiser went to another one plays again; so do songs readied ahead,
+// before they were built and after.
 TEST_F(SdlSoundDeviceTest, MidiSongsPlayedInTurnEachSoundToTheirEnd) {
   const std::string a = writeShortSong(dir, "a.mid");
   const std::string b = writeShortSong(dir, "b.mid");
   const std::string c = writeShortSong(dir, "c.mid");
   const std::string tone = writeTone(dir, "tone.wav", 1.0);
+  dev->readySong(b);  // waits for prepare()
   dev->prepare();
   dev->preload({tone, a, b, c});
+  dev->readySong(tone);  // not a song: nothing to ready
+  dev->readySong(dir / "missing.mid");
   for (const std::string& song : {a, b, c, a, c, a}) {
     SCOPED_TRACE(song);
+    if (song == c) dev->readySong(c);
     const SoundId id = opened(dev->open(SoundKind::midi, song));
     meter.reset();
     dev->play(id, true);

@@ -135,12 +135,16 @@ TEST_F(ClientTest, PhaseChangesSoundOnceAndNightfallShowsTheDaysLog) {
 
 TEST_F(ClientTest, AVictorySoundsOnceAndShowsTheLogOfADayTheClientFollowed) {
   start();
+  complete("<html><body>lobby</body></html>", kStart);
+  EXPECT_TRUE(d.sound.readied.empty());  // no game can end on the lobby's pages
   const std::string won = gamePage(true, kWolvesWin);
   complete(gamePage(false));
+  EXPECT_EQ(d.sound.readied, (Texts{dir + "tamhe06.mid"}));  // the villagers' win, the first song
   complete(won);
   complete(won);
   complete(gamePage(false, kWolvesWin));
   EXPECT_EQ(opened(), (Texts{"tam-g09.mid"}));
+  EXPECT_EQ(d.sound.readied.size(), 1u);
   EXPECT_EQ(d.launcher.launches.size(), 1u);
   EXPECT_FALSE(d.window.enabled[Command::copySpeeches]);
 

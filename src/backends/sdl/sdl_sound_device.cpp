@@ -4,6 +4,8 @@
 
 #include "base/trace.h"
 
+#include <utility>
+
 namespace jinro {
 
 SdlSoundDevice::SdlSoundDevice() = default;
@@ -33,6 +35,7 @@ void SdlSoundDevice::prepare() {
   });
   cache_.preload(waitingForPrepare_);
   waitingForPrepare_.clear();
+  if (!songWaitingForPrepare_.empty()) cache_.readySong(std::exchange(songWaitingForPrepare_, {}));
 }
 
 void SdlSoundDevice::preload(const std::vector<std::string>& paths) {
@@ -44,6 +47,14 @@ void SdlSoundDevice::preload(const std::vector<std::string>& paths) {
     return;
   }
   cache_.preload(paths);
+}
+
+void SdlSoundDevice::readySong(const std::string& path) {
+  if (!cache_.preloaderStarted() && !output_.isOpen()) {
+    songWaitingForPrepare_ = path;
+    return;
+  }
+  cache_.readySong(path);
 }
 
 void SdlSoundDevice::waitForPreparation() const {

@@ -47,7 +47,7 @@
 // the same file while it is unchanged (sound_cache.h tells how much is kept).
 // A MIDI file needs a synthesiser of its own for each play, which takes tens
 // of milliseconds to load and some 17 MiB: one is kept loaded ahead, for the
-// MIDI sound last opened, played or preloaded first (mixer_sound.h).
+// MIDI sound last opened, played or named by readySong() (mixer_sound.h).
 // Devices open on one file share its decoded sound. preload() builds files in
 // the background before they are first opened.
 //
@@ -88,6 +88,10 @@ class SdlSoundDevice final : public SoundDevice {
   // prepare(), the files wait for it; does nothing when its attempt failed,
   // or when an open opened the output first.
   void preload(const std::vector<std::string>& paths) override;
+  // Loads the synthesiser of this MIDI file ahead of its first play, once it
+  // is built (the one ready synthesiser moves to it). Asked before prepare(),
+  // it waits for it.
+  void readySong(const std::string& path) override;
 
   Result<SoundId> open(SoundKind device, const std::string& path) override;
   void play(SoundId sound, bool notify) override;
@@ -138,8 +142,9 @@ class SdlSoundDevice final : public SoundDevice {
   // the output's and the devices' state.
   std::future<Result<void>> preparing_;
 
-  // preload()'s files asked for before prepare().
+  // preload()'s files and readySong()'s song asked for before prepare().
   std::vector<std::string> waitingForPrepare_;
+  std::string songWaitingForPrepare_;
 
   std::mutex tapMutex_;
   MixTap tap_;

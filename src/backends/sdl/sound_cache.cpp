@@ -74,9 +74,34 @@ void SoundCache::takeArrivals() {
     arrived.swap(arrivals_);
   }
   for (Kept& k : arrived) {
+    // The song asked for while the preloader was already building it.
+    if (k.sound->midi() && takeWantedSong(k.key)) k.sound->readyNext();
     if (k.sound->holdsSynth()) ready_.give(k.sound);
     keep(k.key, std::move(k.sound));
   }
+}
+
+bool SoundCache::takeWantedSong(const FileKey& key) {
+  std::lock_guard lock(workMutex_);
+  if (wantedSong_ != key) return false;
+  wantedSong_.reset();
+  return true;
+}
+
+void SoundCache::readySong(const std::string& path) {
+  const std::optional<FileKey> key = fileKey(path);
+  if (!key) return;
+  takeArrivals();
+  for (const Kept& k : kept_) {
+    if (k.key != *key) continue;
+    if (k.sound->midi()) {
+      k.sound->readyNext();
+      ready_.give(k.sound);
+    }
+    return;
+  }
+  std::lock_guard lock(workMutex_);
+  wantedSong_ = key;
 }
 
 std::future<Result<void>> SoundCache::startPreloader(std::function<Result<void>()> startUp) {
@@ -114,8 +139,7 @@ void SoundCache::preload(const std::vector<std::string>& paths) {
   if (wanted.empty()) return;
   {
     std::lock_guard lock(workMutex_);
-    ++batches_;
-    for (std::string& path : wanted) toLoad_.push_back(Wanted{std::move(path), batches_});
+    for (std::string& path : wanted) toLoad_.push_back(std::move(path));
   }
   workWanted_.notify_one();
 }
@@ -127,27 +151,22 @@ void SoundCache::work(std::function<Result<void>()> startUp, std::promise<Result
   Result<void> started = startUp();
   const bool ok = bool(started);
   outcome.set_value(std::move(started));
-  uint64_t synthLoadedFor = 0;  // the batch whose MIDI file got a synthesiser
   while (ok) {
     std::string path;
-    uint64_t batch = 0;
     {
       std::unique_lock lock(workMutex_);
       workWanted_.wait(lock, [this] { return stopWork_ || !toLoad_.empty(); });
       if (stopWork_) break;
-      path = std::move(toLoad_.front().path);
-      batch = toLoad_.front().batch;
+      path = std::move(toLoad_.front());
       toLoad_.pop_front();
     }
     const std::optional<FileKey> key = fileKey(path);
     if (!key) continue;
     Result<CheckedFile> file = readChecked(path, std::nullopt);
     if (!file) continue;
-    const bool midi = !file->smf.empty();
-    const bool loadSynth = midi && batch != synthLoadedFor;
+    const bool loadSynth = !file->smf.empty() && takeWantedSong(*key);
     Result<std::shared_ptr<MixerSound>> sound = MixerSound::make(path, std::move(*file), loadSynth);
     if (!sound) continue;
-    if (loadSynth) synthLoadedFor = batch;
     bool batchBuilt = false;
     {
       std::lock_guard lock(workMutex_);

@@ -11,11 +11,11 @@
 // The preloader is a thread of its own that first runs a start-up job (the
 // sound device opens the audio output there) and, only when that succeeded,
 // reads, checks and builds the files asked of it, one after another, at a low
-// priority. Of each batch asked for, the first MIDI file it builds gets a
-// synthesiser loaded for its first play (the likely next MIDI alarm: the
-// settings name the game's ends first); the others load theirs when first
-// played. What it builds waits aside until the owner's thread looks a file
-// up, and joins the cache then. Files that fail are simply not kept.
+// priority. MIDI files are built without a synthesiser, which weighs far
+// more than the file: only the song named by readySong() gets one ahead of
+// its first play; the others load theirs when first played. What it builds
+// waits aside until the owner's thread looks a file up, and joins the cache
+// then. Files that fail are simply not kept.
 // Everything but the preloader's own thread runs on the owner's (main) thread.
 #include <condition_variable>
 #include <cstddef>
@@ -81,6 +81,10 @@ class SoundCache {
   // Asks the preloader for the files not kept yet. Does nothing when it was
   // not started; its job having failed, it builds nothing.
   void preload(const std::vector<std::string>& paths);
+  // The MIDI file likely to play next gets the one ready synthesiser: at once
+  // when it is kept (loaded on a thread of its own), otherwise when the
+  // preloader builds it. Nothing happens for a file that is not a MIDI file.
+  void readySong(const std::string& path);
   // Waits for the file in hand, then ends the thread.
   void stopPreloader();
 
@@ -91,11 +95,8 @@ class SoundCache {
   };
   void work(std::function<Result<void>()> startUp, std::promise<Result<void>> outcome);
   void takeArrivals();
-
-  struct Wanted {
-    std::string path;
-    uint64_t batch = 0;  // which preload() asked for it
-  };
+  // Whether this is the song readySong() waits for; it waits no more then.
+  bool takeWantedSong(const FileKey& key);
 
   std::list<Kept> kept_;  // least recently opened first
   ReadySynth ready_;
@@ -103,8 +104,8 @@ class SoundCache {
   std::thread worker_;
   std::mutex workMutex_;
   std::condition_variable workWanted_;
-  std::deque<Wanted> toLoad_;       // guarded by workMutex_
-  uint64_t batches_ = 0;            // guarded by workMutex_
+  std::deque<std::string> toLoad_;  // guarded by workMutex_
+  std::optional<FileKey> wantedSong_;  // guarded by workMutex_: readySong()'s, not built yet
   std::vector<Kept> arrivals_;      // guarded by workMutex_
   bool stopWork_ = false;           // guarded by workMutex_
 };
