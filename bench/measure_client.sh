@@ -165,7 +165,7 @@ for i in $(seq 1 "$runs"); do
   p_pss+=("$a") p_pd+=("$b") p_anon+=("$c")
   # Each stage of this start since the one before, from the client's own trace.
   stages_since_launch "$work/trace.txt" caption-set >>"$work/stages.txt"
-  [ "$i" -lt "$runs" ] && stop_client
+  stop_client
   if [ -n "$have_floor" ]; then
     start_floor
     floor_times+=("$floor_elapsed")
@@ -202,7 +202,9 @@ if [ -n "$have_floor" ]; then
   awk -v c="$com" -v f="$fom" 'BEGIN { printf "  start-up by the programs\x27 own clocks: %.2fx\n", c / f }'
 fi
 
-# Log in with the page's form and measure on a day page.
+# Log in with the page's form and measure on a day page, in a start of its
+# own: each round's client was stopped before its bare view started.
+start_client
 w=$(client_window)
 curl -s "http://$hostport/__control/state" >/dev/null
 xdotool mousemove --window "$w" 400 260 click 1
