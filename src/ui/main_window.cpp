@@ -27,6 +27,7 @@
 #include "base/trace.h"
 #include "client/client.h"
 #include "ui/archive_dialog.h"
+#include "ui/elided_line.h"
 #include "ui/notes_pane_widget.h"
 #include "ui/settings_dialogs.h"
 #include "ui/status_fields.h"
@@ -108,6 +109,10 @@ MainWindow::MainWindow() {
 
   buildMenus();
   buildToolbar();
+  // The line at the bar's left, before the fields on its right.
+  statusLine_ = new ElidedLine(statusBar());
+  statusLine_->setObjectName(QStringLiteral("status_text"));
+  statusBar()->addWidget(statusLine_, 1);
   statusFields_ = new StatusFields(statusBar());
   resize(640, 480);
 }
@@ -452,11 +457,7 @@ void MainWindow::showStatusText(std::string_view text) {
   // The line takes the bar's left; the fields stay on its right.
   const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   statusFields_->recordMessage(line);
-  if (line.isEmpty()) {
-    statusBar()->clearMessage();
-    return;
-  }
-  statusBar()->showMessage(line);
+  statusLine_->setText(line);
 }
 
 void MainWindow::showGameStatus(std::string_view text) {

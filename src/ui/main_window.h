@@ -22,6 +22,7 @@ namespace jinro {
 class NotesPaneWidget;
 
 class Client;
+class ElidedLine;
 class StatusFields;
 
 // The height of the band above the browser that holds the toolbar.
@@ -101,6 +102,7 @@ class MainWindow : public QMainWindow, public GameWindow, public StatusBar, publ
   NotesPaneWidget* notesPane_ = nullptr;
   bool notesSized_ = false;
   QToolBar* toolbar_ = nullptr;
+  ElidedLine* statusLine_ = nullptr;
   StatusFields* statusFields_ = nullptr;
   std::map<Command, QAction*> menuActions_;
   std::map<Command, QAction*> toolbarActions_;

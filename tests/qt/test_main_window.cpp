@@ -1,8 +1,10 @@
 // The main window as built: title, toolbar (button names, glyphs, the one
 // tooltip, start states), the 30-pixel band above the browser, command states
-// as the client sets them, and the placement round trip. The menus are worked
-// by their keys in the end-to-end tests.
+// as the client sets them, the status line beside the fields, and the
+// placement round trip. The menus are worked by their keys in the end-to-end
+// tests.
 #include <QAction>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -132,6 +134,26 @@ class MainWindowTest : public QObject {
     QVERIFY(window_->menuAction(Command::soundOff)->isChecked());
     QVERIFY(!window_->menuAction(Command::soundOn)->isChecked());
     QVERIFY(!client_->alarms().soundOn());
+  }
+
+  // A reason longer than the room the fields leave ends in "…" and is whole
+  // in the tooltip; a short one has no tooltip; the fields stay whole.
+  void aLongStatusLineGivesWayToTheFields() {
+    window_->resize(600, 400);
+    window_->showGameStatus("1日目 投票時間");
+    const std::string reason = "警報音を鳴らせません（投票時間中）: cannot open /home/player/sounds/nothere.wav";
+    window_->showStatusText(reason);
+    QTest::qWait(100);
+    auto* line = window_->findChild<QWidget*>(QStringLiteral("status_text"));
+    auto* game = window_->findChild<QLabel*>(QStringLiteral("status_game"));
+    QVERIFY(line && game);
+    QCOMPARE(line->toolTip(), QString::fromStdString(reason));
+    QVERIFY(line->width() < line->sizeHint().width());
+    QVERIFY(game->width() >= game->sizeHint().width());
+    window_->showStatusText("short");
+    QTest::qWait(50);
+    QVERIFY(line->toolTip().isEmpty());
+    window_->showStatusText("");
   }
 
   void geometryRoundTrip() {
