@@ -38,7 +38,7 @@ class ProgramPathsTest : public ::testing::Test {
 
 TEST_F(ProgramPathsTest, InstalledProgramKeepsThePlayersFilesInTheXdgFolders) {
   install();
-  const ProgramPaths p = programPathsFor(bin, {root + "/home", root + "/cfg", ""});
+  const ProgramPaths p = programPathsFor(bin, {root + "/home", root + "/cfg", "", ""});
   EXPECT_TRUE(p.installed);
   EXPECT_EQ(p.settingsFolder, root + "/cfg/jinro-client/");
   EXPECT_EQ(p.cacheFolder, root + "/home/.cache/jinro-client/");
@@ -50,12 +50,12 @@ TEST_F(ProgramPathsTest, InstalledProgramKeepsThePlayersFilesInTheXdgFolders) {
   EXPECT_EQ(fs::status(p.settingsFolder).permissions() & fs::perms::all, fs::perms::owner_all);
 
   // A relative XDG folder is not one: the default under HOME is used.
-  EXPECT_EQ(programPathsFor(bin, {root + "/home", "cfg", "cache"}).settingsFolder,
+  EXPECT_EQ(programPathsFor(bin, {root + "/home", "cfg", "cache", ""}).settingsFolder,
             root + "/home/.config/jinro-client/");
 }
 
 TEST_F(ProgramPathsTest, AFolderWithItsOwnSettingsOrNoInstalledDataKeepsEverythingInIt) {
-  const ProgramPaths build = programPathsFor(bin, {root + "/home", "", ""});
+  const ProgramPaths build = programPathsFor(bin, {root + "/home", "", "", ""});
   EXPECT_FALSE(build.installed);
   EXPECT_EQ(build.settingsFolder, bin);
   EXPECT_EQ(build.cacheFolder, bin);
@@ -63,7 +63,7 @@ TEST_F(ProgramPathsTest, AFolderWithItsOwnSettingsOrNoInstalledDataKeepsEverythi
 
   install();
   test_files::spit(bin + "jinro.ini", "[ZENPAN]\r\n");
-  const ProgramPaths portable = programPathsFor(bin, {root + "/home", "", ""});
+  const ProgramPaths portable = programPathsFor(bin, {root + "/home", "", "", ""});
   EXPECT_FALSE(portable.installed);
   EXPECT_EQ(portable.settingsFolder, bin);
   EXPECT_EQ(portable.soundFolder, bin);
