@@ -24,6 +24,11 @@ const char* kindName(soundfile::Kind k) {
 
 bool isMidiKind(soundfile::Kind k) { return k == soundfile::Kind::midi || k == soundfile::Kind::rmid; }
 
+// A stream of this song with a synthesiser of its own; nullptr when it cannot load.
+Mix_Music* loadSong(const uint8_t* data, size_t size) {
+  return sdl().Mix_LoadMUSType_RW(sdl().SDL_RWFromConstMem(data, int(size)), MUS_MID, 1);
+}
+
 }  // namespace
 
 std::string wrongDevice(const std::string& path, soundfile::Kind kind, SoundKind device) {
@@ -57,8 +62,7 @@ Result<CheckedFile> readChecked(const std::string& path, std::optional<SoundKind
 }
 
 void warmUpSynthesiser() {
-  if (Mix_Music* m = sdl().Mix_LoadMUSType_RW(sdl().SDL_RWFromConstMem(kSilentSong, int(sizeof kSilentSong)), MUS_MID, 1))
-    sdl().Mix_FreeMusic(m);
+  if (Mix_Music* m = loadSong(kSilentSong, sizeof kSilentSong)) sdl().Mix_FreeMusic(m);
 }
 
 MixerSound::~MixerSound() {
@@ -72,14 +76,14 @@ MixerSound::~MixerSound() {
 size_t MixerSound::bytes() const { return midi_ ? smf_.size() : chunk_ ? size_t(chunk_->alen) : 0; }
 
 Mix_Music* MixerSound::load(const std::vector<uint8_t>& smf) {
-  return sdl().Mix_LoadMUSType_RW(sdl().SDL_RWFromConstMem(smf.data(), int(smf.size())), MUS_MID, 1);
+  return loadSong(smf.data(), smf.size());
 }
 
 Result<Mix_Music*> MixerSound::takeStream() {
   Mix_Music* m = fresh_;
   fresh_ = nullptr;
   if (!m && loading_.valid()) m = loading_.get();
-  // The background load failed: try once more here, so that Mix_GetError tells why.
+  // The background load failed: try once more here, so that SDL_GetError tells why.
   if (!m) m = load(smf_);
   if (!m) return fail(std::string("the MIDI synthesiser cannot load the song: ") + sdl().SDL_GetError());
   return m;
@@ -125,7 +129,8 @@ Result<std::shared_ptr<MixerSound>> MixerSound::make(const std::string& path, Ch
     // (four to eight times a 22 kHz mono file's data); the sound needs only
     // what came out.
     if (s->chunk_->allocated && s->chunk_->alen > 0) {
-      if (void* fitted = sdl().SDL_realloc(s->chunk_->abuf, s->chunk_->alen)) s->chunk_->abuf = static_cast<Uint8*>(fitted);
+      void* fitted = sdl().SDL_realloc(s->chunk_->abuf, s->chunk_->alen);
+      if (fitted) s->chunk_->abuf = static_cast<Uint8*>(fitted);
     }
   }
   return s;
